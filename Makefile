@@ -1,0 +1,39 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD_DIR ?= build
+RELEASE_DIR ?= build-release
+ASAN_DIR ?= build-asan
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: deps configure build test run bench test-asan format clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+run: build
+	bash scripts/run-loopback.sh $(BUILD_DIR)
+
+bench: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j$(JOBS)
+	bash scripts/run-benchmarks.sh $(RELEASE_DIR)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON -DKESTRUM_BUILD_BENCH=OFF
+	cmake --build $(ASAN_DIR) -j$(JOBS)
+	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(ASAN_DIR)

@@ -1,0 +1,32 @@
+#pragma once
+// The three byte notations (Ascii with caret pairs, Hex, Decimal), the one converter
+// between them and the encoder into port bytes. Data strings hold one byte per char.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrum {
+
+// The value is also the width in characters of one token of the notation.
+enum class DisplayMode : std::int16_t { Ascii = 1, Hex = 2, Decimal = 3 };
+
+// Exact, case-sensitive "Ascii", "Hex", "Decimal"; anything else gives nullopt.
+std::optional<DisplayMode> DisplayModeFromText(std::string_view text);
+std::string_view DisplayModeText(DisplayMode mode);
+
+// Rewrites `input` from `source` notation into `target` notation.
+// crLfPassThrough: the caller requested pass-through for this call AND ProcessCrLf is 1;
+// bytes 13 and 10 are then written into Ascii as the raw characters.
+// Never throws. A Decimal token that is not a number, or a Decimal value above 255
+// converted into Ascii, ends the conversion: the result holds what came before it.
+// Hex input never fails. Cost: linear in the input.
+std::string ChangeMode(std::string_view input, DisplayMode source, DisplayMode target,
+                       bool crLfPassThrough = false);
+
+// The bytes TransmitString writes for `text` in `mode`, in order (one char = one byte).
+// Tokens that give no byte 0..255 are skipped; the rest is still encoded.
+std::string EncodeTransmitBytes(std::string_view text, DisplayMode mode);
+
+}  // namespace kestrum

@@ -1,0 +1,59 @@
+#pragma once
+// Every modal interaction of the program goes through Prompts, so tests can answer it.
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace kestrum {
+
+inline constexpr auto kMessageCaption = "Kestrum";
+
+// A file dialog request, in the program's own filter notation:
+// "All Files (*.*)|*.*|Command Files (*.cmd)|*.cmd", entries paired as caption|pattern.
+struct FileDialogRequest {
+    QString filter;
+    int filterIndex = 1;  // 1-based entry preselected in `filter`
+    QString directory;    // start location (a folder, or a file whose folder is used)
+    QString fileName;     // preset name; may be empty
+};
+
+// What the print dialog returned: the printer to print on, and whether the user
+// chose to print only the selection.
+struct PrintChoice {
+    std::unique_ptr<QPrinter> printer;
+    bool selectionOnly = false;
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // Modal message: OK button only, no icon, caption "Kestrum".
+    virtual void Message(const QString& text) = 0;
+    // The chosen path, or nullopt when the user cancelled.
+    virtual std::optional<QString> OpenFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> SaveFile(const FileDialogRequest& request) = 0;
+    // hasSelection preselects the dialog's "Selection" option. nullopt on cancel.
+    virtual std::optional<PrintChoice> Print(bool hasSelection) = 0;
+};
+
+// The real dialogs: QMessageBox, QFileDialog, QPrintDialog.
+class QtPrompts final : public Prompts {
+public:
+    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    void Message(const QString& text) override;
+    std::optional<QString> OpenFile(const FileDialogRequest& request) override;
+    std::optional<QString> SaveFile(const FileDialogRequest& request) override;
+    std::optional<PrintChoice> Print(bool hasSelection) override;
+
+private:
+    QWidget* parent_ = nullptr;
+};
+
+}  // namespace kestrum

@@ -1,0 +1,78 @@
+#pragma once
+// The serial port service: the operations the program relies on, behind an interface so
+// that tests can swap in an in-memory port or drive a pseudo-terminal.
+
+#include <QObject>
+#include <QString>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kestrum {
+
+enum class PortErrorKind {
+    InvalidPortNumber,     // the port number names no device of this system
+    PortInUse,             // the device is open in another program
+    BaudRateNotSupported,  // the device does not support the baud rate
+    SettingsNotApplied,    // the device refused the line settings
+    Other,
+};
+
+class PortError : public std::runtime_error {
+public:
+    PortError(PortErrorKind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
+    PortErrorKind kind() const noexcept { return kind_; }
+
+private:
+    PortErrorKind kind_;
+};
+
+// Event codes reported by CommEvent().
+inline constexpr int kCommEventReceive = 2;
+
+// All calls come from the UI thread; OnComm is raised there and never re-entered.
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~SerialPort() override = default;
+
+    virtual int CommPort() const = 0;
+    // Takes effect at the next open. Throws PortError(InvalidPortNumber) for a number
+    // outside 1..4.
+    virtual void SetCommPort(int port) = 0;
+
+    // "9600,n,8,1": baud, parity letter (n o e m s), data bits, stop bits.
+    virtual QString Settings() const = 0;
+    // Applies at once, also to an open port. On failure throws PortError and the previous
+    // settings stay in force (Settings() returns them).
+    virtual void SetSettings(const QString& settings) = 0;
+
+    virtual bool PortOpen() const = 0;
+    // true opens with the current CommPort and Settings (throws PortError on failure);
+    // false closes and never fails.
+    virtual void SetPortOpen(bool open) = 0;
+
+    // Received-byte count that raises OnComm; the program sets 1.
+    virtual void SetRThreshold(int bytes) = 0;
+    // At most this many bytes per Input() call; 0 reads everything waiting.
+    virtual void SetInputLen(int bytes) = 0;
+    virtual int InBufferCount() const = 0;
+    // Writing 0 discards every waiting byte.
+    virtual void SetInBufferCount(int count) = 0;
+    // The code of the event being reported by the current OnComm.
+    virtual int CommEvent() const = 0;
+    // Removes and returns up to InputLen waiting bytes; empty when nothing waits.
+    virtual std::string Input() = 0;
+    // Queues the bytes for transmission in order and returns without waiting.
+    // Throws PortError when the port refuses the write (closed port, device gone).
+    virtual void Output(std::string_view bytes) = 0;
+
+signals:
+    // Receive notification: raised on the UI thread, never re-entered.
+    void OnComm();
+    // The open device disappeared (USB adapter pulled, pty closed); the port is closed.
+    void DeviceLost(const QString& reason);
+};
+
+}  // namespace kestrum
