@@ -21,12 +21,21 @@ std::string_view DisplayModeText(DisplayMode mode);
 // bytes 13 and 10 are then written into Ascii as the raw characters.
 // Never throws. A Decimal token that is not a number, or a Decimal value above 255
 // converted into Ascii, ends the conversion: the result holds what came before it.
-// Hex input never fails. Cost: linear in the input.
+// A Decimal value above 255 converted into Hex takes as many digits as it needs ("999 " gives
+// "3E7 "). Hex input never fails: a token is read up to its first non-hexadecimal character,
+// so "4G" reads as 4 and " 4" (no leading digit) as 0. An Ascii caret pair whose second
+// character has a code below 64 (such as "^1") stands for no byte and writes nothing, and a
+// "^" that ends the text writes nothing. When source and target are equal the input comes back
+// unchanged. Example: ChangeMode("AB^M^J", Ascii, Hex) == "41 42 0D 0A ".
+// Cost: linear in the input.
 std::string ChangeMode(std::string_view input, DisplayMode source, DisplayMode target,
                        bool crLfPassThrough = false);
 
 // The bytes TransmitString writes for `text` in `mode`, in order (one char = one byte).
-// Tokens that give no byte 0..255 are skipped; the rest is still encoded.
+// Tokens that give no byte 0..255 are skipped; the rest is still encoded: a Hex token holding a
+// non-hexadecimal character, a Decimal token that is not a number (spaces around the digits are
+// allowed) or is above 255, an Ascii caret pair whose second character has a code below 64.
+// A "^" that ends the text gives nothing. Example: "256 001" in Decimal gives the byte 0x01.
 std::string EncodeTransmitBytes(std::string_view text, DisplayMode mode);
 
 }  // namespace kestrum
