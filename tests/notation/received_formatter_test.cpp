@@ -1,0 +1,77 @@
+#include "notation/received_formatter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kestrum {
+namespace {
+
+using enum DisplayMode;
+
+struct FormatCase {
+    const char* reason;
+    std::string bytes;
+    DisplayMode mode;
+    bool processCrLf;
+    std::string expected;
+};
+
+TEST(FormatReceived, ExamplesAndEdgeCases) {
+    const std::vector<FormatCase> cases = {
+        {"Hex, Process Cr/Lf off", "Hi\r\n", Hex, false, "48 69 0D 0A "},
+        {"Hex, Process Cr/Lf on", "Hi\r\n", Hex, true, "48 69 0D 0A "},
+        {"Decimal ends with two spaces", "Hi\r\n", Decimal, false, "072 105 013 010  "},
+        {"Decimal, Process Cr/Lf on", "Hi\r\n", Decimal, true, "072 105 013 010  "},
+        {"Ascii, Process Cr/Lf off", "Hi\r\n", Ascii, false, "Hi^M^J"},
+        {"Ascii, Process Cr/Lf on", "Hi\r\n", Ascii, true, "Hi\r\n"},
+        {"one byte in Hex", "A", Hex, false, "41 "},
+        {"one byte in Decimal", "A", Decimal, false, "065  "},
+        {"caret byte", "^", Ascii, true, "^|"},
+        {"byte 0 as ^@", std::string(1, '\0'), Ascii, false, "^@"},
+        {"other controls stay pairs with Process Cr/Lf", "\t\x1B", Ascii, true, "^I^["},
+        {"high bytes as themselves", "\x7F\xFF", Ascii, false, "\x7F\xFF"},
+        {"high bytes in Decimal", "\xFF\x80", Decimal, false, "255 128  "},
+        {"nothing received shows nothing", "", Ascii, false, ""},
+        {"nothing received in Decimal", "", Decimal, false, ""},
+        {"nothing received in Hex", "", Hex, true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ(FormatReceived(c.bytes, c.mode, c.processCrLf), c.expected);
+    }
+}
+
+TEST(FormatReceived, CrLfSplitOverTwoNotificationsRendersAsTogether) {
+    for (bool processCrLf : {false, true}) {
+        SCOPED_TRACE(processCrLf);
+        EXPECT_EQ(
+            FormatReceived("\r", Ascii, processCrLf) + FormatReceived("\n", Ascii, processCrLf),
+            FormatReceived("\r\n", Ascii, processCrLf));
+    }
+}
+
+// The rendering is defined as Decimal tokens converted by ChangeMode; the direct build must
+// give the same text for every byte value.
+TEST(FormatReceived, MatchesDecimalTokensThroughChangeMode) {
+    std::string all;
+    std::string decimal;
+    char token[8];
+    for (int v = 0; v < 256; ++v) {
+        all.push_back(static_cast<char>(v));
+        std::snprintf(token, sizeof token, "%03d ", v);
+        decimal += token;
+    }
+    EXPECT_EQ(FormatReceived(all, Decimal, false), decimal + " ");
+    EXPECT_EQ(FormatReceived(all, Hex, false), ChangeMode(decimal, Decimal, Hex));
+    for (bool processCrLf : {false, true}) {
+        SCOPED_TRACE(processCrLf);
+        EXPECT_EQ(FormatReceived(all, Ascii, processCrLf),
+                  ChangeMode(decimal, Decimal, Ascii, processCrLf));
+    }
+}
+
+}  // namespace
+}  // namespace kestrum
