@@ -1,0 +1,23 @@
+#pragma once
+// Command set files on disk: whole-file read, atomic write. Bytes in, bytes out; the
+// widgets convert labels with Latin-1, so every byte round-trips.
+
+#include "storage/command_set_format.h"
+
+#include <QString>
+#include <optional>
+
+namespace kestrum {
+
+// The file's entries (ParseCommandSet), or nullopt when the file cannot be opened or read;
+// the caller then keeps its previous entries. `errorText`, when given, receives the reason.
+[[nodiscard]] std::optional<CommandSet> ReadCommandSet(const QString& path,
+                                                       QString* errorText = nullptr);
+
+// Writes the set (SerializeCommandSet) to `path` through a temporary file that replaces the
+// target only when every byte was written. Returns false when anything failed: the earlier
+// file, if any, is then left untouched and `errorText`, when given, receives the reason.
+[[nodiscard]] bool WriteCommandSet(const QString& path, const CommandSet& set,
+                                   QString* errorText = nullptr);
+
+}  // namespace kestrum

@@ -1,0 +1,81 @@
+#pragma once
+// Every key of the settings store, with the default a reader uses when the key is absent.
+// All keys live in section "Properties" of application "Kestrum"; names compare without
+// regard to case, so "CommPort" and "Commport" are one key.
+
+#include <QString>
+#include <array>
+#include <string_view>
+
+namespace kestrum::settings {
+
+struct SettingKey {
+    std::string_view name;
+    std::string_view defaultValue;
+};
+
+// The selected port number, "1".."4". Written as "CommPort" by the port selection and read
+// as "Commport" at start-up: the same key.
+inline constexpr SettingKey kCommPort{"CommPort", "1"};
+inline constexpr SettingKey kCommPortAtStart{"Commport", "1"};
+
+// Line settings of ports 1..4 ("9600,n,8,1"), index port - 1.
+inline constexpr std::string_view kLineSettingsDefault = "9600,n,8,1";
+inline constexpr std::array<SettingKey, 4> kPortLineSettings{{
+    {"CommPort1", kLineSettingsDefault},
+    {"CommPort2", kLineSettingsDefault},
+    {"CommPort3", kLineSettingsDefault},
+    {"CommPort4", kLineSettingsDefault},
+}};
+
+// The device behind each port number, index port - 1.
+#ifdef _WIN32
+inline constexpr std::array<SettingKey, 4> kPortDevices{{
+    {"Device1", "COM1"},
+    {"Device2", "COM2"},
+    {"Device3", "COM3"},
+    {"Device4", "COM4"},
+}};
+#else
+inline constexpr std::array<SettingKey, 4> kPortDevices{{
+    {"Device1", "/dev/ttyS0"},
+    {"Device2", "/dev/ttyS1"},
+    {"Device3", "/dev/ttyS2"},
+    {"Device4", "/dev/ttyS3"},
+}};
+#endif
+
+// One notation name shared by two windows that start from different defaults.
+inline constexpr SettingKey kFiletypeMainWindow{"Filetype", "Hex"};
+inline constexpr SettingKey kFiletypeTextSender{"Filetype", "Ascii"};
+
+// "0" or "1": received CR and LF break lines in Ascii notation.
+inline constexpr SettingKey kProcessCrLf{"Process", "0"};
+
+// Full path of the last command set file opened through the open dialog. Its default is the
+// executable's folder, known only at run time: see DefaultDirectory().
+inline constexpr std::string_view kDirectoryKey = "Directory";
+
+// The current command set file.
+inline constexpr SettingKey kCommandFileName{"Filename", "Default.cmd"};
+
+inline constexpr SettingKey kChecksum{"Checksum",
+                                      "Negative Two's Complement Sum  (Orvane/Dynalite Dimmers)"};
+
+// Text file sender: pause after each line and after each byte (milliseconds), last file.
+inline constexpr SettingKey kLineDelay{"Delay", "0"};
+inline constexpr SettingKey kByteDelay{"BDelay", "0"};
+inline constexpr SettingKey kTextFile{"File", ""};
+
+// Default of kDirectoryKey: the folder that holds the running executable.
+QString DefaultDirectory();
+
+// The line settings key and the device key of port 1..4; throws std::out_of_range otherwise.
+const SettingKey& PortLineSettingsKey(int port);
+const SettingKey& PortDeviceKey(int port);
+
+inline QString KeyName(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace kestrum::settings

@@ -1,0 +1,141 @@
+#include "storage/settings_store.h"
+
+#include "storage/file_size_limit.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+namespace kestrum {
+namespace {
+
+using namespace kestrum::settings;
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    QString IniPath() const { return dir_.filePath("Kestrum.ini"); }
+
+    // Key names as they stand in the file's "Properties" section.
+    QStringList StoredKeys() const {
+        QSettings raw(IniPath(), QSettings::IniFormat);
+        raw.beginGroup("Properties");
+        return raw.childKeys();
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
+    const SettingsStore store(IniPath());
+    struct Case {
+        SettingKey key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {kCommPortAtStart, "1"},
+        {kCommPort, "1"},
+        {kPortLineSettings[0], "9600,n,8,1"},
+        {kPortLineSettings[3], "9600,n,8,1"},
+        {kFiletypeMainWindow, "Hex"},
+        {kFiletypeTextSender, "Ascii"},
+        {kProcessCrLf, "0"},
+        {kCommandFileName, "Default.cmd"},
+        {kChecksum, "Negative Two's Complement Sum  (Orvane/Dynalite Dimmers)"},
+        {kLineDelay, "0"},
+        {kByteDelay, "0"},
+        {kTextFile, ""},
+#ifdef _WIN32
+        {kPortDevices[0], "COM1"},
+        {kPortDevices[3], "COM4"},
+#else
+        {kPortDevices[0], "/dev/ttyS0"},
+        {kPortDevices[3], "/dev/ttyS3"},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key.name));
+        EXPECT_EQ(store.GetSetting(c.key), QString::fromLatin1(c.expected));
+    }
+    EXPECT_EQ(store.GetSetting(KeyName(kDirectoryKey), DefaultDirectory()),
+              QCoreApplication::applicationDirPath());
+    EXPECT_FALSE(QFile::exists(IniPath())) << "reading creates nothing";
+}
+
+TEST_F(SettingsStoreTest, KeyNamesMatchWithoutRegardToCase) {
+    SettingsStore store(IniPath());
+    ASSERT_TRUE(store.SaveSetting(kCommPort, "3"));
+    EXPECT_EQ(store.GetSetting(kCommPortAtStart), "3");
+    EXPECT_EQ(store.GetSetting("COMMPORT", "1"), "3");
+
+    // The start-up reader's spelling written later replaces the earlier key: one key left.
+    ASSERT_TRUE(store.SaveSetting("Commport", "4"));
+    EXPECT_EQ(store.GetSetting(kCommPort), "4");
+    EXPECT_EQ(StoredKeys(), QStringList{"Commport"});
+}
+
+TEST_F(SettingsStoreTest, ValuesSurviveANewStoreOnTheSameFile) {
+    {
+        SettingsStore store(IniPath());
+        ASSERT_TRUE(store.SaveSetting(PortLineSettingsKey(2), "19200,e,7,1"));
+        ASSERT_TRUE(store.SaveSetting(kTextFile, QString::fromUtf8("/tmp/a b/caf\u00e9.txt")));
+        ASSERT_TRUE(store.SaveSetting(kProcessCrLf, "1"));
+    }
+    const SettingsStore reopened(IniPath());
+    EXPECT_EQ(reopened.GetSetting(kPortLineSettings[1]), "19200,e,7,1");
+    EXPECT_EQ(reopened.GetSetting(kPortLineSettings[0]), "9600,n,8,1") << "other ports untouched";
+    EXPECT_EQ(reopened.GetSetting(kTextFile), QString::fromUtf8("/tmp/a b/caf\u00e9.txt"));
+    EXPECT_EQ(reopened.GetSetting("process", "0"), "1");
+}
+
+TEST_F(SettingsStoreTest, HandEditedCommaValueReadsAsOneString) {
+    QFile file(IniPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Properties]\ncommport2=19200,e,7,1\n");
+    file.close();
+    EXPECT_EQ(SettingsStore(IniPath()).GetSetting(kPortLineSettings[1]), "19200,e,7,1");
+}
+
+TEST_F(SettingsStoreTest, EachFailedWriteIsDetectedAndLaterWritesSucceed) {
+    QFile blocker(dir_.filePath("plain"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // The folder that should hold the file is a regular file: no user can write there.
+    SettingsStore nowhere(dir_.filePath("plain/Kestrum.ini"));
+    EXPECT_FALSE(nowhere.SaveSetting(kCommPort, "2"));
+
+    SettingsStore store(IniPath());
+    ASSERT_TRUE(store.SaveSetting(kCommPort, "2"));
+    {
+        testing::FileSizeLimit limit(8);
+        ASSERT_TRUE(limit.active());
+        EXPECT_FALSE(store.SaveSetting(kTextFile, QString(100, 'x')));
+    }
+    // A failure must not stick to the store: the next write reports its own outcome.
+    EXPECT_TRUE(store.SaveSetting(kByteDelay, "100"));
+    EXPECT_EQ(SettingsStore(IniPath()).GetSetting(kByteDelay), "100");
+}
+
+TEST_F(SettingsStoreTest, FileWithUnreadableLinesStillTakesWrites) {
+    QFile file(IniPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Properties\nFilename=\"unterminated\n");
+    file.close();
+    SettingsStore store(IniPath());
+    EXPECT_TRUE(store.SaveSetting(KeyName(kDirectoryKey), "/home/u/sets/A.cmd"));
+    EXPECT_EQ(SettingsStore(IniPath()).GetSetting(KeyName(kDirectoryKey), ""),
+              "/home/u/sets/A.cmd");
+}
+
+TEST(SettingsKeys, PortKeysCoverPortsOneToFour) {
+    EXPECT_EQ(PortLineSettingsKey(1).name, "CommPort1");
+    EXPECT_EQ(PortLineSettingsKey(4).name, "CommPort4");
+    EXPECT_EQ(PortDeviceKey(2).name, "Device2");
+    EXPECT_THROW(PortLineSettingsKey(0), std::out_of_range);
+    EXPECT_THROW(PortDeviceKey(5), std::out_of_range);
+}
+
+}  // namespace
+}  // namespace kestrum
