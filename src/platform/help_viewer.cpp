@@ -1,0 +1,54 @@
+#include "platform/help_viewer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "platform/prompts.h"
+#include "platform/single_instance.h"
+
+namespace kestrum {
+
+HelpViewer::HelpViewer(Prompts& prompts, QString helpFolder)
+    : prompts_(prompts), helpFolder_(std::move(helpFolder)) {}
+
+HelpViewer::~HelpViewer() {
+    delete window_.data();
+}
+
+QString HelpViewer::HelpFilePath() const {
+    return QDir(helpFolder_).filePath(QString::fromLatin1(kHelpFileName));
+}
+
+bool HelpViewer::Show() {
+    if (!window_) {
+        const QString path = HelpFilePath();
+        const QFileInfo file(path);
+        if (!file.isFile() || !file.isReadable()) {
+            prompts_.Message(
+                QString::fromLatin1(kHelpFileMissingMessage).arg(QDir::toNativeSeparators(path)));
+            return false;
+        }
+        auto* window = new QWidget(nullptr, Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWindowTitle(QString::fromLatin1(kHelpWindowTitle));
+        window->resize(kHelpWindowWidth, kHelpWindowHeight);
+        auto* browser = new QTextBrowser(window);
+        browser->setOpenExternalLinks(false);
+        // The file's name does not say HTML, so the type is given.
+        browser->setSource(QUrl::fromLocalFile(file.absoluteFilePath()),
+                           QTextDocument::HtmlResource);
+        auto* layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(browser);
+        window_ = window;
+        browser_ = browser;
+    }
+    BringToFront(*window_);
+    return true;
+}
+
+}  // namespace kestrum

@@ -1,0 +1,161 @@
+#include "platform/help_viewer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QWidget>
+#include <vector>
+
+#include "platform/prompts.h"
+
+namespace kestrum {
+namespace {
+
+// Records messages; the help viewer never asks for a dialog.
+class RecordingPrompts final : public Prompts {
+public:
+    void Message(const QString& text) override { messages.push_back(text); }
+    std::optional<QString> OpenFile(const FileDialogRequest&) override {
+        ADD_FAILURE() << "unexpected open dialog";
+        return std::nullopt;
+    }
+    std::optional<QString> SaveFile(const FileDialogRequest&) override {
+        ADD_FAILURE() << "unexpected save dialog";
+        return std::nullopt;
+    }
+    std::optional<PrintChoice> Print(bool) override {
+        ADD_FAILURE() << "unexpected print dialog";
+        return std::nullopt;
+    }
+    std::vector<QString> messages;
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The folder of the shipped help file, from this test's own source location.
+QString ResourcesFolder() {
+    return QFileInfo(QString::fromUtf8(__FILE__))
+        .dir()
+        .absoluteFilePath(QStringLiteral("../../resources"));
+}
+
+TEST(HelpViewerTest, MissingFileIsReportedWithItsPathAndOpensNothing) {
+    QTemporaryDir folder;
+    RecordingPrompts prompts;
+    HelpViewer viewer(prompts, folder.path());
+
+    EXPECT_FALSE(viewer.Show());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0],
+              QStringLiteral("Help file not found: ") +
+                  QDir::toNativeSeparators(folder.filePath(QStringLiteral("kestrum.hlp"))));
+    EXPECT_EQ(viewer.Window(), nullptr);
+}
+
+TEST(HelpViewerTest, OpensOneNonModalViewerAndReopensAfterClose) {
+    QTemporaryDir folder;
+    // The name does not say HTML: the markup must still be rendered, not shown.
+    WriteFile(folder.filePath(QStringLiteral("kestrum.hlp")),
+              "<html><body><h1>Kestrum Help</h1><p>Ports &amp; notations</p></body></html>");
+    RecordingPrompts prompts;
+    HelpViewer viewer(prompts, folder.path());
+
+    ASSERT_TRUE(viewer.Show());
+    QWidget* first = viewer.Window();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isWindow());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowModality(), Qt::NonModal);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Kestrum Help"));
+    const QString text = viewer.Browser()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Ports & notations"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("<p>"))) << "HTML shown as plain text";
+
+    // A second request while open raises the same viewer, even when minimised.
+    first->setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(viewer.Show());
+    EXPECT_EQ(viewer.Window(), first);
+    EXPECT_FALSE(first->isMinimized());
+
+    // Closing frees the viewer; the next request builds a fresh one.
+    first->close();
+    FlushDeletes();
+    EXPECT_EQ(viewer.Window(), nullptr);
+    ASSERT_TRUE(viewer.Show());
+    EXPECT_NE(viewer.Window(), nullptr);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+// Every in-page link must land somewhere, and the facts a user looks up must be there
+// in the exact words the program shows.
+TEST(HelpViewerTest, ShippedHelpPageLinksResolveAndNamesWhatTheProgramShows) {
+    RecordingPrompts prompts;
+    HelpViewer viewer(prompts, ResourcesFolder());
+    ASSERT_TRUE(viewer.Show()) << viewer.HelpFilePath().toStdString();
+    QTextDocument* document = viewer.Browser()->document();
+
+    QSet<QString> anchors;
+    QSet<QString> links;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            for (const QString& name : format.anchorNames()) {
+                anchors.insert(name);
+            }
+            const QString href = format.anchorHref();
+            if (href.startsWith(QLatin1Char('#'))) {
+                links.insert(href.mid(1));
+            }
+        }
+    }
+    EXPECT_GE(links.size(), 17);
+    for (const QString& link : links) {
+        EXPECT_TRUE(anchors.contains(link)) << "dangling link #" << link.toStdString();
+    }
+
+    // Non-breaking spaces keep the checksum labels' double spaces visible.
+    QString text = document->toRawText();
+    text.replace(QChar::Nbsp, QLatin1Char(' '));
+    const char* const mustName[] = {
+        // checksum type labels, exactly as listed
+        "Negative Two's Complement Sum  (Orvane/Dynalite Dimmers)", "Modulo 255 Sum  (Dolby CP500)",
+        "Positive Two's Complement Sum",
+        // toolbar captions
+        "Open Com Set", "Save Data", "Print Data", "Clear Data", "Send String", "Edit Com Set",
+        "Send Text File", "Port Settings", "Disconnect", "Process Cr/Lf", "Show Cr/Lf",
+        // menus
+        "Open Command Set", "Save Data to File", "Exit", "Kestrum Help", "About", "Ctrl+O",
+        "Ctrl+S", "Ctrl+P", "Ctrl+Q", "Ctrl+X",
+        // notations and the worked checksum example
+        "41 42 0D ", "065 066 013 ", "^M", "^J", "^|", "^[", "61 62 63 DA ", "097 098 099 217 ",
+        // files and settings
+        "0x1E", "~/.config/Kestrum/Kestrum.ini", "[Properties]", "Device1", "Default.cmd",
+        // messages
+        "Warning: Invalid Port Number", "The Port is disconnected", "No Data to Send!",
+        "Error - Too many spaces", "File Format or File Type Error", "Help file not found: "};
+    for (const char* phrase : mustName) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(phrase))) << "missing: " << phrase;
+    }
+    EXPECT_FALSE(text.contains(QStringLiteral("<h"))) << "markup shown as text";
+}
+
+}  // namespace
+}  // namespace kestrum
