@@ -2,6 +2,7 @@
 // Every modal interaction of the program goes through Prompts, so tests can answer it.
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -40,6 +41,16 @@ public:
     // hasSelection preselects the dialog's "Selection" option. nullopt on cancel.
     virtual std::optional<PrintChoice> Print(bool hasSelection) = 0;
 };
+
+// "Caption (*.a)|*.a;*.b|..." as Qt name filters ("Caption (*.a *.b)"). Where file
+// names need no dot (every platform but Windows) "*.*" becomes "*", so that files
+// without an extension are listed too. A caption's own "(...)" is replaced by the
+// patterns Qt actually uses. A trailing caption without pattern is dropped.
+QStringList NameFiltersFromPipeFilter(const QString& filter);
+
+// The folder a file dialog starts in: `directory` itself, or its folder when it
+// names a file.
+QString DialogStartFolder(const QString& directory);
 
 // The real dialogs: QMessageBox, QFileDialog, QPrintDialog.
 class QtPrompts final : public Prompts {

@@ -1,0 +1,121 @@
+#include "ui/main/data_monitor.h"
+
+#include <QPrinter>
+#include <QSaveFile>
+#include <new>
+#include <stdexcept>
+
+#include "platform/prompts.h"
+
+namespace kestrum {
+
+DataMonitor::DataMonitor(QWidget* viewParent, QWidget* lampParent, QObject* parent,
+                         std::size_t capacity)
+    : QObject(parent),
+      text_(std::make_unique<MonitorText>(capacity)),
+      view_(new MonitorView(*text_, viewParent)),
+      lamps_(lampParent) {
+    view_->setObjectName(QStringLiteral("ReceiveBox"));
+}
+
+DataMonitor::~DataMonitor() {
+    // The view reads the text, so it must not outlive it.
+    delete view_.data();
+}
+
+void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
+    try {
+        text_->AppendText(text, colour.rgb());
+    } catch (const std::bad_alloc&) {
+        // The text cannot grow: empty the monitor; later traffic goes on into it.
+        text_->Clear();
+    }
+    Sync();
+}
+
+void DataMonitor::ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf) {
+    try {
+        std::string converted = text_->Text();
+        for (const ModeConversion& conversion : conversions) {
+            if (conversion.source != conversion.target) {
+                converted =
+                    ChangeMode(converted, conversion.source, conversion.target, processCrLf);
+            }
+        }
+        text_->Clear();
+        text_->AppendText(converted, kTransmitColour);
+    } catch (const std::bad_alloc&) {
+        text_->Clear();
+    } catch (const std::length_error&) {
+        text_->Clear();
+    }
+    Sync();
+}
+
+void DataMonitor::Clear() {
+    text_->Clear();
+    Sync();
+}
+
+SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirectory) {
+    FileDialogRequest request;
+    request.filter = QString::fromLatin1(kSaveDataFilter);
+    request.filterIndex = kSaveDataFilterIndex;
+    request.directory = startDirectory;
+    const std::optional<QString> chosen = prompts.SaveFile(request);
+    if (!chosen) {
+        return {};
+    }
+    SaveDataResult result{SaveStatus::Failed, *chosen, {}};
+    // Written to a temporary file and renamed over the target, so a failed write
+    // leaves an earlier file of that name as it was.
+    QSaveFile file(*chosen);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.errorText = file.errorString();
+        return result;
+    }
+    bool written = true;
+    const auto write = [&file, &written](std::string_view piece) {
+        if (written) {
+            written = file.write(piece.data(), static_cast<qint64>(piece.size())) ==
+                      static_cast<qint64>(piece.size());
+        }
+    };
+    text_->ForEachTextPiece(0, text_->Size(), write);
+    write(kLineBreak);
+    if (!written) {
+        result.errorText = file.errorString();
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.errorText = file.errorString();
+        return result;
+    }
+    result.status = SaveStatus::Saved;
+    return result;
+}
+
+PrintOutcome DataMonitor::PrintData(Prompts& prompts) {
+    std::optional<PrintChoice> choice = prompts.Print(text_->HasSelection());
+    if (!choice || !choice->printer) {
+        return PrintOutcome::Cancelled;
+    }
+    // Read the selection now: traffic that arrived while the dialog was open has
+    // removed it, and then the whole text is printed.
+    std::size_t from = 0;
+    std::size_t to = text_->Size();
+    if (choice->selectionOnly && text_->HasSelection()) {
+        from = text_->SelectionStart();
+        to = from + text_->SelectionLength();
+    }
+    return PrintMonitorText(*text_, from, to, *choice->printer);
+}
+
+void DataMonitor::Sync() {
+    if (view_) {
+        view_->SyncWithText();
+    }
+}
+
+}  // namespace kestrum

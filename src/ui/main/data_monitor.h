@@ -1,0 +1,100 @@
+#pragma once
+// The Data Monitor as the rest of the program uses it: appending traffic, re-rendering
+// in another notation, Clear, Save, Print, and the activity lamps.
+
+#include <QColor>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "notation/byte_notation.h"
+#include "ui/main/activity_lamps.h"
+#include "ui/main/monitor_constants.h"
+#include "ui/main/monitor_print.h"
+#include "ui/main/monitor_text.h"
+#include "ui/main/monitor_view.h"
+
+namespace kestrum {
+
+class Prompts;
+
+inline const QColor TransmitColour = QColor::fromRgb(kTransmitColour);
+inline const QColor ReceiveColour = QColor::fromRgb(kReceiveColour);
+
+// One step of a re-render: the text is rewritten from `source` into `target` notation.
+struct ModeConversion {
+    DisplayMode source;
+    DisplayMode target;
+};
+
+enum class SaveStatus { Cancelled, Saved, Failed };
+
+struct SaveDataResult {
+    SaveStatus status = SaveStatus::Cancelled;
+    QString path;       // the chosen file (Saved and Failed)
+    QString errorText;  // why the write failed (Failed)
+
+    // The saved file's path, only when the text was written.
+    std::optional<QString> SavedPath() const {
+        return status == SaveStatus::Saved ? std::optional<QString>(path) : std::nullopt;
+    }
+};
+
+class DataMonitor final : public QObject {
+    Q_OBJECT
+
+public:
+    // The view (ReceiveBox) is created as a child of `viewParent` and the lamps as
+    // children of `lampParent`, both to be placed by absolute geometry. This object
+    // owns them: they are deleted with it if their parents have not done so first.
+    // `capacity` (characters) is injectable for tests.
+    DataMonitor(QWidget* viewParent, QWidget* lampParent, QObject* parent = nullptr,
+                std::size_t capacity = kMonitorCapacity);
+    ~DataMonitor() override;
+
+    // Adds `text` (one byte per char) at the end in `colour`; the caret moves to the
+    // end and any selection is removed. When memory runs out the monitor is emptied
+    // rather than the process ended.
+    void AppendText(std::string_view text, const QColor& colour);
+
+    // Rewrites the whole text through `conversions` in order, each with Cr/Lf
+    // pass-through requested (so CR and LF written into Ascii follow processCrLf),
+    // and shows the result in TransmitColour. A conversion that fails for lack of
+    // memory empties the monitor.
+    void ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf);
+
+    void Clear();
+
+    // Save dialog, then the plain text with CR LF breaks and one final CR LF, written
+    // atomically. Shows no message: the caller decides what to tell the user.
+    SaveDataResult SaveData(Prompts& prompts, const QString& startDirectory = {});
+
+    // Print dialog (selection preselected when there is one), then the selection or
+    // the whole text with its colours. Cancel and printer failures show nothing.
+    PrintOutcome PrintData(Prompts& prompts);
+
+    // Activity lamps.
+    void LightTransmitLamp() { lamps_.LightTransmitLamp(); }
+    void LightReceiveLamp() { lamps_.LightReceiveLamp(); }
+    void HoldTransmitLamp() { lamps_.HoldTransmitLamp(); }
+    void EnableLampTimer() { lamps_.EnableTimer(); }
+    ActivityLamps& Lamps() { return lamps_; }
+
+    MonitorView* View() const { return view_; }
+    const MonitorText& Text() const { return *text_; }
+    // The text as the monitor reports it: every break as CR LF.
+    std::string PlainText() const { return text_->Text(); }
+
+private:
+    void Sync();
+
+    std::unique_ptr<MonitorText> text_;
+    QPointer<MonitorView> view_;
+    ActivityLamps lamps_;
+};
+
+}  // namespace kestrum

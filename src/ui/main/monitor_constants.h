@@ -1,0 +1,37 @@
+#pragma once
+// Colours, intervals and limits of the Data Monitor and its activity lamps.
+
+#include <QRgb>
+#include <chrono>
+#include <cstddef>
+
+namespace kestrum {
+
+// Text that was sent, and the whole text after a re-render.
+inline constexpr QRgb kTransmitColour = 0xFF000080;  // RGB(0, 0, 128)
+// Received data.
+inline constexpr QRgb kReceiveColour = 0xFFFF0000;  // RGB(255, 0, 0)
+
+inline constexpr QRgb kLampOffColour = 0xFF808080;  // RGB(128, 128, 128)
+inline constexpr QRgb kLampOnColour = 0xFF00FF00;   // RGB(0, 255, 0)
+
+// Timer1: a lit lamp goes out at the first tick after it was lit.
+inline constexpr std::chrono::milliseconds kLampInterval{100};
+
+// The monitor holds at most this many characters; an append that would pass it
+// empties the monitor first, so the newest data is always shown.
+inline constexpr std::size_t kMonitorCapacity = std::size_t{64} * 1024 * 1024;
+
+inline constexpr auto kMonitorToolTip = "Blue = Transmitted data, Red = Received data";
+
+// SaveData's dialog: the second entry, "Text Files (*.txt)", is preselected.
+inline constexpr auto kSaveDataFilter = "All Files (*.*)|*.*|Text Files (*.txt)|*.txt";
+inline constexpr int kSaveDataFilterIndex = 2;
+
+// Saved monitor text: every line break, and the end of the text, as CR LF.
+inline constexpr auto kLineBreak = "\r\n";
+
+// Inner margin of the monitor view and of printed pages' text block, in pixels.
+inline constexpr int kMonitorViewMargin = 3;
+
+}  // namespace kestrum

@@ -1,0 +1,63 @@
+#include "ui/main/monitor_print.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <cmath>
+
+#include "ui/main/monitor_layout.h"
+
+namespace kestrum {
+
+namespace {
+
+QString DisplayText(const MonitorText& text, std::size_t from, std::size_t to) {
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(to - from));
+    for (std::size_t position = from; position < to; ++position) {
+        shown.append(DisplayCharacter(text.At(position)));
+    }
+    return shown;
+}
+
+}  // namespace
+
+PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::size_t to,
+                              QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return PrintOutcome::Failed;
+    }
+    const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    painter.setFont(font);
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const qreal charWidth = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('0')));
+    const qreal lineHeight = std::max<qreal>(1, metrics.lineSpacing());
+    // The painter's origin is the top left of the printable area.
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const auto columns =
+        static_cast<std::size_t>(std::max(1.0, std::floor(page.width() / charWidth)));
+    const auto rowsPerPage =
+        static_cast<std::size_t>(std::max(1.0, std::floor(page.height() / lineHeight)));
+
+    const std::vector<PrintPage> pages = LayOutPrintPages(text, from, to, columns, rowsPerPage);
+    for (std::size_t index = 0; index < pages.size(); ++index) {
+        if (index > 0 && !printer.newPage()) {
+            painter.end();
+            return PrintOutcome::Failed;
+        }
+        qreal baseline = metrics.ascent();
+        for (const RowSpan& row : pages[index].rows) {
+            for (const ColourSegment& segment : text.ColourSegments(row.from, row.to)) {
+                painter.setPen(QColor::fromRgb(segment.colour));
+                const qreal x = static_cast<qreal>(segment.from - row.from) * charWidth;
+                painter.drawText(QPointF(x, baseline), DisplayText(text, segment.from, segment.to));
+            }
+            baseline += lineHeight;
+        }
+    }
+    return painter.end() ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
+
+}  // namespace kestrum

@@ -1,0 +1,510 @@
+#include "ui/main/monitor_view.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/main/monitor_constants.h"
+
+namespace kestrum {
+
+namespace {
+
+constexpr int kMargin = kMonitorViewMargin;
+
+bool IsTokenCharacter(unsigned char c) {
+    return c != ' ' && c != '\r' && c != '\n';
+}
+
+}  // namespace
+
+MonitorView::MonitorView(MonitorText& text, QWidget* parent)
+    : QAbstractScrollArea(parent), text_(text) {
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setToolTip(QString::fromLatin1(kMonitorToolTip));
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    viewport()->setCursor(Qt::IBeamCursor);
+    // We paint every pixel ourselves; an opaque viewport also lets scrolling move
+    // the pixels already drawn instead of repainting the whole viewport.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    ApplyFont();
+    layout_.Reset(text_, ColumnsForWidth(viewport()->width()));
+    end_ = layout_.RowColumnOf(text_, text_.Size());
+    UpdateScrollRange();
+}
+
+void MonitorView::SyncWithText() {
+    const bool emptied = layout_.Generation() != text_.Generation();
+    const RowColumn oldEnd = end_;
+    layout_.Update(text_);
+    end_ = layout_.RowColumnOf(text_, text_.Size());
+    UpdateScrollRange();
+    ScrollToEnd();
+    if (emptied || selectionShown_) {
+        selectionShown_ = false;
+        viewport()->update();
+    } else {
+        UpdateRows(oldEnd, end_);
+    }
+}
+
+void MonitorView::Copy() const {
+    if (!text_.HasSelection()) {
+        return;
+    }
+    const std::string selected =
+        text_.TextRange(text_.SelectionStart(), text_.SelectionStart() + text_.SelectionLength());
+    QGuiApplication::clipboard()->setText(
+        QString::fromLatin1(selected.data(), static_cast<qsizetype>(selected.size())));
+}
+
+void MonitorView::SelectAll() {
+    SetSelection(0, text_.Size());
+}
+
+std::size_t MonitorView::TopRow() const {
+    return static_cast<std::size_t>(verticalScrollBar()->value());
+}
+
+std::size_t MonitorView::VisibleRows() const {
+    return static_cast<std::size_t>(
+        std::max(1, (viewport()->height() - 2 * kMargin) / lineHeight_));
+}
+
+std::size_t MonitorView::PositionAt(QPoint viewportPoint) const {
+    const int rowOffset = static_cast<int>(std::floor(
+        static_cast<double>(viewportPoint.y() - kMargin) / static_cast<double>(lineHeight_)));
+    const auto top = static_cast<long long>(TopRow());
+    const long long row = std::max(0LL, top + rowOffset);
+    if (static_cast<std::size_t>(row) >= layout_.TotalRows()) {
+        return text_.Size();
+    }
+    const double column = std::round((viewportPoint.x() - kMargin) / charWidth_);
+    const auto clamped =
+        static_cast<std::size_t>(std::clamp(column, 0.0, static_cast<double>(layout_.Columns())));
+    return layout_.PositionAt(text_, static_cast<std::size_t>(row), clamped);
+}
+
+QPoint MonitorView::PointOf(std::size_t position) const {
+    const RowColumn at = layout_.RowColumnOf(text_, position);
+    return QPointF(ColumnX(at.column) + charWidth_ / 2, RowY(at.row) + lineHeight_ / 2.0).toPoint();
+}
+
+std::unique_ptr<QMenu> MonitorView::CreateContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    QAction* copy = menu->addAction(tr("&Copy"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(text_.HasSelection());
+    connect(copy, &QAction::triggered, this, &MonitorView::Copy);
+    QAction* selectAll = menu->addAction(tr("Select &All"));
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    selectAll->setEnabled(!text_.IsEmpty());
+    connect(selectAll, &QAction::triggered, this, &MonitorView::SelectAll);
+    return menu;
+}
+
+void MonitorView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, palette().color(QPalette::Base));
+    // Normally a no-op: SyncWithText has laid out everything already.
+    layout_.Update(text_);
+    if (text_.IsEmpty()) {
+        return;
+    }
+    const int firstOffset = std::max(0, (dirty.top() - kMargin) / lineHeight_);
+    const int lastOffset = std::max(0, (dirty.bottom() - kMargin) / lineHeight_);
+    // One column of slack on each side for glyphs that reach into their neighbours.
+    const auto firstColumn = static_cast<std::size_t>(
+        std::max(0.0, std::floor((dirty.left() - kMargin) / charWidth_) - 1));
+    const auto endColumn = static_cast<std::size_t>(
+        std::max(0.0, std::ceil((dirty.right() + 1 - kMargin) / charWidth_) + 1));
+    const std::size_t top = TopRow();
+    for (int offset = firstOffset; offset <= lastOffset; ++offset) {
+        const std::size_t row = top + static_cast<std::size_t>(offset);
+        if (row >= layout_.TotalRows()) {
+            break;
+        }
+        PaintRow(painter, row, kMargin + offset * lineHeight_, firstColumn, endColumn);
+    }
+}
+
+void MonitorView::PaintRow(QPainter& painter, std::size_t row, int y, std::size_t firstColumn,
+                           std::size_t endColumn) {
+    const RowSpan span = layout_.RowRange(text_, row);
+    const std::size_t from = std::min(span.to, span.from + firstColumn);
+    const std::size_t to = std::min(span.to, span.from + endColumn);
+    if (from >= to) {
+        return;
+    }
+    const std::size_t selectionFrom = text_.SelectionStart();
+    const std::size_t selectionTo = selectionFrom + text_.SelectionLength();
+    const int baseline = y + ascent_;
+    for (const ColourSegment& segment : text_.ColourSegments(from, to)) {
+        // Split the segment where the selection starts and ends.
+        std::size_t start = segment.from;
+        while (start < segment.to) {
+            const bool selected = start >= selectionFrom && start < selectionTo;
+            std::size_t stop = segment.to;
+            if (selected) {
+                stop = std::min(stop, selectionTo);
+            } else if (selectionFrom > start) {
+                stop = std::min(stop, selectionFrom);
+            }
+            const std::size_t column = start - span.from;
+            if (selected) {
+                painter.fillRect(QRectF(ColumnX(column), y,
+                                        static_cast<qreal>(stop - start) * charWidth_, lineHeight_),
+                                 palette().color(QPalette::Highlight));
+                painter.setPen(palette().color(QPalette::HighlightedText));
+            } else {
+                painter.setPen(QColor::fromRgb(segment.colour));
+            }
+            DrawGlyphs(painter, start, stop, column, baseline);
+            start = stop;
+        }
+    }
+}
+
+void MonitorView::DrawGlyphs(QPainter& painter, std::size_t from, std::size_t to,
+                             std::size_t column, int baseline) {
+    runGlyphs_.clear();
+    runPositions_.clear();
+    for (std::size_t position = from; position < to; ++position, ++column) {
+        const unsigned char c = text_.At(position);
+        if (c == ' ') {
+            continue;
+        }
+        runGlyphs_.append(glyphs_[c]);
+        runPositions_.append(QPointF(ColumnX(column), 0));
+    }
+    if (runGlyphs_.isEmpty()) {
+        return;
+    }
+    QGlyphRun run;
+    run.setRawFont(rawFont_);
+    run.setGlyphIndexes(runGlyphs_);
+    run.setPositions(runPositions_);
+    painter.drawGlyphRun(QPointF(0, baseline), run);
+}
+
+void MonitorView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (ColumnsForWidth(viewport()->width()) != layout_.Columns()) {
+        Relayout();
+    } else {
+        const bool atEnd = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+        UpdateScrollRange();
+        if (atEnd) {
+            ScrollToEnd();
+        }
+    }
+}
+
+void MonitorView::Relayout() {
+    // Re-wrap at the new width, keeping the end in view when it was, and otherwise
+    // the line at the top.
+    const bool atEnd = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+    const RowLocation top = layout_.LocateRow(TopRow());
+    layout_.Reset(text_, ColumnsForWidth(viewport()->width()));
+    end_ = layout_.RowColumnOf(text_, text_.Size());
+    UpdateScrollRange();
+    if (atEnd || top.line >= text_.LineCount()) {
+        ScrollToEnd();
+    } else {
+        verticalScrollBar()->setValue(static_cast<int>(layout_.FirstRowOfLine(top.line)));
+    }
+    viewport()->update();
+}
+
+void MonitorView::scrollContentsBy(int /*dx*/, int dy) {
+    viewport()->scroll(0, dy * lineHeight_);
+}
+
+void MonitorView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        ApplyFont();
+        Relayout();
+    }
+}
+
+void MonitorView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const std::size_t position = PositionAt(event->position().toPoint());
+    if (event->modifiers() & Qt::ShiftModifier) {
+        SetSelection(text_.Anchor(), position);
+    } else {
+        SetSelection(position, position);
+    }
+    dragging_ = true;
+}
+
+void MonitorView::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    if (point.y() < 0) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    } else if (point.y() > viewport()->height()) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    SetSelection(text_.Anchor(), PositionAt(point));
+}
+
+void MonitorView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    dragging_ = false;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (text_.HasSelection() && clipboard->supportsSelection()) {
+        const std::string selected = text_.TextRange(
+            text_.SelectionStart(), text_.SelectionStart() + text_.SelectionLength());
+        clipboard->setText(
+            QString::fromLatin1(selected.data(), static_cast<qsizetype>(selected.size())),
+            QClipboard::Selection);
+    }
+}
+
+void MonitorView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || text_.IsEmpty()) {
+        return;
+    }
+    // The character under the pointer, not the nearest caret position.
+    const QPointF point = event->position();
+    const int rowOffset = static_cast<int>(std::floor((point.y() - kMargin) / lineHeight_));
+    const long long row = static_cast<long long>(TopRow()) + rowOffset;
+    if (row < 0 || static_cast<std::size_t>(row) >= layout_.TotalRows() || point.x() < kMargin) {
+        return;
+    }
+    const RowSpan span = layout_.RowRange(text_, static_cast<std::size_t>(row));
+    const auto column = static_cast<std::size_t>((point.x() - kMargin) / charWidth_);
+    const std::size_t position = span.from + column;
+    if (position >= span.to || !IsTokenCharacter(text_.At(position))) {
+        return;
+    }
+    const std::size_t line = text_.LineOf(position);
+    const std::size_t lineStart = text_.LineStart(line);
+    const std::size_t lineEnd = text_.LineEnd(line);
+    std::size_t from = position;
+    while (from > lineStart && IsTokenCharacter(text_.At(from - 1))) {
+        --from;
+    }
+    std::size_t to = position + 1;
+    while (to < lineEnd && IsTokenCharacter(text_.At(to))) {
+        ++to;
+    }
+    SetSelection(from, to);
+    dragging_ = false;
+}
+
+void MonitorView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        Copy();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return;
+    }
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    if ((event->modifiers() & Qt::ShiftModifier) && MoveCaret(event->key(), control)) {
+        return;
+    }
+    QScrollBar* bar = verticalScrollBar();
+    switch (event->key()) {
+        case Qt::Key_PageUp:
+            bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+            return;
+        case Qt::Key_PageDown:
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            return;
+        case Qt::Key_Up:
+            bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            return;
+        case Qt::Key_Down:
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            return;
+        case Qt::Key_Home:
+            if (control) {
+                bar->triggerAction(QAbstractSlider::SliderToMinimum);
+                return;
+            }
+            break;
+        case Qt::Key_End:
+            if (control) {
+                bar->triggerAction(QAbstractSlider::SliderToMaximum);
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+bool MonitorView::MoveCaret(int key, bool wholeText) {
+    // Shift + a movement key extends the selection from the anchor.
+    const std::size_t caret = text_.Caret();
+    const RowColumn at = layout_.RowColumnOf(text_, caret);
+    const std::size_t page = VisibleRows();
+    std::size_t target = caret;
+    switch (key) {
+        case Qt::Key_Left:
+            if (caret > 0) {
+                const bool pair =
+                    caret >= 2 && text_.At(caret - 1) == '\n' && text_.At(caret - 2) == '\r';
+                target = caret - (pair ? 2 : 1);
+            }
+            break;
+        case Qt::Key_Right:
+            if (caret < text_.Size()) {
+                const bool pair = caret + 1 < text_.Size() && text_.At(caret) == '\r' &&
+                                  text_.At(caret + 1) == '\n';
+                target = caret + (pair ? 2 : 1);
+            }
+            break;
+        case Qt::Key_Up:
+            target = at.row > 0 ? layout_.PositionAt(text_, at.row - 1, at.column) : 0;
+            break;
+        case Qt::Key_Down:
+            target = at.row + 1 < layout_.TotalRows()
+                         ? layout_.PositionAt(text_, at.row + 1, at.column)
+                         : text_.Size();
+            break;
+        case Qt::Key_PageUp:
+            target = at.row >= page ? layout_.PositionAt(text_, at.row - page, at.column) : 0;
+            break;
+        case Qt::Key_PageDown:
+            target = at.row + page < layout_.TotalRows()
+                         ? layout_.PositionAt(text_, at.row + page, at.column)
+                         : text_.Size();
+            break;
+        case Qt::Key_Home:
+            target = wholeText ? 0 : layout_.RowRange(text_, at.row).from;
+            break;
+        case Qt::Key_End:
+            target = wholeText ? text_.Size() : layout_.RowRange(text_, at.row).to;
+            break;
+        default:
+            return false;
+    }
+    SetSelection(text_.Anchor(), target);
+    EnsurePositionVisible(target);
+    return true;
+}
+
+void MonitorView::SetSelection(std::size_t anchor, std::size_t caret) {
+    text_.Select(anchor, caret);
+    selectionShown_ = text_.HasSelection();
+    viewport()->update();
+}
+
+void MonitorView::ApplyFont() {
+    const QFont current = font();
+    rawFont_ = QRawFont::fromFont(current);
+    const QFontMetricsF metrics(current);
+    charWidth_ = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('0')));
+    lineHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
+    ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
+
+    QString characters;
+    for (int byte = 0; byte < 256; ++byte) {
+        const QChar shown = DisplayCharacter(static_cast<unsigned char>(byte));
+        characters.append(rawFont_.supportsCharacter(shown) ? shown : QChar(u'?'));
+    }
+    const QList<quint32> indexes = rawFont_.glyphIndexesForString(characters);
+    for (std::size_t byte = 0; byte < glyphs_.size(); ++byte) {
+        glyphs_[byte] = byte < static_cast<std::size_t>(indexes.size())
+                            ? indexes[static_cast<qsizetype>(byte)]
+                            : 0;
+    }
+}
+
+void MonitorView::UpdateScrollRange() {
+    const std::size_t visible = VisibleRows();
+    const std::size_t total = layout_.TotalRows();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, static_cast<int>(total > visible ? total - visible : 0));
+    bar->setPageStep(static_cast<int>(visible));
+    bar->setSingleStep(1);
+}
+
+void MonitorView::ScrollToEnd() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void MonitorView::EnsurePositionVisible(std::size_t position) {
+    const std::size_t row = layout_.RowColumnOf(text_, position).row;
+    const std::size_t top = TopRow();
+    const std::size_t visible = VisibleRows();
+    if (row < top) {
+        verticalScrollBar()->setValue(static_cast<int>(row));
+    } else if (row >= top + visible) {
+        verticalScrollBar()->setValue(static_cast<int>(row - visible + 1));
+    }
+}
+
+void MonitorView::UpdateRows(RowColumn from, RowColumn to) {
+    // Only the rows between the old and the new end changed; on the old last row
+    // only the columns after the old end.
+    const long long top = static_cast<long long>(TopRow());
+    const long long bottom = top + static_cast<long long>(VisibleRows()) + 1;
+    const auto fromRow = static_cast<long long>(from.row);
+    const auto toRow = static_cast<long long>(to.row);
+    if (toRow < top || fromRow > bottom) {
+        return;
+    }
+    const int width = viewport()->width();
+    const int left = static_cast<int>(std::floor(ColumnX(from.column))) - 1;
+    if (fromRow == toRow) {
+        const int right = static_cast<int>(std::ceil(ColumnX(to.column + 1))) + 1;
+        viewport()->update(QRect(left, RowY(from.row), right - left, lineHeight_));
+        return;
+    }
+    if (fromRow >= top) {
+        viewport()->update(QRect(left, RowY(from.row), width - left, lineHeight_));
+    }
+    const long long firstFull = std::max(fromRow + 1, top);
+    const long long lastFull = std::min(toRow, bottom);
+    if (firstFull <= lastFull) {
+        const int y = RowY(static_cast<std::size_t>(firstFull));
+        viewport()->update(
+            QRect(0, y, width, static_cast<int>(lastFull - firstFull + 1) * lineHeight_));
+    }
+}
+
+std::size_t MonitorView::ColumnsForWidth(int width) const {
+    return static_cast<std::size_t>(std::max(1.0, std::floor((width - 2 * kMargin) / charWidth_)));
+}
+
+qreal MonitorView::ColumnX(std::size_t column) const {
+    return kMargin + static_cast<qreal>(column) * charWidth_;
+}
+
+int MonitorView::RowY(std::size_t row) const {
+    const long long offset = static_cast<long long>(row) - static_cast<long long>(TopRow());
+    return kMargin + static_cast<int>(offset) * lineHeight_;
+}
+
+}  // namespace kestrum

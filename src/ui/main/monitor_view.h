@@ -1,0 +1,95 @@
+#pragma once
+// The Data Monitor's on-screen view: a read-only, fixed-pitch text view that wraps at
+// the viewport width and paints only the rows that are visible and have changed, so
+// an append costs the same whether the monitor holds 10 KiB or 64 MiB.
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QList>
+#include <QPointF>
+#include <QRawFont>
+#include <array>
+#include <memory>
+
+#include "ui/main/monitor_layout.h"
+#include "ui/main/monitor_text.h"
+
+class QMenu;
+
+namespace kestrum {
+
+class MonitorView final : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    // `text` must outlive the view.
+    explicit MonitorView(MonitorText& text, QWidget* parent = nullptr);
+
+    // Call after every change of the text: lays out what was added (everything after
+    // an emptying), drops the selection highlight, follows the end and schedules a
+    // repaint of only the rows that changed.
+    void SyncWithText();
+
+    // Selected text with CR LF breaks, to the clipboard (Latin-1, byte for byte).
+    void Copy() const;
+    void SelectAll();
+
+    std::size_t Columns() const { return layout_.Columns(); }
+    std::size_t TotalRows() const { return layout_.TotalRows(); }
+    std::size_t TopRow() const;
+    // Rows that fit completely in the viewport.
+    std::size_t VisibleRows() const;
+
+    // The text position under a viewport point (caret positions between characters).
+    std::size_t PositionAt(QPoint viewportPoint) const;
+    // The centre of the character cell at `position`, in viewport coordinates.
+    QPoint PointOf(std::size_t position) const;
+
+    // The context menu: Copy (only with a selection) and Select All.
+    std::unique_ptr<QMenu> CreateContextMenu();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void ApplyFont();
+    void Relayout();
+    void UpdateScrollRange();
+    void ScrollToEnd();
+    void EnsurePositionVisible(std::size_t position);
+    bool MoveCaret(int key, bool wholeText);
+    void SetSelection(std::size_t anchor, std::size_t caret);
+    void UpdateRows(RowColumn from, RowColumn to);
+    void PaintRow(QPainter& painter, std::size_t row, int y, std::size_t firstColumn,
+                  std::size_t endColumn);
+    void DrawGlyphs(QPainter& painter, std::size_t from, std::size_t to, std::size_t column,
+                    int baseline);
+    std::size_t ColumnsForWidth(int width) const;
+    qreal ColumnX(std::size_t column) const;
+    int RowY(std::size_t row) const;
+
+    MonitorText& text_;
+    WrapLayout layout_;
+    QRawFont rawFont_;
+    std::array<quint32, 256> glyphs_{};
+    qreal charWidth_ = 8;
+    int lineHeight_ = 16;
+    int ascent_ = 12;
+    RowColumn end_;                // where the text ended at the last sync
+    bool selectionShown_ = false;  // a selection highlight is on screen
+    bool dragging_ = false;
+    // Reused for every glyph run to spare allocations in paint.
+    QList<quint32> runGlyphs_;
+    QList<QPointF> runPositions_;
+};
+
+}  // namespace kestrum
