@@ -34,6 +34,8 @@ bool HelpViewer::Show() {
         }
         auto* window = new QWidget(nullptr, Qt::Window);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        // Closing the main window ends the program even while the help is open.
+        window->setAttribute(Qt::WA_QuitOnClose, false);
         window->setWindowTitle(QString::fromLatin1(kHelpWindowTitle));
         window->resize(kHelpWindowWidth, kHelpWindowHeight);
         auto* browser = new QTextBrowser(window);

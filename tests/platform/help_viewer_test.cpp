@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -102,6 +104,27 @@ TEST(HelpViewerTest, OpensOneNonModalViewerAndReopensAfterClose) {
     ASSERT_TRUE(viewer.Show());
     EXPECT_NE(viewer.Window(), nullptr);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST(HelpViewerTest, OpenViewerDoesNotKeepTheProgramAliveAfterTheMainWindowCloses) {
+    QTemporaryDir folder;
+    WriteFile(folder.filePath(QStringLiteral("kestrum.hlp")), "<p>help</p>");
+    RecordingPrompts prompts;
+    HelpViewer viewer(prompts, folder.path());
+    QWidget mainWindow;
+    mainWindow.show();
+    ASSERT_TRUE(viewer.Show());
+
+    // The program quits when its last window closes; that is decided in the main loop.
+    QTimer closeMain;
+    closeMain.setSingleShot(true);
+    QObject::connect(&closeMain, &QTimer::timeout, &mainWindow, &QWidget::close);
+    closeMain.start(0);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.start(3000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the open help window kept the program running";
 }
 
 // Every in-page link must land somewhere, and the facts a user looks up must be there

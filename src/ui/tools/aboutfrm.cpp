@@ -40,6 +40,8 @@ QLabel* CentredLabel(QWidget* parent, const QString& text, const QFont& font, co
 Aboutfrm::Aboutfrm(QString versionText, QWidget* parent)
     : QWidget(parent, Qt::Dialog), versionText_(std::move(versionText)) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the main window ends the program even while the box is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kAboutCaption));
     setFixedSize(kAboutWidth, kAboutHeight);
 

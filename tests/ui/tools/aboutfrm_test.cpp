@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 
 namespace kestrum {
@@ -66,6 +68,25 @@ TEST(AboutfrmTest, ChildOfTheMainWindowIsStillItsOwnWindow) {
     FlushDeletes();
     EXPECT_TRUE(about.isNull());
     EXPECT_TRUE(mainWindow.isVisible());
+}
+
+TEST(AboutfrmTest, OpenBoxDoesNotKeepTheProgramAliveAfterTheMainWindowCloses) {
+    QWidget mainWindow;
+    mainWindow.show();
+    QPointer<Aboutfrm> about = new Aboutfrm(kVersion);
+    about->show();
+
+    // The program quits when its last window closes; that is decided in the main loop.
+    QTimer closeMain;
+    closeMain.setSingleShot(true);
+    QObject::connect(&closeMain, &QTimer::timeout, &mainWindow, &QWidget::close);
+    closeMain.start(0);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.start(3000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the open About box kept the program running";
+    delete about.data();
 }
 
 }  // namespace
