@@ -8,83 +8,73 @@ using namespace notation_detail;
 
 namespace {
 
-// Room for the converted text: `tokens` tokens of at most `perToken` characters, plus the slack
-// that Put() needs for its four-character copies.
-std::string MakeBuffer(std::size_t tokens, std::size_t perToken) {
-    std::string buffer;
-    buffer.resize(tokens * perToken + 4);
-    return buffer;
-}
-
 std::size_t TokenCount(std::size_t size, std::size_t step) {
     return (size + step - 1) / step;
 }
 
-std::string Finish(std::string& buffer, const char* end) {
-    buffer.resize(static_cast<std::size_t>(end - buffer.data()));
-    return std::move(buffer);
-}
-
+// Each converter reserves for its worst case: one byte per Ascii character, at most four
+// characters per written token ("255 ", or "3E7 " for a wide Hex value), two in Ascii.
 std::string FromAscii(std::string_view input, DisplayMode target) {
-    std::string buffer = MakeBuffer(input.size(), target == DisplayMode::Hex ? 3 : 4);
-    char* out = buffer.data();
+    ChunkedSink sink(input.size() * (target == DisplayMode::Hex ? 3 : 4));
+    char* out = sink.Start();
     if (target == DisplayMode::Hex) {
-        ForEachAsciiByte(input, [&out](int v) { out = PutHex(out, v); });
+        ForEachAsciiByte(input, [&](int v) { out = PutHex(sink.Room(out), v); });
     } else {
-        ForEachAsciiByte(input, [&out](int v) { out = PutDecimal(out, v); });
+        ForEachAsciiByte(input, [&](int v) { out = PutDecimal(sink.Room(out), v); });
     }
-    return Finish(buffer, out);
+    return sink.Finish(out);
 }
 
 // Hex input never fails: a token reads as less, or as 0.
 std::string FromHex(std::string_view input, DisplayMode target, bool passThrough) {
     const std::size_t tokens = TokenCount(input.size(), kHexTokenStep);
-    std::string buffer = MakeBuffer(tokens, target == DisplayMode::Ascii ? 2 : 4);
-    char* out = buffer.data();
+    ChunkedSink sink(tokens * (target == DisplayMode::Ascii ? 2 : 4));
+    char* out = sink.Start();
     if (target == DisplayMode::Ascii) {
         ForEachToken(input, kHexTokenWidth, kHexTokenStep,
-                     [&out, passThrough](const char* token, std::size_t size) {
-                         out = PutAscii(out, ReadHexLenient(token, size), passThrough);
+                     [&](const char* token, std::size_t size) {
+                         out = PutAscii(sink.Room(out), ReadHexLenient(token, size), passThrough);
                          return true;
                      });
     } else {
         ForEachToken(input, kHexTokenWidth, kHexTokenStep,
-                     [&out](const char* token, std::size_t size) {
-                         out = PutDecimal(out, ReadHexLenient(token, size));
+                     [&](const char* token, std::size_t size) {
+                         out = PutDecimal(sink.Room(out), ReadHexLenient(token, size));
                          return true;
                      });
     }
-    return Finish(buffer, out);
+    return sink.Finish(out);
 }
 
 // A token that is not a number ends the conversion, as does a value above 255 going into Ascii;
 // the result keeps what was converted before it. Into Hex a value above 255 takes more digits.
 std::string FromDecimal(std::string_view input, DisplayMode target, bool passThrough) {
     const std::size_t tokens = TokenCount(input.size(), kDecimalTokenStep);
-    std::string buffer = MakeBuffer(tokens, target == DisplayMode::Ascii ? 2 : 4);
-    char* out = buffer.data();
+    ChunkedSink sink(tokens * (target == DisplayMode::Ascii ? 2 : 4));
+    char* out = sink.Start();
     if (target == DisplayMode::Ascii) {
         ForEachToken(input, kDecimalTokenWidth, kDecimalTokenStep,
-                     [&out, passThrough](const char* token, std::size_t size) {
+                     [&](const char* token, std::size_t size) {
                          const int v = ReadDecimal(token, size);
                          if (v == kNotANumber || v > 255) {
                              return false;
                          }
-                         out = PutAscii(out, v, passThrough);
+                         out = PutAscii(sink.Room(out), v, passThrough);
                          return true;
                      });
     } else {
         ForEachToken(input, kDecimalTokenWidth, kDecimalTokenStep,
-                     [&out](const char* token, std::size_t size) {
+                     [&](const char* token, std::size_t size) {
                          const int v = ReadDecimal(token, size);
                          if (v == kNotANumber) {
                              return false;
                          }
+                         out = sink.Room(out);
                          out = v > 255 ? PutWideHex(out, v) : PutHex(out, v);
                          return true;
                      });
     }
-    return Finish(buffer, out);
+    return sink.Finish(out);
 }
 
 }  // namespace
@@ -131,42 +121,46 @@ std::string ChangeMode(std::string_view input, DisplayMode source, DisplayMode t
 }
 
 std::string EncodeTransmitBytes(std::string_view text, DisplayMode mode) {
-    std::string bytes;
     switch (mode) {
         case DisplayMode::Ascii: {
-            bytes.resize(text.size());
-            char* out = bytes.data();
-            ForEachAsciiByte(text, [&out](int v) { *out++ = static_cast<char>(v); });
-            return Finish(bytes, out);
+            ChunkedSink sink(text.size());
+            char* out = sink.Start();
+            ForEachAsciiByte(text, [&](int v) {
+                out = sink.Room(out);
+                *out++ = static_cast<char>(v);
+            });
+            return sink.Finish(out);
         }
         case DisplayMode::Hex: {
-            bytes.resize(TokenCount(text.size(), kHexTokenStep));
-            char* out = bytes.data();
+            ChunkedSink sink(TokenCount(text.size(), kHexTokenStep));
+            char* out = sink.Start();
             ForEachToken(text, kHexTokenWidth, kHexTokenStep,
-                         [&out](const char* token, std::size_t size) {
+                         [&](const char* token, std::size_t size) {
                              const int v = ReadHexStrict(token, size);
                              if (v >= 0) {
+                                 out = sink.Room(out);
                                  *out++ = static_cast<char>(v);
                              }
                              return true;
                          });
-            return Finish(bytes, out);
+            return sink.Finish(out);
         }
         case DisplayMode::Decimal: {
-            bytes.resize(TokenCount(text.size(), kDecimalTokenStep));
-            char* out = bytes.data();
+            ChunkedSink sink(TokenCount(text.size(), kDecimalTokenStep));
+            char* out = sink.Start();
             ForEachToken(text, kDecimalTokenWidth, kDecimalTokenStep,
-                         [&out](const char* token, std::size_t size) {
+                         [&](const char* token, std::size_t size) {
                              const int v = ReadDecimal(token, size);
                              if (v != kNotANumber && v <= 255) {
+                                 out = sink.Room(out);
                                  *out++ = static_cast<char>(v);
                              }
                              return true;
                          });
-            return Finish(bytes, out);
+            return sink.Finish(out);
         }
     }
-    return bytes;
+    return {};
 }
 
 }  // namespace kestrum

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace kestrum::notation_detail {
 
@@ -88,8 +90,42 @@ inline constexpr std::array<WrittenByte, 256> kAsciiForms = [] {
     return table;
 }();
 
+// Collects written text through a small buffer that stays in cache and is appended to the
+// result in chunks. A large result is then written once: no zero-fill of an over-sized string,
+// and the pages of its reserved room that the text never reaches are never touched.
+// Use: char* out = sink.Start(); per token { out = sink.Room(out); out = Put...(out, v); }
+// then sink.Finish(out).
+class ChunkedSink {
+public:
+    // `capacity`: an upper bound of the text's size, reserved at once.
+    explicit ChunkedSink(std::size_t capacity) { text_.reserve(capacity); }
+
+    char* Start() { return buffer_.data(); }
+
+    // Returns where to write next, with room for at least kMaxWrite characters.
+    char* Room(char* out) {
+        if (out >= buffer_.data() + kChunk) [[unlikely]] {
+            text_.append(buffer_.data(), static_cast<std::size_t>(out - buffer_.data()));
+            return buffer_.data();
+        }
+        return out;
+    }
+
+    std::string Finish(char* out) {
+        text_.append(buffer_.data(), static_cast<std::size_t>(out - buffer_.data()));
+        return std::move(text_);
+    }
+
+    static constexpr std::size_t kMaxWrite = 8;
+
+private:
+    static constexpr std::size_t kChunk = 4096;
+    std::string text_;
+    std::array<char, kChunk + kMaxWrite> buffer_;
+};
+
 // Copies the written form and returns the position after it. Always copies four characters,
-// so the buffer must have room for four at `out`; callers size their buffers for that.
+// so there must be room for four at `out` (ChunkedSink::Room gives that).
 inline char* Put(char* out, const WrittenByte& form) {
     std::memcpy(out, form.chars.data(), 4);
     return out + form.size;

@@ -10,31 +10,29 @@ std::string FormatReceived(std::string_view bytes, DisplayMode mainMode, bool pr
     if (bytes.empty()) {
         return {};
     }
-    const std::size_t perByte = mainMode == DisplayMode::Ascii ? 2 : 4;
-    std::string text;
-    // Put() copies four characters at a time; the spare room is trimmed below.
-    text.resize(bytes.size() * perByte + 4);
-    char* out = text.data();
+    // Characters per byte: at most 2 in Ascii, 3 in Hex, 4 in Decimal (plus its final space).
+    ChunkedSink sink(bytes.size() * (1 + static_cast<std::size_t>(mainMode)) + 1);
+    char* out = sink.Start();
     switch (mainMode) {
         case DisplayMode::Ascii:
             for (char b : bytes) {
-                out = PutAscii(out, Code(b), processCrLf);
+                out = PutAscii(sink.Room(out), Code(b), processCrLf);
             }
             break;
         case DisplayMode::Hex:
             for (char b : bytes) {
-                out = PutHex(out, Code(b));
+                out = PutHex(sink.Room(out), Code(b));
             }
             break;
         case DisplayMode::Decimal:
             for (char b : bytes) {
-                out = PutDecimal(out, Code(b));
+                out = PutDecimal(sink.Room(out), Code(b));
             }
+            out = sink.Room(out);
             *out++ = ' ';
             break;
     }
-    text.resize(static_cast<std::size_t>(out - text.data()));
-    return text;
+    return sink.Finish(out);
 }
 
 }  // namespace kestrum

@@ -23,7 +23,7 @@ std::string Bytes(std::initializer_list<int> values) {
 // Reference writers, independent of the code under test: one token per byte.
 std::string HexOf(const std::string& bytes) {
     std::string text;
-    char token[8];
+    char token[16];
     for (unsigned char b : bytes) {
         std::snprintf(token, sizeof token, "%02X ", b);
         text += token;
@@ -33,7 +33,7 @@ std::string HexOf(const std::string& bytes) {
 
 std::string DecimalOf(const std::string& bytes) {
     std::string text;
-    char token[8];
+    char token[16];
     for (unsigned char b : bytes) {
         std::snprintf(token, sizeof token, "%03u ", b);
         text += token;
@@ -245,6 +245,33 @@ TEST(ChangeMode, EveryByteRoundTrips) {
         EXPECT_EQ(EncodeTransmitBytes(HexOf(one), Hex), one);
         EXPECT_EQ(EncodeTransmitBytes(DecimalOf(one), Decimal), one);
     }
+}
+
+// Long enough that results are built over many internal chunks.
+TEST(ChangeMode, LongTextsMatchReferenceWriters) {
+    std::string bytes;
+    for (int i = 0; i < 20000; ++i) {
+        bytes.push_back(static_cast<char>((i * 37 + i / 256) % 256));
+    }
+    const std::string hex = HexOf(bytes);
+    const std::string decimal = DecimalOf(bytes);
+    const std::string ascii = ChangeMode(hex, Hex, Ascii);
+    EXPECT_EQ(ChangeMode(ascii, Ascii, Hex), hex);
+    EXPECT_EQ(ChangeMode(ascii, Ascii, Decimal), decimal);
+    EXPECT_EQ(ChangeMode(hex, Hex, Decimal), decimal);
+    EXPECT_EQ(ChangeMode(decimal, Decimal, Hex), hex);
+    EXPECT_EQ(ChangeMode(decimal, Decimal, Ascii), ascii);
+    for (DisplayMode mode : {Ascii, Hex, Decimal}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        EXPECT_EQ(EncodeTransmitBytes(ChangeMode(hex, Hex, mode), mode), bytes);
+    }
+    std::string wide;
+    for (int i = 0; i < 5000; ++i) {
+        wide += "999 ";
+    }
+    const std::string wideHex = ChangeMode(wide, Decimal, Hex);
+    EXPECT_EQ(wideHex.size(), wide.size());
+    EXPECT_EQ(wideHex.substr(wideHex.size() - 8), "3E7 3E7 ");
 }
 
 TEST(EncodeTransmitBytes, SkipsTokensThatGiveNoByte) {

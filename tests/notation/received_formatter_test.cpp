@@ -53,12 +53,30 @@ TEST(FormatReceived, CrLfSplitOverTwoNotificationsRendersAsTogether) {
     }
 }
 
+TEST(FormatReceived, LongBurstMatchesReference) {
+    std::string bytes;
+    std::string hex;
+    std::string decimal;
+    char token[16];
+    for (int i = 0; i < 20000; ++i) {
+        const int v = (i * 53 + 7) % 256;
+        bytes.push_back(static_cast<char>(v));
+        std::snprintf(token, sizeof token, "%02X ", v);
+        hex += token;
+        std::snprintf(token, sizeof token, "%03d ", v);
+        decimal += token;
+    }
+    EXPECT_EQ(FormatReceived(bytes, Hex, false), hex);
+    EXPECT_EQ(FormatReceived(bytes, Decimal, false), decimal + " ");
+    EXPECT_EQ(FormatReceived(bytes, Ascii, true), ChangeMode(decimal, Decimal, Ascii, true));
+}
+
 // The rendering is defined as Decimal tokens converted by ChangeMode; the direct build must
 // give the same text for every byte value.
 TEST(FormatReceived, MatchesDecimalTokensThroughChangeMode) {
     std::string all;
     std::string decimal;
-    char token[8];
+    char token[16];
     for (int v = 0; v < 256; ++v) {
         all.push_back(static_cast<char>(v));
         std::snprintf(token, sizeof token, "%03d ", v);
