@@ -101,7 +101,7 @@ std::size_t MonitorView::PositionAt(QPoint viewportPoint) const {
 
 QPoint MonitorView::PointOf(std::size_t position) const {
     const RowColumn at = layout_.RowColumnOf(text_, position);
-    return QPointF(ColumnX(at.column) + charWidth_ / 2, RowY(at.row) + lineHeight_ / 2.0).toPoint();
+    return QPointF(ColumnX(at.column), RowY(at.row) + lineHeight_ / 2.0).toPoint();
 }
 
 std::unique_ptr<QMenu> MonitorView::CreateContextMenu() {
@@ -115,6 +115,11 @@ std::unique_ptr<QMenu> MonitorView::CreateContextMenu() {
     selectAll->setEnabled(!text_.IsEmpty());
     connect(selectAll, &QAction::triggered, this, &MonitorView::SelectAll);
     return menu;
+}
+
+void MonitorView::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu = CreateContextMenu();
+    menu->exec(event->globalPos());
 }
 
 void MonitorView::paintEvent(QPaintEvent* event) {

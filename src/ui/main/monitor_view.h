@@ -42,7 +42,8 @@ public:
 
     // The text position under a viewport point (caret positions between characters).
     std::size_t PositionAt(QPoint viewportPoint) const;
-    // The centre of the character cell at `position`, in viewport coordinates.
+    // The left edge of the character cell at `position`, vertically in the middle of
+    // its row, in viewport coordinates.
     QPoint PointOf(std::size_t position) const;
 
     // The context menu: Copy (only with a selection) and Select All.

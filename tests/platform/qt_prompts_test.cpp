@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+#include "platform/prompts.h"
+
+namespace kestrum {
+namespace {
+
+TEST(NameFiltersTest, PipeFiltersBecomeQtNameFilters) {
+    struct Case {
+        const char* filter;
+        QStringList expected;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"All Files (*.*)|*.*|Text Files (*.txt)|*.txt",
+         {"All Files (*)", "Text Files (*.txt)"},
+         "*.* lists files without an extension too"},
+        {"All Files (*.*)|*.*|Command Files (*.cmd)|*.cmd",
+         {"All Files (*)", "Command Files (*.cmd)"},
+         "the command set filter"},
+        {"Pictures|*.png;*.jpg", {"Pictures (*.png *.jpg)"}, "several patterns, no caption (...)"},
+        {"Text Files (*.txt)|*.txt|Orphan", {"Text Files (*.txt)"}, "a caption without pattern"},
+        {"", {}, "no filter"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.reason);
+        EXPECT_EQ(NameFiltersFromPipeFilter(QString::fromLatin1(test.filter)), test.expected);
+    }
+}
+
+TEST(DialogStartFolderTest, AFileNamesItsFolder) {
+    QTemporaryDir directory;
+    const QString file = directory.filePath(QStringLiteral("Default.cmd"));
+    QFile(file).open(QIODevice::WriteOnly);
+    EXPECT_EQ(DialogStartFolder(directory.path()), directory.path());
+    EXPECT_EQ(DialogStartFolder(file), directory.path());
+    EXPECT_EQ(DialogStartFolder(QString()), QString());
+}
+
+// Runs `inspect` on the modal dialog once it is showing, inside its event loop.
+template <typename Dialog>
+void WhenShown(std::function<void(Dialog&)> inspect) {
+    QTimer::singleShot(0, [inspect] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "the expected dialog is not showing";
+            if (QWidget* other = QApplication::activeModalWidget()) {
+                other->close();
+            }
+            return;
+        }
+        inspect(*dialog);
+    });
+}
+
+TEST(QtPromptsTest, MessageHasOnlyOkNoIconAndTheKestrumCaption) {
+    QtPrompts prompts;
+    bool shown = false;
+    WhenShown<QMessageBox>([&shown](QMessageBox& box) {
+        shown = true;
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("Kestrum"));
+        EXPECT_EQ(box.text(), QStringLiteral("Warning: Invalid Port Number"));
+        EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->click();
+    });
+    prompts.Message(QStringLiteral("Warning: Invalid Port Number"));
+    EXPECT_TRUE(shown);
+}
+
+TEST(QtPromptsTest, SaveDialogPreselectsTheFilterAndFolderAndCancelGivesNothing) {
+    QTemporaryDir directory;
+    QtPrompts prompts;
+    FileDialogRequest request;
+    request.filter = QStringLiteral("All Files (*.*)|*.*|Text Files (*.txt)|*.txt");
+    request.filterIndex = 2;
+    request.directory = directory.path();
+
+    WhenShown<QFileDialog>([&directory](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog.nameFilters(), QStringList({QStringLiteral("All Files (*)"),
+                                                     QStringLiteral("Text Files (*.txt)")}));
+        EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Text Files (*.txt)"));
+        EXPECT_EQ(dialog.directory().absolutePath(), directory.path());
+        EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        dialog.reject();
+    });
+    EXPECT_EQ(prompts.SaveFile(request), std::nullopt);
+
+    // Accepted with a preset name: the full path comes back, existing or not.
+    request.fileName = QStringLiteral("monitor.txt");
+    WhenShown<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
+    EXPECT_EQ(prompts.SaveFile(request), directory.filePath(QStringLiteral("monitor.txt")));
+}
+
+TEST(QtPromptsTest, OpenDialogStartsInTheFolderOfAFile) {
+    QTemporaryDir directory;
+    const QString file = directory.filePath(QStringLiteral("Default.cmd"));
+    QFile(file).open(QIODevice::WriteOnly);
+    QtPrompts prompts;
+    FileDialogRequest request;
+    request.filter = QStringLiteral("All Files (*.*)|*.*|Command Files (*.cmd)|*.cmd");
+    request.filterIndex = 2;
+    request.directory = file;
+
+    WhenShown<QFileDialog>([&directory](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Command Files (*.cmd)"));
+        EXPECT_EQ(dialog.directory().absolutePath(), directory.path());
+        dialog.reject();
+    });
+    EXPECT_EQ(prompts.OpenFile(request), std::nullopt);
+}
+
+TEST(QtPromptsTest, PrintDialogPreselectsTheSelectionWhenThereIsOne) {
+    QtPrompts prompts;
+    WhenShown<QPrintDialog>([](QPrintDialog& dialog) {
+        EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
+        EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintToFile));
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+        EXPECT_EQ(dialog.printer()->printRange(), QPrinter::Selection);
+        dialog.reject();
+    });
+    EXPECT_FALSE(prompts.Print(true).has_value());
+
+    QTemporaryDir directory;
+    const QString pdf = directory.filePath(QStringLiteral("out.pdf"));
+    WhenShown<QPrintDialog>([&pdf](QPrintDialog& dialog) {
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
+        EXPECT_EQ(dialog.printer()->printRange(), QPrinter::AllPages);
+        dialog.printer()->setOutputFileName(pdf);
+        dialog.accept();
+    });
+    const std::optional<PrintChoice> choice = prompts.Print(false);
+    ASSERT_TRUE(choice.has_value());
+    ASSERT_NE(choice->printer, nullptr);
+    EXPECT_FALSE(choice->selectionOnly);
+}
+
+}  // namespace
+}  // namespace kestrum

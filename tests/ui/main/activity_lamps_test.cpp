@@ -1,0 +1,83 @@
+#include "ui/main/activity_lamps.h"
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QImage>
+#include <QTest>
+
+namespace kestrum {
+namespace {
+
+const QColor kGrey = QColor(128, 128, 128);
+const QColor kGreen = QColor(0, 255, 0);
+
+class ActivityLampsTest : public testing::Test {
+protected:
+    QWidget frame_;
+    ActivityLamps lamps_{&frame_};
+};
+
+TEST_F(ActivityLampsTest, LampsStartGreyWithTheTimerDisabled) {
+    EXPECT_EQ(lamps_.LED1()->FillColour(), kGrey);
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
+    EXPECT_FALSE(lamps_.Timer1().isActive());
+    EXPECT_EQ(lamps_.Timer1().interval(), 100);
+}
+
+TEST_F(ActivityLampsTest, ALitLampGoesOutAtTheNextTick) {
+    lamps_.LightReceiveLamp();
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGreen);
+    EXPECT_EQ(lamps_.LED1()->FillColour(), kGrey);
+    EXPECT_TRUE(lamps_.Timer1().isActive());
+
+    lamps_.LightTransmitLamp();
+    EXPECT_EQ(lamps_.LED1()->FillColour(), kGreen);
+
+    // One tick puts out both lamps and disables the timer.
+    lamps_.Timer1_Timer();
+    EXPECT_EQ(lamps_.LED1()->FillColour(), kGrey);
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
+    EXPECT_FALSE(lamps_.Timer1().isActive());
+}
+
+TEST_F(ActivityLampsTest, TheRunningTimerPutsTheLampsOut) {
+    // The one place where real time has to pass: the timer's own tick.
+    lamps_.LightReceiveLamp();
+    QDeadlineTimer deadline(2000);
+    while (lamps_.LED2()->IsLit() && !deadline.hasExpired()) {
+        QTest::qWait(10);
+    }
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
+    EXPECT_FALSE(lamps_.Timer1().isActive());
+}
+
+TEST_F(ActivityLampsTest, LightingAgainDoesNotRestartTheInterval) {
+    // The lamp must go out within 100 ms of the first light, however much traffic
+    // follows: so a running timer is left alone. This needs real time to pass.
+    lamps_.LightTransmitLamp();
+    QTest::qWait(50);
+    lamps_.LightReceiveLamp();
+    EXPECT_TRUE(lamps_.Timer1().isActive());
+    EXPECT_LT(lamps_.Timer1().remainingTime(), 80);
+}
+
+TEST_F(ActivityLampsTest, AHeldTransmitLampWaitsForTheTimerToBeEnabled) {
+    lamps_.HoldTransmitLamp();
+    EXPECT_EQ(lamps_.LED1()->FillColour(), kGreen);
+    EXPECT_FALSE(lamps_.Timer1().isActive());
+    lamps_.EnableTimer();
+    EXPECT_TRUE(lamps_.Timer1().isActive());
+}
+
+TEST_F(ActivityLampsTest, TheLampIsDrawnInItsFillColour) {
+    LampWidget* lamp = lamps_.LED1();
+    lamp->resize(15, 15);
+    const QPoint centre(7, 7);
+    EXPECT_EQ(lamp->grab().toImage().pixelColor(centre), kGrey);
+    lamp->SetLit(true);
+    EXPECT_EQ(lamp->grab().toImage().pixelColor(centre), kGreen);
+}
+
+}  // namespace
+}  // namespace kestrum

@@ -1,0 +1,210 @@
+#include "ui/main/monitor_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+
+#include "ui/main/monitor_constants.h"
+
+namespace kestrum {
+namespace {
+
+class MonitorViewTest : public testing::Test {
+protected:
+    MonitorViewTest() {
+        view_.resize(400, 200);
+        view_.show();
+    }
+
+    void Append(std::string_view text, QRgb colour) {
+        text_.AppendText(text, colour);
+        view_.SyncWithText();
+    }
+
+    QWidget* Viewport() { return view_.viewport(); }
+    // A point a little inside the cell of `position`, to click on its character.
+    QPoint InsideCell(std::size_t position) { return view_.PointOf(position) + QPoint(2, 0); }
+
+    MonitorText text_;
+    MonitorView view_{text_};
+};
+
+TEST_F(MonitorViewTest, AnAppendFollowsTheEndAndRemovesTheSelection) {
+    for (int line = 0; line < 100; ++line) {
+        Append("41 42 43\r\n", kReceiveColour);
+    }
+    QScrollBar* bar = view_.verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // The user scrolls to the top and selects something there.
+    QTest::keyClick(&view_, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), 0);
+    QTest::mousePress(Viewport(), Qt::LeftButton, {}, view_.PointOf(0));
+    QTest::mouseMove(Viewport(), view_.PointOf(5));
+    QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, view_.PointOf(5));
+    EXPECT_TRUE(text_.HasSelection());
+
+    Append("44 ", kReceiveColour);
+    EXPECT_FALSE(text_.HasSelection());
+    EXPECT_EQ(text_.Caret(), text_.Size());
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(MonitorViewTest, MouseSelectsByDragShiftClickAndDoubleClick) {
+    Append("41 42 43 44 ", kTransmitColour);
+
+    QTest::mousePress(Viewport(), Qt::LeftButton, {}, view_.PointOf(3));
+    QTest::mouseMove(Viewport(), view_.PointOf(8));
+    QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, view_.PointOf(8));
+    EXPECT_EQ(text_.SelectionStart(), 3u);
+    EXPECT_EQ(text_.SelectionLength(), 5u);
+
+    // Shift-click extends from the same anchor.
+    QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ShiftModifier, view_.PointOf(11));
+    EXPECT_EQ(text_.SelectionStart(), 3u);
+    EXPECT_EQ(text_.SelectionLength(), 8u);
+
+    // A double click selects the token under the pointer.
+    QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, InsideCell(7));
+    EXPECT_EQ(text_.SelectionStart(), 6u);
+    EXPECT_EQ(text_.SelectionLength(), 2u);
+
+    // A plain click removes the selection.
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, view_.PointOf(1));
+    EXPECT_FALSE(text_.HasSelection());
+}
+
+TEST_F(MonitorViewTest, CopyGivesTheSelectionWithCrLfBreaksByteForByte) {
+    Append("A\rB\n", kReceiveColour);
+    Append("\xE9\xFF", kTransmitColour);  // Latin-1 e acute and y diaeresis
+
+    QTest::keyClick(&view_, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(text_.SelectionLength(), text_.Size());
+    QTest::keyClick(&view_, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1("A\r\nB\r\n\xE9\xFF"));
+
+    // Shift+arrows extend the selection from the caret.
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, view_.PointOf(0));
+    QTest::keyClick(&view_, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&view_, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&view_, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("A\r\n"));
+}
+
+TEST_F(MonitorViewTest, ContextMenuOffersCopyOnlyWithASelection) {
+    Append("41 42 ", kReceiveColour);
+    const auto findAction = [](QMenu& menu, const QString& text) -> QAction* {
+        for (QAction* action : menu.actions()) {
+            if (action->text().remove(QLatin1Char('&')) == text) {
+                return action;
+            }
+        }
+        return nullptr;
+    };
+    {
+        const std::unique_ptr<QMenu> menu = view_.CreateContextMenu();
+        QAction* copy = findAction(*menu, QStringLiteral("Copy"));
+        QAction* selectAll = findAction(*menu, QStringLiteral("Select All"));
+        ASSERT_NE(copy, nullptr);
+        ASSERT_NE(selectAll, nullptr);
+        EXPECT_FALSE(copy->isEnabled());
+        selectAll->trigger();
+        EXPECT_EQ(text_.SelectionLength(), text_.Size());
+    }
+    const std::unique_ptr<QMenu> menu = view_.CreateContextMenu();
+    QAction* copy = findAction(*menu, QStringLiteral("Copy"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->isEnabled());
+    copy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("41 42 "));
+}
+
+TEST_F(MonitorViewTest, ShowsTheTooltipAndIsReadOnly) {
+    EXPECT_EQ(view_.toolTip(), QStringLiteral("Blue = Transmitted data, Red = Received data"));
+    Append("41 ", kReceiveColour);
+    QTest::keyClicks(&view_, "xyz");
+    QTest::keyClick(&view_, Qt::Key_Backspace);
+    EXPECT_EQ(text_.Text(), "41 ");
+}
+
+TEST_F(MonitorViewTest, ResizingRewrapsWithoutTouchingTheText) {
+    const std::string line(200, '7');
+    Append(line, kReceiveColour);
+    const std::size_t narrowColumns = view_.Columns();
+    EXPECT_EQ(view_.TotalRows(), RowsForLength(200, narrowColumns));
+
+    view_.resize(800, 200);
+    EXPECT_GT(view_.Columns(), narrowColumns);
+    EXPECT_EQ(view_.TotalRows(), RowsForLength(200, view_.Columns()));
+    EXPECT_EQ(text_.Text(), line);
+}
+
+TEST_F(MonitorViewTest, KeysScrollByRowAndPage) {
+    for (int line = 0; line < 60; ++line) {
+        Append("0D 0A\n", kReceiveColour);
+    }
+    QScrollBar* bar = view_.verticalScrollBar();
+    const int end = bar->value();
+    QTest::keyClick(&view_, Qt::Key_Up);
+    EXPECT_EQ(bar->value(), end - 1);
+    QTest::keyClick(&view_, Qt::Key_PageUp);
+    EXPECT_EQ(bar->value(), end - 1 - static_cast<int>(view_.VisibleRows()));
+    QTest::keyClick(&view_, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), end);
+}
+
+// Counts pixels of the viewport image in the character cells [from, to) of row 0
+// that lean clearly towards blue and towards red.
+struct Hues {
+    int blue = 0;
+    int red = 0;
+};
+
+Hues HuesOfCells(const QImage& image, const MonitorView& view, std::size_t from, std::size_t to) {
+    Hues hues;
+    const QPoint start = view.PointOf(from);
+    const QPoint end = view.PointOf(to);
+    for (int y = start.y() - 6; y <= start.y() + 6; ++y) {
+        for (int x = start.x(); x < end.x(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.blue() > pixel.red() + 60) {
+                ++hues.blue;
+            } else if (pixel.red() > pixel.blue() + 60) {
+                ++hues.red;
+            }
+        }
+    }
+    return hues;
+}
+
+TEST_F(MonitorViewTest, TransmittedTextIsDrawnBlueAndReceivedTextRed) {
+    Append("41 42 ", kTransmitColour);
+    Append("43 44 ", kReceiveColour);
+    const QImage image = Viewport()->grab().toImage();
+
+    const Hues sent = HuesOfCells(image, view_, 0, 5);
+    const Hues received = HuesOfCells(image, view_, 6, 11);
+    EXPECT_GT(sent.blue, 10);
+    EXPECT_EQ(sent.red, 0);
+    EXPECT_GT(received.red, 10);
+    EXPECT_EQ(received.blue, 0);
+}
+
+TEST_F(MonitorViewTest, ControlCharactersKeepTheirColumn) {
+    // A raw control character takes exactly one cell, so what follows stays aligned.
+    Append(std::string("\x01\x1B\x7F\x85", 4) + "AB", kReceiveColour);
+    EXPECT_EQ(view_.TotalRows(), 1u);
+    EXPECT_EQ(view_.PositionAt(view_.PointOf(4)), 4u);
+    const QImage image = Viewport()->grab().toImage();
+    EXPECT_GT(HuesOfCells(image, view_, 4, 6).red, 10);
+}
+
+}  // namespace
+}  // namespace kestrum
