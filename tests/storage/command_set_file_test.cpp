@@ -81,7 +81,7 @@ TEST(CommandSetFile, FailedWriteLeavesTheEarlierFileByteIdentical) {
     WriteBytes(path, earlier);
 
     {
-        testing::FileSizeLimit limit(8);  // smaller than any command set file
+        FileSizeLimit limit(8);  // smaller than any command set file
         ASSERT_TRUE(limit.active());
         QString error;
         EXPECT_FALSE(WriteCommandSet(path, SampleSet(), &error));

@@ -5,7 +5,7 @@
 #include <sys/resource.h>
 #include <csignal>
 
-namespace kestrum::testing {
+namespace kestrum {
 
 class FileSizeLimit {
 public:
@@ -32,4 +32,4 @@ private:
     bool active_ = false;
 };
 
-}  // namespace kestrum::testing
+}  // namespace kestrum

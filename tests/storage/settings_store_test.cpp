@@ -109,7 +109,7 @@ TEST_F(SettingsStoreTest, EachFailedWriteIsDetectedAndLaterWritesSucceed) {
     SettingsStore store(IniPath());
     ASSERT_TRUE(store.SaveSetting(kCommPort, "2"));
     {
-        testing::FileSizeLimit limit(8);
+        FileSizeLimit limit(8);
         ASSERT_TRUE(limit.active());
         EXPECT_FALSE(store.SaveSetting(kTextFile, QString(100, 'x')));
     }

@@ -1,0 +1,452 @@
+#include "platform/qt_serial_port.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSerialPort>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace kestrum {
+namespace {
+
+// QSerialPort::Handle is private: int on Unix, HANDLE on Windows.
+using DeviceHandle = decltype(std::declval<const QSerialPort&>().handle());
+
+QSerialPort::Parity ToQt(Parity parity) {
+    switch (parity) {
+        case Parity::None:
+            return QSerialPort::NoParity;
+        case Parity::Odd:
+            return QSerialPort::OddParity;
+        case Parity::Even:
+            return QSerialPort::EvenParity;
+        case Parity::Mark:
+            return QSerialPort::MarkParity;
+        case Parity::Space:
+            return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits StopBitsToQt(int stopBits) {
+    return stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
+}
+
+QSerialPort::DataBits DataBitsToQt(int dataBits) {
+    return static_cast<QSerialPort::DataBits>(dataBits);  // Data5..Data8 are 5..8
+}
+
+#ifdef Q_OS_UNIX
+
+// tcsetattr() succeeds when any part of a request was taken, and some drivers silently
+// drop what they cannot do (a pseudo-terminal forces 8 data bits without parity). So what
+// the device really holds is read back and compared.
+bool FrameMatches(DeviceHandle descriptor, const PortSettingsString& wanted) {
+    termios tio{};
+    if (::tcgetattr(descriptor, &tio) != 0) {
+        return false;
+    }
+    constexpr std::array<tcflag_t, 4> kSizes{CS5, CS6, CS7, CS8};
+    if ((tio.c_cflag & CSIZE) != kSizes[static_cast<std::size_t>(wanted.dataBits - 5)]) {
+        return false;
+    }
+    if (((tio.c_cflag & CSTOPB) != 0) != (wanted.stopBits == 2)) {
+        return false;
+    }
+    const bool enabled = (tio.c_cflag & PARENB) != 0;
+    const bool odd = (tio.c_cflag & PARODD) != 0;
+#ifdef CMSPAR
+    const bool sticky = (tio.c_cflag & CMSPAR) != 0;
+#else
+    const bool sticky = wanted.parity == Parity::Mark || wanted.parity == Parity::Space;
+#endif
+    switch (wanted.parity) {
+        case Parity::None:
+            return !enabled;
+        case Parity::Odd:
+            return enabled && odd && !sticky;
+        case Parity::Even:
+            return enabled && !odd && !sticky;
+        case Parity::Mark:
+            return enabled && odd && sticky;
+        case Parity::Space:
+            return enabled && !odd && sticky;
+    }
+    return false;
+}
+
+// For rates with a termios constant the kernel may substitute another constant; custom
+// rates (set by Qt through BOTHER) are trusted to QSerialPort's own result.
+bool BaudMatches(DeviceHandle descriptor, int baud) {
+    struct Standard {
+        int baud;
+        speed_t code;
+    };
+    static constexpr Standard kStandard[] = {
+        {50, B50},       {75, B75},         {110, B110},       {134, B134},     {150, B150},
+        {200, B200},     {300, B300},       {600, B600},       {1200, B1200},   {1800, B1800},
+        {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200}, {38400, B38400},
+        {57600, B57600}, {115200, B115200}, {230400, B230400},
+    };
+    termios tio{};
+    if (::tcgetattr(descriptor, &tio) != 0) {
+        return false;
+    }
+    for (const Standard& standard : kStandard) {
+        if (standard.baud == baud) {
+            return ::cfgetospeed(&tio) == standard.code;
+        }
+    }
+    return true;
+}
+
+// A path that exists but is no character device (a file, a folder) is no serial port.
+bool IsNoDevice(const QString& device) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(device).constData(), &info) == 0 && !S_ISCHR(info.st_mode);
+}
+
+bool LacksPermission(const QString& device) {
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES;
+}
+
+#else
+
+bool FrameMatches(DeviceHandle, const PortSettingsString&) {
+    return true;
+}
+bool BaudMatches(DeviceHandle, int) {
+    return true;
+}
+bool IsNoDevice(const QString&) {
+    return false;
+}
+bool LacksPermission(const QString&) {
+    return false;
+}
+
+#endif
+
+// Resets a flag when the scope ends, also by an exception from a receive handler.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+DeviceLookup DevicesFromSettings(SettingsStore store) {
+    return [store = std::move(store)](int port) {
+        return store.GetSetting(settings::PortDeviceKey(port));
+    };
+}
+
+QtSerialPort::QtSerialPort(DeviceLookup devices, QObject* parent)
+    : SerialPort(parent), devices_(std::move(devices)), serial_(std::make_unique<QSerialPort>()) {
+    serial_->setFlowControl(QSerialPort::NoFlowControl);
+    ConfigureDevice(settings_);
+    connect(serial_.get(), &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
+    connect(serial_.get(), &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { OnError(error); });
+}
+
+QtSerialPort::~QtSerialPort() {
+    // The signals must not reach this half-destroyed object while the device closes.
+    serial_->disconnect(this);
+    if (serial_->isOpen()) {
+        Close();
+    }
+}
+
+void QtSerialPort::SetCommPort(int port) {
+    if (port < 1 || port > 4) {
+        throw PortError(PortErrorKind::InvalidPortNumber,
+                        "Port number " + std::to_string(port) + " is not 1 to 4");
+    }
+    commPort_ = port;
+}
+
+QString QtSerialPort::DeviceName() const {
+    return devices_ ? devices_(commPort_) : QString();
+}
+
+void QtSerialPort::ConfigureDevice(const PortSettingsString& settings) {
+    // On a closed QSerialPort these only store the values, which open() then applies.
+    serial_->setBaudRate(settings.baud);
+    serial_->setDataBits(DataBitsToQt(settings.dataBits));
+    serial_->setParity(ToQt(settings.parity));
+    serial_->setStopBits(StopBitsToQt(settings.stopBits));
+}
+
+void QtSerialPort::SetSettings(const QString& text) {
+    const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(text);
+    if (!parsed) {
+        throw PortError(PortErrorKind::SettingsNotApplied,
+                        "Malformed port settings \"" + text.toStdString() + "\"");
+    }
+    if (PortOpen()) {
+        ApplyToOpenDevice(*parsed);
+    } else {
+        ConfigureDevice(*parsed);
+    }
+    settings_ = *parsed;
+}
+
+void QtSerialPort::ApplyToOpenDevice(const PortSettingsString& wanted) {
+    const auto restore = [this] {
+        ConfigureDevice(settings_);
+        serial_->clearError();
+    };
+    const DeviceHandle descriptor = serial_->handle();
+    if (!serial_->setBaudRate(wanted.baud) || !BaudMatches(descriptor, wanted.baud)) {
+        const QString reason = serial_->errorString();
+        restore();
+        throw PortError(PortErrorKind::BaudRateNotSupported, "The device does not take " +
+                                                                 std::to_string(wanted.baud) +
+                                                                 " baud: " + reason.toStdString());
+    }
+    const bool applied = serial_->setDataBits(DataBitsToQt(wanted.dataBits)) &&
+                         serial_->setParity(ToQt(wanted.parity)) &&
+                         serial_->setStopBits(StopBitsToQt(wanted.stopBits)) &&
+                         FrameMatches(descriptor, wanted);
+    if (!applied) {
+        restore();
+        throw PortError(PortErrorKind::SettingsNotApplied,
+                        "The device does not take the settings " + wanted.Format().toStdString());
+    }
+}
+
+bool QtSerialPort::PortOpen() const {
+    return serial_->isOpen();
+}
+
+void QtSerialPort::SetPortOpen(bool open) {
+    if (!open) {
+        if (serial_->isOpen()) {
+            Close();
+        }
+        return;
+    }
+    if (serial_->isOpen()) {
+        return;
+    }
+    const QString device = DeviceName();
+    if (device.isEmpty() || IsNoDevice(device)) {
+        throw PortError(PortErrorKind::InvalidPortNumber, "No serial device for port " +
+                                                              std::to_string(commPort_) + " (" +
+                                                              device.toStdString() + ")");
+    }
+    serial_->setPortName(device);
+    ConfigureDevice(settings_);
+    if (!serial_->open(QIODevice::ReadWrite)) {
+        ThrowOpenFailure(device);
+    }
+    if (!FrameMatches(serial_->handle(), settings_) ||
+        !BaudMatches(serial_->handle(), settings_.baud)) {
+        serial_->close();
+        throw PortError(PortErrorKind::SettingsNotApplied, device.toStdString() +
+                                                               " does not take the settings " +
+                                                               settings_.Format().toStdString());
+    }
+    lossQueued_ = false;
+    openDevice_ = device;
+}
+
+void QtSerialPort::ThrowOpenFailure(const QString& device) {
+    const std::string reason = device.toStdString() + ": " + serial_->errorString().toStdString();
+    switch (serial_->error()) {
+        case QSerialPort::DeviceNotFoundError:
+        case QSerialPort::ResourceError:  // a device node without hardware behind it (EIO)
+            throw PortError(PortErrorKind::InvalidPortNumber, reason);
+        case QSerialPort::PermissionError:
+            // Qt reports the device's lock file held by another program, and a device that
+            // is exclusively open (EBUSY), as a permission error; a missing permission is not
+            // "in use".
+            if (LacksPermission(device)) {
+                throw PortError(PortErrorKind::Other, reason);
+            }
+            throw PortError(PortErrorKind::PortInUse, reason);
+        case QSerialPort::UnsupportedOperationError:
+            throw PortError(PortErrorKind::SettingsNotApplied, reason);
+        default:
+            throw PortError(PortErrorKind::Other, reason);
+    }
+}
+
+void QtSerialPort::KeepWaitingBytes() {
+    const QByteArray bytes = serial_->readAll();
+    received_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void QtSerialPort::Close() {
+    // Output() returns before the bytes leave; give them a bounded time to go, so that what
+    // was reported as sent is not dropped by the close.
+    QElapsedTimer waited;
+    waited.start();
+    while (serial_->bytesToWrite() > 0 && waited.elapsed() < kCloseDrainMs) {
+        if (!serial_->waitForBytesWritten(static_cast<int>(kCloseDrainMs - waited.elapsed()))) {
+            break;
+        }
+    }
+    KeepWaitingBytes();
+    serial_->close();
+    lossQueued_ = false;
+}
+
+void QtSerialPort::OnReadyRead() {
+    KeepWaitingBytes();
+    if (inOnComm_) {
+        arrivedDuringOnComm_ = true;
+        return;
+    }
+    ScheduleNotify();
+}
+
+// The notification runs from the event loop, not inside QSerialPort's readyRead, so that a
+// handler that yields to the event loop sees later arrivals reported to it afterwards.
+void QtSerialPort::ScheduleNotify() {
+    if (notifyQueued_ || rThreshold_ <= 0 || InBufferCount() < rThreshold_) {
+        return;
+    }
+    notifyQueued_ = true;
+    QMetaObject::invokeMethod(this, &QtSerialPort::Notify, Qt::QueuedConnection);
+}
+
+void QtSerialPort::Notify() {
+    notifyQueued_ = false;
+    if (inOnComm_ || rThreshold_ <= 0 || InBufferCount() < rThreshold_) {
+        return;
+    }
+    arrivedDuringOnComm_ = false;
+    {
+        FlagGuard guard(inOnComm_);
+        commEvent_ = kCommEventReceive;
+        emit OnComm();
+    }
+    if (arrivedDuringOnComm_) {
+        ScheduleNotify();
+    }
+}
+
+void QtSerialPort::OnError(int error) {
+    switch (error) {
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+            break;
+        default:
+            return;
+    }
+    if (!serial_->isOpen() || lossQueued_) {
+        return;
+    }
+    // A hung-up terminal keeps reporting read errors until it is closed; close it from the
+    // event loop rather than from inside QSerialPort's own notification.
+    lossQueued_ = true;
+    const QString detail = serial_->errorString();
+    switch (error) {
+        case QSerialPort::ReadError:  // the read found nothing to read: a hang-up
+            lossReason_ = QStringLiteral(
+                              "The serial device %1 has hung up (its other end closed or the "
+                              "adapter was unplugged).")
+                              .arg(openDevice_);
+            break;
+        case QSerialPort::WriteError:
+            lossReason_ = QStringLiteral("Writing to the serial device %1 failed (%2).")
+                              .arg(openDevice_, detail);
+            break;
+        default:
+            lossReason_ = QStringLiteral("The serial device %1 is no longer available (%2).")
+                              .arg(openDevice_, detail);
+            break;
+    }
+    QMetaObject::invokeMethod(this, &QtSerialPort::LoseDevice, Qt::QueuedConnection);
+}
+
+void QtSerialPort::LoseDevice() {
+    if (!lossQueued_ || !serial_->isOpen()) {
+        return;
+    }
+    KeepWaitingBytes();
+    serial_->close();
+    lossQueued_ = false;
+    emit DeviceLost(lossReason_);
+    ScheduleNotify();  // bytes that arrived before the loss are still delivered
+}
+
+void QtSerialPort::SetRThreshold(int bytes) {
+    if (bytes < 0) {
+        throw PortError(PortErrorKind::Other, "Receive threshold below 0");
+    }
+    rThreshold_ = bytes;
+    ScheduleNotify();
+}
+
+void QtSerialPort::SetInputLen(int bytes) {
+    if (bytes < 0) {
+        throw PortError(PortErrorKind::Other, "Input length below 0");
+    }
+    inputLen_ = bytes;
+}
+
+int QtSerialPort::InBufferCount() const {
+    const std::size_t waiting = received_.size() - readPos_;
+    return waiting > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(waiting);
+}
+
+void QtSerialPort::SetInBufferCount(int count) {
+    if (count != 0) {
+        throw PortError(PortErrorKind::Other, "Only 0 can be written to the receive count");
+    }
+    if (serial_->isOpen()) {
+        serial_->clear(QSerialPort::Input);
+        static_cast<void>(serial_->readAll());
+    }
+    received_.clear();
+    readPos_ = 0;
+}
+
+std::string QtSerialPort::Input() {
+    const std::size_t waiting = received_.size() - readPos_;
+    const std::size_t count =
+        inputLen_ == 0 ? waiting : std::min(waiting, static_cast<std::size_t>(inputLen_));
+    std::string bytes = received_.substr(readPos_, count);
+    readPos_ += count;
+    // Reading one byte at a time must not cost a copy of the rest each time.
+    if (readPos_ == received_.size()) {
+        received_.clear();
+        readPos_ = 0;
+    } else if (readPos_ > 4096 && readPos_ * 2 > received_.size()) {
+        received_.erase(0, readPos_);
+        readPos_ = 0;
+    }
+    return bytes;
+}
+
+void QtSerialPort::Output(std::string_view bytes) {
+    if (!serial_->isOpen() || lossQueued_) {
+        throw PortError(PortErrorKind::Other, "The port is closed");
+    }
+    const qint64 size = static_cast<qint64>(bytes.size());
+    const qint64 written = serial_->write(bytes.data(), size);
+    if (written != size) {
+        throw PortError(PortErrorKind::Other,
+                        "Write refused: " + serial_->errorString().toStdString());
+    }
+}
+
+}  // namespace kestrum
