@@ -1,0 +1,305 @@
+// The real serial port path, against a pseudo-terminal: the test holds the other end and
+// plays the remote equipment.
+
+#include "platform/qt_serial_port.h"
+
+#include "support/pty_pair.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <ctime>
+#include <memory>
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string AllByteValues() {
+    std::string bytes(256, '\0');
+    for (int i = 0; i < 256; ++i) {
+        bytes[static_cast<std::size_t>(i)] = static_cast<char>(i);
+    }
+    return bytes;
+}
+
+PortErrorKind KindOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const PortError& error) {
+        return error.kind();
+    }
+    ADD_FAILURE() << "no PortError thrown";
+    return PortErrorKind::Other;
+}
+
+double ProcessCpuSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+class QtSerialPortTest : public ::testing::Test {
+protected:
+    // Port 2 is the pseudo-terminal; the others name nothing.
+    std::unique_ptr<QtSerialPort> MakePort() {
+        auto port = std::make_unique<QtSerialPort>(
+            [this](int number) { return number == 2 ? pty_.DevicePath() : QString(); });
+        port->SetCommPort(2);
+        QObject::connect(port.get(), &SerialPort::OnComm, [this] { ++onComm_; });
+        return port;
+    }
+
+    bool WaitForWaiting(const SerialPort& port, int count) {
+        return PumpEventsUntil([&] { return port.InBufferCount() >= count; }, 3000ms);
+    }
+
+    PtyPair pty_;
+    int onComm_ = 0;
+};
+
+TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysUnchanged) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    ASSERT_TRUE(port->PortOpen());
+
+    port->Output(AllByteValues());
+    EXPECT_EQ(pty_.Read(256), AllByteValues()) << "no line-end or character translation out";
+
+    ASSERT_TRUE(pty_.Write(AllByteValues()));
+    ASSERT_TRUE(WaitForWaiting(*port, 256));
+    EXPECT_GE(onComm_, 1);
+    EXPECT_EQ(port->CommEvent(), kCommEventReceive);
+    EXPECT_EQ(port->Input(), AllByteValues()) << "InputLen 0 reads everything waiting";
+    EXPECT_EQ(port->InBufferCount(), 0);
+}
+
+TEST_F(QtSerialPortTest, BurstOfTenBytesIsReadOneByOneThenEmpty) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    port->SetRThreshold(1);
+    port->SetInputLen(1);
+    ASSERT_TRUE(pty_.Write("0123456789"));
+    ASSERT_TRUE(WaitForWaiting(*port, 10));
+    ASSERT_TRUE(PumpEventsUntil([&] { return onComm_ >= 1; }, 1000ms));
+    EXPECT_EQ(port->CommEvent(), kCommEventReceive);
+    for (char expected = '0'; expected <= '9'; ++expected) {
+        EXPECT_EQ(port->Input(), std::string(1, expected));
+    }
+    EXPECT_EQ(port->Input(), "");
+    EXPECT_EQ(port->InBufferCount(), 0);
+}
+
+TEST_F(QtSerialPortTest, SettingsApplyWhileOpenOrAreRefusedKeepingThePrevious) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    ASSERT_EQ(port->Settings(), "9600,n,8,1");
+
+    // A Linux pseudo-terminal keeps any baud rate and stop bits but forces 8 data bits
+    // without parity, silently. The port reads the settings back, so those are refused
+    // instead of being reported as applied.
+    struct Case {
+        const char* reason;
+        const char* settings;
+        bool takenByPty;
+        speed_t speed;  // of the accepted settings
+    };
+    const Case cases[] = {
+        {"the default", "9600,n,8,1", true, B9600},
+        {"another rate and two stop bits", "115200,n,8,2", true, B115200},
+        {"even parity and 7 data bits: the pty drops both", "19200,e,7,1", false, 0},
+        {"mark parity: the pty drops parity", "115200,m,8,2", false, 0},
+        {"back to a rate and format the pty takes", "19200,n,8,1", true, B19200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const QString before = port->Settings();
+        const speed_t speedBefore = pty_.DeviceSpeed();
+        if (c.takenByPty) {
+            ASSERT_NO_THROW(port->SetSettings(c.settings));
+            EXPECT_EQ(port->Settings(), c.settings);
+            const termios tio = *pty_.DeviceTermios();
+            EXPECT_EQ(cfgetospeed(&tio), c.speed);
+            EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, QString(c.settings).endsWith(",2"));
+        } else {
+            EXPECT_EQ(KindOf([&] { port->SetSettings(c.settings); }),
+                      PortErrorKind::SettingsNotApplied);
+            EXPECT_EQ(port->Settings(), before) << "reading returns the settings in force";
+            EXPECT_EQ(pty_.DeviceSpeed(), speedBefore)
+                << "the previous rate is back in force on the device";
+        }
+        // Data still flows after every change.
+        port->Output("ok");
+        EXPECT_EQ(pty_.Read(2), "ok");
+    }
+}
+
+TEST_F(QtSerialPortTest, MalformedSettingsAreRefusedOpenOrClosed) {
+    auto port = MakePort();
+    port->SetSettings("19200,n,8,1");
+    for (const bool open : {false, true}) {
+        SCOPED_TRACE(open ? "open" : "closed");
+        port->SetPortOpen(open);
+        for (const char* text : {"", "fast", "9600,n,8", "9600,q,8,1", "0,n,8,1", "9600,n,8,1.5"}) {
+            SCOPED_TRACE(text);
+            EXPECT_EQ(KindOf([&] { port->SetSettings(text); }), PortErrorKind::SettingsNotApplied);
+            EXPECT_EQ(port->Settings(), "19200,n,8,1");
+        }
+    }
+}
+
+TEST_F(QtSerialPortTest, ClosingAndReopeningKeepsPortAndSettings) {
+    auto port = MakePort();
+    port->SetSettings("57600,n,8,2");  // closed: kept for the open
+    port->SetPortOpen(true);
+    EXPECT_EQ(pty_.DeviceSpeed(), B57600);
+    port->SetPortOpen(false);
+    EXPECT_FALSE(port->PortOpen());
+    port->SetPortOpen(false);  // closing a closed port does nothing
+    port->SetPortOpen(true);
+    EXPECT_TRUE(port->PortOpen());
+    EXPECT_EQ(port->CommPort(), 2);
+    EXPECT_EQ(port->Settings(), "57600,n,8,2");
+    const termios tio = *pty_.DeviceTermios();
+    EXPECT_EQ(cfgetospeed(&tio), B57600);
+    EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
+}
+
+TEST_F(QtSerialPortTest, OpenFailuresHaveTheirKinds) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    auto second = MakePort();
+    EXPECT_EQ(KindOf([&] { second->SetPortOpen(true); }), PortErrorKind::PortInUse);
+    EXPECT_FALSE(second->PortOpen());
+    port->SetPortOpen(false);
+    EXPECT_NO_THROW(second->SetPortOpen(true)) << "the lock goes with the close";
+    second->SetPortOpen(false);
+
+    QTemporaryDir dir;
+    QFile plain(dir.filePath("not-a-tty"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    struct Case {
+        const char* reason;
+        QString device;
+    };
+    const Case cases[] = {
+        {"a device path that does not exist", "/dev/kestrum-no-such-tty"},
+        {"no device configured for the number", ""},
+        {"a regular file", plain.fileName()},
+        {"a folder", dir.path()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        QtSerialPort missing([&](int) { return c.device; });
+        EXPECT_EQ(KindOf([&] { missing.SetPortOpen(true); }), PortErrorKind::InvalidPortNumber);
+        EXPECT_FALSE(missing.PortOpen());
+    }
+
+    for (const int number : {0, 5, -1}) {
+        SCOPED_TRACE(number);
+        EXPECT_EQ(KindOf([&] { port->SetCommPort(number); }), PortErrorKind::InvalidPortNumber);
+        EXPECT_EQ(port->CommPort(), 2);
+    }
+}
+
+TEST_F(QtSerialPortTest, SettingsTheDeviceRefusesAtOpenLeaveItClosed) {
+    auto port = MakePort();
+    port->SetSettings("19200,e,7,1");  // closed: only stored
+    EXPECT_EQ(KindOf([&] { port->SetPortOpen(true); }), PortErrorKind::SettingsNotApplied);
+    EXPECT_FALSE(port->PortOpen());
+    EXPECT_EQ(port->Settings(), "19200,e,7,1");
+    port->SetSettings("19200,n,8,1");
+    EXPECT_NO_THROW(port->SetPortOpen(true));
+}
+
+TEST_F(QtSerialPortTest, OutputOnAClosedPortIsRefused) {
+    auto port = MakePort();
+    EXPECT_EQ(KindOf([&] { port->Output("x"); }), PortErrorKind::Other);
+}
+
+TEST_F(QtSerialPortTest, CloseLetsQueuedOutputLeave) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    const std::string bytes(2000, 'q');
+    port->Output(bytes);  // queued; nothing has gone out yet
+    port->SetPortOpen(false);
+    EXPECT_EQ(pty_.Read(bytes.size(), 1000ms).size(), bytes.size());
+}
+
+TEST_F(QtSerialPortTest, ReceiveThresholdAndDiscard) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    port->SetRThreshold(0);
+    ASSERT_TRUE(pty_.Write("ab"));
+    ASSERT_TRUE(WaitForWaiting(*port, 2));
+    PumpEventsFor(100ms);
+    EXPECT_EQ(onComm_, 0) << "threshold 0 raises nothing";
+
+    port->SetRThreshold(3);
+    PumpEventsFor(100ms);
+    EXPECT_EQ(onComm_, 0) << "two bytes wait, three are needed";
+    ASSERT_TRUE(pty_.Write("c"));
+    EXPECT_TRUE(PumpEventsUntil([&] { return onComm_ == 1; }, 2000ms));
+
+    port->SetInBufferCount(0);
+    EXPECT_EQ(port->InBufferCount(), 0);
+    EXPECT_EQ(port->Input(), "");
+    EXPECT_EQ(KindOf([&] { port->SetInBufferCount(5); }), PortErrorKind::Other);
+}
+
+TEST_F(QtSerialPortTest, OnCommIsNeverReenteredAndLaterArrivalsAreStillReported) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    int depth = 0;
+    int maxDepth = 0;
+    int calls = 0;
+    std::string seen;
+    QObject::connect(port.get(), &SerialPort::OnComm, [&] {
+        ++depth;
+        ++calls;
+        maxDepth = std::max(maxDepth, depth);
+        seen += port->Input();
+        if (calls == 1) {
+            // A handler that yields (as the text file sender does) while more bytes come.
+            EXPECT_TRUE(pty_.Write("second"));
+            PumpEventsFor(200ms);
+        }
+        --depth;
+    });
+    ASSERT_TRUE(pty_.Write("first"));
+    EXPECT_TRUE(PumpEventsUntil([&] { return seen == "firstsecond"; }, 3000ms)) << seen;
+    EXPECT_EQ(maxDepth, 1);
+    EXPECT_GE(calls, 2) << "bytes that came during the handler raise a notification after it";
+}
+
+TEST_F(QtSerialPortTest, DeviceLossClosesThePortOnceWithoutBusyLoop) {
+    auto port = MakePort();
+    port->SetPortOpen(true);
+    QStringList reasons;
+    QObject::connect(port.get(), &SerialPort::DeviceLost,
+                     [&](const QString& reason) { reasons << reason; });
+    port->SetRThreshold(0);  // keep the bytes waiting across the loss
+    ASSERT_TRUE(pty_.Write("xyz"));
+    ASSERT_TRUE(WaitForWaiting(*port, 3));
+
+    pty_.CloseMaster();
+    ASSERT_TRUE(PumpEventsUntil([&] { return !reasons.isEmpty(); }, 3000ms));
+    EXPECT_FALSE(port->PortOpen());
+    EXPECT_TRUE(reasons.front().contains(pty_.DevicePath())) << reasons.front().toStdString();
+
+    const double cpuBefore = ProcessCpuSeconds();
+    PumpEventsFor(500ms);
+    EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.25) << "a hung-up device must not spin";
+    EXPECT_EQ(reasons.size(), 1);
+
+    EXPECT_EQ(port->Input(), "xyz") << "bytes received before the loss are kept";
+    EXPECT_EQ(KindOf([&] { port->Output("x"); }), PortErrorKind::Other);
+    EXPECT_EQ(KindOf([&] { port->SetPortOpen(true); }), PortErrorKind::InvalidPortNumber)
+        << "the device is gone";
+}
+
+}  // namespace
+}  // namespace kestrum

@@ -1,0 +1,185 @@
+#include "support/memory_serial_port.h"
+
+#include <algorithm>
+
+namespace kestrum {
+
+MemorySerialPort::MemorySerialPort(QObject* parent) : SerialPort(parent) {}
+
+void MemorySerialPort::ThrowIfScripted(Operation operation) {
+    auto found = scripted_.find(operation);
+    if (found == scripted_.end() || found->second.empty()) {
+        return;
+    }
+    const PortErrorKind kind = found->second.front();
+    found->second.erase(found->second.begin());
+    throw PortError(kind, "scripted failure");
+}
+
+std::optional<PortErrorKind> MemorySerialPort::Refusal(const PortSettingsString& settings) const {
+    if (const auto found = refusedBauds_.find(settings.baud); found != refusedBauds_.end()) {
+        return found->second;
+    }
+    if (const auto found = refusedSettings_.find(settings.Format());
+        found != refusedSettings_.end()) {
+        return found->second;
+    }
+    return std::nullopt;
+}
+
+void MemorySerialPort::SetCommPort(int port) {
+    ThrowIfScripted(Operation::SetCommPort);
+    if (port < 1 || port > 4) {
+        throw PortError(PortErrorKind::InvalidPortNumber, "port number outside 1..4");
+    }
+    commPort_ = port;
+}
+
+void MemorySerialPort::SetSettings(const QString& settings) {
+    ThrowIfScripted(Operation::SetSettings);
+    const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(settings);
+    if (!parsed) {
+        throw PortError(PortErrorKind::SettingsNotApplied, "malformed settings");
+    }
+    if (open_) {
+        if (const std::optional<PortErrorKind> refusal = Refusal(*parsed)) {
+            throw PortError(*refusal, "refused settings");
+        }
+    }
+    settings_ = *parsed;
+}
+
+void MemorySerialPort::SetPortOpen(bool open) {
+    if (!open) {
+        if (open_) {
+            open_ = false;
+            history_.push_back({false, commPort_, Settings()});
+        }
+        return;
+    }
+    if (open_) {
+        return;
+    }
+    ThrowIfScripted(Operation::Open);
+    if (const auto found = openFailures_.find(commPort_); found != openFailures_.end()) {
+        throw PortError(found->second, "scripted open failure");
+    }
+    if (Refusal(settings_)) {
+        throw PortError(PortErrorKind::SettingsNotApplied, "refused settings at open");
+    }
+    open_ = true;
+    history_.push_back({true, commPort_, Settings()});
+}
+
+void MemorySerialPort::SetRThreshold(int bytes) {
+    if (bytes < 0) {
+        throw PortError(PortErrorKind::Other, "Receive threshold below 0");
+    }
+    rThreshold_ = bytes;
+}
+
+void MemorySerialPort::SetInputLen(int bytes) {
+    if (bytes < 0) {
+        throw PortError(PortErrorKind::Other, "Input length below 0");
+    }
+    inputLen_ = bytes;
+}
+
+void MemorySerialPort::SetInBufferCount(int count) {
+    if (count != 0) {
+        throw PortError(PortErrorKind::Other, "Only 0 can be written to the receive count");
+    }
+    received_.clear();
+}
+
+std::string MemorySerialPort::Input() {
+    const std::size_t count = inputLen_ == 0
+                                  ? received_.size()
+                                  : std::min(received_.size(), static_cast<std::size_t>(inputLen_));
+    std::string bytes = received_.substr(0, count);
+    received_.erase(0, count);
+    return bytes;
+}
+
+void MemorySerialPort::Output(std::string_view bytes) {
+    ++outputCalls_;
+    ThrowIfScripted(Operation::Output);
+    if (!open_) {
+        throw PortError(PortErrorKind::Other, "The port is closed");
+    }
+    written_ += bytes;
+    writes_.emplace_back(bytes);
+}
+
+void MemorySerialPort::FailNext(Operation operation, PortErrorKind kind, int times) {
+    for (int i = 0; i < times; ++i) {
+        scripted_[operation].push_back(kind);
+    }
+}
+
+void MemorySerialPort::RefuseBaud(int baud, PortErrorKind kind) {
+    refusedBauds_[baud] = kind;
+}
+
+void MemorySerialPort::RefuseSettings(const QString& settings, PortErrorKind kind) {
+    const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(settings);
+    refusedSettings_[parsed ? parsed->Format() : settings] = kind;
+}
+
+void MemorySerialPort::SetOpenFailure(int port, std::optional<PortErrorKind> kind) {
+    if (kind) {
+        openFailures_[port] = *kind;
+    } else {
+        openFailures_.erase(port);
+    }
+}
+
+bool MemorySerialPort::InjectReceived(std::string_view bytes) {
+    if (!open_) {
+        return false;
+    }
+    received_ += bytes;
+    if (inOnComm_) {
+        arrivedDuringOnComm_ = true;
+        return true;
+    }
+    EmitOnComm();
+    return true;
+}
+
+void MemorySerialPort::EmitOnComm() {
+    bool again = true;
+    while (again && rThreshold_ > 0 && InBufferCount() >= rThreshold_) {
+        arrivedDuringOnComm_ = false;
+        inOnComm_ = true;
+        commEvent_ = kCommEventReceive;
+        ++onCommCount_;
+        try {
+            emit OnComm();
+        } catch (...) {
+            inOnComm_ = false;
+            throw;
+        }
+        inOnComm_ = false;
+        again = arrivedDuringOnComm_;
+    }
+}
+
+void MemorySerialPort::LoseDevice(const QString& reason) {
+    if (!open_) {
+        return;
+    }
+    open_ = false;
+    history_.push_back({false, commPort_, Settings()});
+    emit DeviceLost(reason);
+}
+
+void MemorySerialPort::ClearRecords() {
+    written_.clear();
+    writes_.clear();
+    outputCalls_ = 0;
+    onCommCount_ = 0;
+    history_.clear();
+}
+
+}  // namespace kestrum

@@ -1,0 +1,112 @@
+#pragma once
+// An in-memory SerialPort for tests: scripted failures, injected received bytes, recorded
+// writes and an open/close history. Behaves like QtSerialPort where the interface leaves a
+// choice (settings parsed by PortSettingsString, RThreshold starts at 1, InputLen at 0).
+
+#include "platform/port_settings.h"
+#include "platform/serial_port.h"
+
+#include <QString>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrum {
+
+class MemorySerialPort final : public SerialPort {
+    Q_OBJECT
+public:
+    enum class Operation { SetCommPort, SetSettings, Open, Output };
+
+    struct PortEvent {
+        bool opened = false;  // false: closed
+        int port = 0;         // CommPort at that moment
+        QString settings;     // Settings at that moment
+        bool operator==(const PortEvent&) const = default;
+    };
+
+    explicit MemorySerialPort(QObject* parent = nullptr);
+
+    // --- SerialPort
+    int CommPort() const override { return commPort_; }
+    void SetCommPort(int port) override;
+    QString Settings() const override { return settings_.Format(); }
+    void SetSettings(const QString& settings) override;
+    bool PortOpen() const override { return open_; }
+    void SetPortOpen(bool open) override;
+    void SetRThreshold(int bytes) override;
+    void SetInputLen(int bytes) override;
+    int InBufferCount() const override { return static_cast<int>(received_.size()); }
+    void SetInBufferCount(int count) override;
+    int CommEvent() const override { return commEvent_; }
+    std::string Input() override;
+    void Output(std::string_view bytes) override;
+
+    int RThreshold() const { return rThreshold_; }
+    int InputLen() const { return inputLen_; }
+
+    // --- Scripted failures. A scripted failure has no effect besides the throw.
+    // The next `times` calls of `operation` throw PortError(kind).
+    void FailNext(Operation operation, PortErrorKind kind, int times = 1);
+    // Settings with this baud rate are refused: on an open port SetSettings throws `kind` and
+    // the previous settings stay; a closed port takes them and the next open throws
+    // SettingsNotApplied, as a real device would.
+    void RefuseBaud(int baud, PortErrorKind kind = PortErrorKind::BaudRateNotSupported);
+    // The same for one exact settings string ("19200,e,7,1").
+    void RefuseSettings(const QString& settings,
+                        PortErrorKind kind = PortErrorKind::SettingsNotApplied);
+    // Opening port `port` throws `kind` (InvalidPortNumber: no such device; PortInUse: held by
+    // another program) until cleared with std::nullopt.
+    void SetOpenFailure(int port, std::optional<PortErrorKind> kind);
+
+    // --- Reception
+    // Bytes arrive at an open port: they are queued and OnComm is emitted synchronously,
+    // before this returns, when RThreshold > 0 and at least RThreshold bytes wait. If an
+    // OnComm handler is running (it injected, or yielded to the event loop), the arrival is
+    // reported once it returns. A closed port receives nothing: returns false and drops them.
+    bool InjectReceived(std::string_view bytes);
+    // The device disappears: the port closes (recorded in History) and DeviceLost(reason) is
+    // emitted. Waiting received bytes stay readable.
+    void LoseDevice(const QString& reason = QStringLiteral("The device was unplugged."));
+
+    // --- Records
+    // Bytes of every accepted Output call, in order, and the calls one by one.
+    const std::string& Written() const { return written_; }
+    const std::vector<std::string>& Writes() const { return writes_; }
+    // Every Output call, refused ones included.
+    int OutputCalls() const { return outputCalls_; }
+    const std::vector<PortEvent>& History() const { return history_; }
+    int OnCommCount() const { return onCommCount_; }
+    void ClearRecords();
+
+private:
+    // Throws the scripted failure of `operation`, if one is pending.
+    void ThrowIfScripted(Operation operation);
+    std::optional<PortErrorKind> Refusal(const PortSettingsString& settings) const;
+    void EmitOnComm();
+
+    int commPort_ = 1;
+    PortSettingsString settings_;
+    bool open_ = false;
+    int rThreshold_ = 1;
+    int inputLen_ = 0;
+    int commEvent_ = 0;
+    std::string received_;
+
+    std::map<Operation, std::vector<PortErrorKind>> scripted_;
+    std::map<int, PortErrorKind> refusedBauds_;
+    std::map<QString, PortErrorKind> refusedSettings_;
+    std::map<int, PortErrorKind> openFailures_;
+
+    bool inOnComm_ = false;
+    bool arrivedDuringOnComm_ = false;
+
+    std::string written_;
+    std::vector<std::string> writes_;
+    int outputCalls_ = 0;
+    int onCommCount_ = 0;
+    std::vector<PortEvent> history_;
+};
+
+}  // namespace kestrum
