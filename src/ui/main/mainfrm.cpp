@@ -1,0 +1,332 @@
+#include "ui/main/mainfrm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "platform/help_viewer.h"
+#include "platform/prompts.h"
+#include "storage/settings_store.h"
+#include "ui/main/app_state.h"
+#include "ui/main/data_monitor.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/main_constants.h"
+#include "ui/main/monitor_constants.h"
+#include "ui/main/notation_field.h"
+#include "ui/main/toolbar_buttons.h"
+#include "ui/main/up_down_control.h"
+
+namespace kestrum {
+
+using namespace main_ui;
+
+namespace {
+
+// Design geometry is in twips; 15 twips are one device-independent pixel.
+QRect Twips(int left, int top, int width, int height) {
+    const auto px = [](int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; };
+    return {px(left), px(top), px(width), px(height)};
+}
+
+template <std::size_t N>
+QStringList ToStringList(const std::array<std::string_view, N>& items) {
+    QStringList list;
+    for (std::string_view item : items) {
+        list << QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size()));
+    }
+    return list;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry, bool bold = false) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setGeometry(geometry);
+    if (bold) {
+        QFont font("Arial");
+        font.setPointSizeF(label->font().pointSizeF());
+        font.setBold(true);
+        label->setFont(font);
+    }
+    return label;
+}
+
+DropDownList* MakeList(QWidget* parent, const QStringList& items, const char* toolTip,
+                       QRect geometry) {
+    auto* list = new DropDownList(parent);
+    list->addItems(items);
+    list->setToolTip(QString::fromLatin1(toolTip));
+    list->setGeometry(geometry);
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+}  // namespace
+
+Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Prompts& prompts,
+                 QWidget* parent)
+    : QMainWindow(parent), state_(state), settings_(settings), port_(port), prompts_(prompts) {
+    setWindowTitle(QString::fromLatin1(kCaption));
+    BuildControls();
+    BuildToolbar();
+    BuildMenus();
+    ConnectHandlers();
+}
+
+Mainfrm::~Mainfrm() = default;
+
+MonitorView& Mainfrm::ReceiveBox() {
+    return *monitor_->View();
+}
+
+QAction* Mainfrm::ToolbarButton(const QString& key) const {
+    const auto it = toolbarButtons_.find(key);
+    return it == toolbarButtons_.end() ? nullptr : it->second;
+}
+
+QAction* Mainfrm::MenuEntry(const QString& name) const {
+    const auto it = menuEntries_.find(name);
+    return it == menuEntries_.end() ? nullptr : it->second;
+}
+
+void Mainfrm::BuildControls() {
+    client_ = new QWidget(this);
+    client_->setObjectName("Mainfrm");
+    client_->setFixedSize(Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
+    setCentralWidget(client_);
+
+    label3_ = MakeLabel(client_, "Com Set:", Twips(120, 960, 690, 270));
+    comSetLabel_ = new QLineEdit(client_);
+    comSetLabel_->setReadOnly(true);
+    comSetLabel_->setFocusPolicy(Qt::ClickFocus);
+    comSetLabel_->setGeometry(Twips(900, 930, 5610, 300));
+
+    label2_ = MakeLabel(client_, "Byte Display", Twips(9210, 1050, 1035, 255));
+    combo2_ = MakeList(client_, ToStringList(kDisplayModes), kTipDisplayMode,
+                       Twips(9240, 1320, 975, 315));
+    label1_ = MakeLabel(client_, "Com Port", Twips(10440, 1050, 1035, 255));
+    combo1_ =
+        MakeList(client_, ToStringList(kPortNumbers), kTipComPort, Twips(10680, 1320, 615, 315));
+    label8_ = MakeLabel(client_, "Baud Rate", Twips(9240, 1800, 915, 255));
+    combo3_ = MakeList(client_, ToStringList(kBaudRates), kTipBaud, Twips(9240, 2040, 975, 315));
+    label9_ = MakeLabel(client_, "Format", Twips(10680, 1800, 615, 255));
+    combo4_ = MakeList(client_, ToStringList(kFormats), kTipFormat, Twips(10560, 2040, 855, 315));
+
+    label4_ = MakeLabel(client_, "String to Send", Twips(3090, 1440, 1710, 255), true);
+    sendBox_ = new NotationField(
+        EntryField::SendBox, sendEntry_, [this] { return state_.MainDisplayMode(); }, prompts_,
+        client_);
+    QPalette sendPalette = sendBox_->palette();
+    sendPalette.setColor(QPalette::Text, QColor::fromRgb(kTransmitColour));
+    sendBox_->setPalette(sendPalette);
+    sendBox_->setToolTip(QString::fromLatin1(kTipSendBox));
+    sendBox_->setGeometry(Twips(360, 1713, 7095, 375));
+    label11_ = MakeLabel(client_, "Calculate Checksum", Twips(5280, 1455, 1695, 255));
+    checkButton_ = new QPushButton(client_);
+    checkButton_->setGeometry(Twips(7080, 1440, 255, 255));
+    sendButton_ = new QPushButton(QStringLiteral("Send String"), client_);
+    sendButton_->setToolTip(QString::fromLatin1(kTipSendButton));
+    sendButton_->setGeometry(Twips(7830, 1530, 855, 765));
+
+    frame1_ = new QFrame(client_);
+    frame1_->setFrameShape(QFrame::Box);
+    frame1_->setFrameShadow(QFrame::Sunken);
+    frame1_->setGeometry(Twips(870, 2130, 1335, 465));
+    label5_ = MakeLabel(client_, "Data Monitor", Twips(4890, 2382, 1710, 255), true);
+
+    MakeLabel(frame1_, "Tx", QRect(8, 8, 16, 15));
+    MakeLabel(frame1_, "Rx", QRect(50, 8, 16, 15));
+    monitor_ = std::make_unique<DataMonitor>(client_, frame1_);
+    monitor_->View()->setGeometry(Twips(360, 2640, 11070, 4710));
+    monitor_->Lamps().LED1()->setGeometry(QRect(26, 8, 15, 15));
+    monitor_->Lamps().LED2()->setGeometry(QRect(68, 8, 15, 15));
+
+    upDown1_ = new UpDownControl(client_);
+    upDown1_->setToolTip(QString::fromLatin1(kTipUpDown));
+    upDown1_->setGeometry(Twips(90, 7440, 240, 495));
+    for (int i = 1; i <= 40; ++i) {
+        const int k = (i - 1) % 10 + 1;
+        const int width = (i == 11 || i == 21 || i == 31) ? 1095 : 1100;
+        auto* button = new QPushButton(client_);
+        button->setObjectName(QStringLiteral("Command%1").arg(i));
+        button->setGeometry(Twips(360 + 1110 * (k - 1), 7440, width, 500));
+        if (i <= 10) {
+            button->setText(QStringLiteral("Command%1").arg(i));
+        } else {
+            // One page at a time, so paging works from the first click even when no
+            // command set was loaded.
+            button->hide();
+        }
+        command_[static_cast<std::size_t>(i - 1)] = button;
+    }
+    label10_ = MakeLabel(client_, "Commands 1-10", Twips(5160, 8040, 1455, 255));
+    label10_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+void Mainfrm::BuildToolbar() {
+    toolbar1_ = new QToolBar(client_);
+    toolbar1_->setObjectName("Toolbar1");
+    toolbar1_->setGeometry(Twips(0, 0, kDesignClientWidthTwips, 870));
+    toolbar1_->setMovable(false);
+    toolbar1_->setFloatable(false);
+    toolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar1_->setIconSize(QSize(24, 24));
+    for (const ToolbarButtonDesign& design : kToolbarButtons) {
+        QAction* action =
+            toolbar1_->addAction(ToolbarImage(design.image), QString::fromLatin1(design.caption));
+        const QString key = QString::fromLatin1(design.key);
+        action->setObjectName(key);
+        action->setToolTip(QString::fromLatin1(design.toolTip));
+        action->setCheckable(design.twoState);
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+        toolbarButtons_[key] = action;
+    }
+}
+
+void Mainfrm::BuildMenus() {
+    struct Entry {
+        const char* menu;
+        const char* name;
+        const char* caption;
+        QKeySequence shortcut;
+        void (Mainfrm::*handler)();
+    };
+    const Entry entries[] = {
+        {"File", "Openmenu", "Open Command Set", QKeySequence("Ctrl+O"), &Mainfrm::Openmenu_Click},
+        {"File", "Savemenu", "Save Data to File", QKeySequence("Ctrl+S"), &Mainfrm::Savemenu_Click},
+        {"File", "Printmenu", "Print Data", QKeySequence("Ctrl+P"), &Mainfrm::Printmenu_Click},
+        {"File", "Exitmenu", "Exit", QKeySequence("Ctrl+Q"), &Mainfrm::Exitmenu_Click},
+        {"Edit", "Clearmenu", "Clear Data", QKeySequence("Ctrl+X"), &Mainfrm::Clearmenu_Click},
+        {"Help", "Helpmenu", "Kestrum Help", QKeySequence(), &Mainfrm::Helpmenu_Click},
+        {"Help", "Aboutmenu", "About", QKeySequence(), &Mainfrm::Aboutmenu_Click},
+    };
+    std::map<QString, QMenu*> menus;
+    for (const Entry& entry : entries) {
+        const QString title = QString::fromLatin1(entry.menu);
+        QMenu*& menu = menus[title];
+        if (menu == nullptr) {
+            menu = menuBar()->addMenu(title);
+            menu->setObjectName(title == "File"   ? "Filemenu"
+                                : title == "Edit" ? "Editmenu"
+                                                  : "Help");
+        }
+        QAction* action = menu->addAction(QString::fromLatin1(entry.caption));
+        action->setObjectName(QString::fromLatin1(entry.name));
+        action->setShortcut(entry.shortcut);
+        connect(action, &QAction::triggered, this, entry.handler);
+        menuEntries_[QString::fromLatin1(entry.name)] = action;
+    }
+}
+
+void Mainfrm::ConnectHandlers() {
+    connect(combo1_, &DropDownList::Click, this, &Mainfrm::Combo1_Click);
+    connect(combo2_, &DropDownList::Click, this, &Mainfrm::Combo2_Click);
+    connect(combo3_, &DropDownList::Click, this, &Mainfrm::Combo3_Click);
+    connect(combo4_, &DropDownList::Click, this, &Mainfrm::Combo4_Click);
+    connect(combo3_, &DropDownList::GotFocus, this, &Mainfrm::Combo3_GotFocus);
+    connect(combo4_, &DropDownList::GotFocus, this, &Mainfrm::Combo4_GotFocus);
+    connect(sendButton_, &QPushButton::clicked, this, &Mainfrm::SendButton_Click);
+    connect(checkButton_, &QPushButton::clicked, this, &Mainfrm::CheckButton_Click);
+    connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
+    connect(&port_, &SerialPort::DeviceLost, this, &Mainfrm::OnDeviceLost);
+    connect(upDown1_, &UpDownControl::UpClick, this, &Mainfrm::UpDown1_UpClick);
+    connect(upDown1_, &UpDownControl::DownClick, this, &Mainfrm::UpDown1_DownClick);
+    for (int i = 1; i <= 40; ++i) {
+        connect(&Command(i), &QPushButton::clicked, this, [this, i] { Command_Click(i); });
+    }
+}
+
+void Mainfrm::Form_Load() {
+    state_.VersionText = QStringLiteral("Version %1.%2.%3")
+                             .arg(kVersionMajor)
+                             .arg(kVersionMinor)
+                             .arg(kVersionRevision);
+    RunStartupStep([this] { combo1_->SetText(settings_.GetSetting(settings::kCommPortAtStart)); });
+    RunStartupStep(
+        [this] { combo2_->SetText(settings_.GetSetting(settings::kFiletypeMainWindow)); });
+    RunStartupStep([this] {
+        bool numeric = false;
+        const short value =
+            settings_.GetSetting(settings::kProcessCrLf).trimmed().toShort(&numeric);
+        if (numeric) {
+            state_.ProcessCrLf = value;
+        }
+    });
+    ShowProcessCrLfState();
+    state_.CommandDirectory = settings_.GetSetting(settings::KeyName(settings::kDirectoryKey),
+                                                   settings::DefaultDirectory());
+    state_.CommandFileName = settings_.GetSetting(settings::kCommandFileName);
+    RunStartupStep([this] { StartupLoadCommandSet(); });
+    if (const auto mode = DisplayModeFromText(combo2_->Text().toStdString())) {
+        state_.MainMode = static_cast<std::int16_t>(*mode);
+    }
+}
+
+void Mainfrm::RunStartupStep(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const ListTextNotFound&) {
+        // A stored value that is not in its list: back to the designed defaults.
+        RecoverStartupDefaults();
+    } catch (const PortError& error) {
+        if (error.kind() == PortErrorKind::PortInUse) {
+            prompts_.Message(QString::fromLatin1(kMsgStartupPortInUse));
+        }
+    } catch (const std::exception&) {
+        // Start-up goes on with its next step whatever else failed.
+    }
+}
+
+void Mainfrm::RecoverStartupDefaults() {
+    const std::pair<DropDownList*, const char*> defaults[] = {
+        {combo1_, "1"}, {combo2_, "Hex"}, {combo3_, "9600"}, {combo4_, "n,8,1"}};
+    for (const auto& [box, text] : defaults) {
+        try {
+            box->SetText(QString::fromLatin1(text));
+        } catch (const std::exception&) {
+            // Each default is applied on its own; a failing one does not stop the others.
+        }
+    }
+}
+
+void Mainfrm::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+}
+
+void Mainfrm::Form_QueryUnload() {
+    if (port_.PortOpen()) {
+        port_.SetPortOpen(false);
+    }
+    // The tool windows go with the main window, without their own close handling.
+    QCoreApplication::quit();
+}
+
+void Mainfrm::Exitmenu_Click() {
+    close();
+}
+
+void Mainfrm::Helpmenu_Click() {
+    if (!help_) {
+        help_ = std::make_unique<HelpViewer>(prompts_, QCoreApplication::applicationDirPath());
+    }
+    help_->Show();
+}
+
+void Mainfrm::RestoreAndActivate() {
+    if (isMinimized()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+}
+
+}  // namespace kestrum

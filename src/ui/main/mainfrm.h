@@ -1,0 +1,175 @@
+#pragma once
+// The main window: port selection, the String to Send box, the Data Monitor, the command
+// button bank, the toolbar and the menus. Its slots are the window's event handlers; the work
+// itself is done by the notation core, the port service and the Data Monitor.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "notation/byte_notation.h"
+#include "notation/entry_validation.h"
+#include "platform/serial_port.h"
+#include "storage/command_set_format.h"
+#include "ui/main/data_monitor.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolBar;
+
+namespace kestrum {
+
+struct AppState;
+class DropDownList;
+class HelpViewer;
+class MonitorView;
+class Prompts;
+class NotationField;
+class SettingsStore;
+class UpDownControl;
+
+class Mainfrm : public QMainWindow {
+    Q_OBJECT
+public:
+    Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Prompts& prompts,
+            QWidget* parent = nullptr);
+    ~Mainfrm() override;
+
+    // The start-up sequence; run once, before the window is shown.
+    void Form_Load();
+
+    // What the tool windows use of the main window.
+    AppState& State() { return state_; }
+    SettingsStore& Settings() { return settings_; }
+    SerialPort& Port() { return port_; }
+    Prompts& Dialogs() { return prompts_; }
+    DataMonitor& Monitor() { return *monitor_; }
+    DropDownList& Combo1() { return *combo1_; }
+    DropDownList& Combo2() { return *combo2_; }
+    DropDownList& Combo3() { return *combo3_; }
+    DropDownList& Combo4() { return *combo4_; }
+    NotationField& SendBox() { return *sendBox_; }
+    QLineEdit& ComSetLabel() { return *comSetLabel_; }
+    QPushButton& Command(int index) { return *command_.at(static_cast<std::size_t>(index - 1)); }
+    QLabel& Label10() { return *label10_; }
+    UpDownControl& UpDown1() { return *upDown1_; }
+    MonitorView& ReceiveBox();
+    QToolBar& Toolbar1() { return *toolbar1_; }
+    // The toolbar button with this key ("Open", "Save", ... "ProcessCrLf").
+    QAction* ToolbarButton(const QString& key) const;
+    // Menu entries by name ("Openmenu", "Savemenu", ... "Aboutmenu").
+    QAction* MenuEntry(const QString& name) const;
+    QWidget& ClientArea() { return *client_; }
+
+    // Puts a command set into the button captions and CommandStrings (Hex notation).
+    void ApplyCommandSet(const CommandSet& set);
+
+public slots:
+    // Port selection and connection.
+    void Combo1_Click();
+    void Combo3_Click();
+    void Combo4_Click();
+    void Combo3_GotFocus();
+    void Combo4_GotFocus();
+    // Display mode change.
+    void Combo2_Click();
+
+    // Sending and receiving.
+    void SendButton_Click();
+    void MSComm1_OnComm();
+    void CheckButton_Click();
+
+    // Command button bank.
+    void Command_Click(int index);
+    void UpDown1_UpClick();
+    void UpDown1_DownClick();
+    void OpenCommandSet();
+
+    // Toolbar and menus.
+    void Toolbar1_ButtonClick(const QString& key);
+    void Openmenu_Click();
+    void Savemenu_Click();
+    void Printmenu_Click();
+    void Exitmenu_Click();
+    void Clearmenu_Click();
+    void Helpmenu_Click();
+    void Aboutmenu_Click();
+
+    // Brings the window back and to the front (a second start asked for it).
+    void RestoreAndActivate();
+
+signals:
+    // Requests for the tool windows; the windows that handle them are created on demand.
+    void EditRequested();
+    void SendTextRequested();
+    void SetComRequested();
+    void ChecksumRequested();
+    void AboutRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildToolbar();
+    void BuildMenus();
+    void ConnectHandlers();
+
+    void Form_QueryUnload();
+    void ConnectDisconnect(bool pressed);
+    void ProcessCrLfSwitch(bool pressed);
+    void ShowProcessCrLfState();
+    void SetConnectFace(bool pressed);
+    void StartupLoadCommandSet();
+    void RecoverStartupDefaults();
+    void RunStartupStep(const std::function<void()>& step);
+    void ApplySettingsFromBoxes(DropDownList& box, bool isFormat);
+    void ShowPortWarning(PortErrorKind kind);
+    void OnDeviceLost(const QString& reason);
+    bool OpenPortForSend();
+    void ReloadMonitorSafely(std::initializer_list<ModeConversion> steps);
+    void ShowPage(int firstShown, int firstHidden, const QString& caption);
+
+    AppState& state_;
+    SettingsStore& settings_;
+    SerialPort& port_;
+    Prompts& prompts_;
+
+    QWidget* client_ = nullptr;
+    QToolBar* toolbar1_ = nullptr;
+    std::map<QString, QAction*> toolbarButtons_;
+    std::map<QString, QAction*> menuEntries_;
+
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QLabel* label4_ = nullptr;
+    QLabel* label5_ = nullptr;
+    QLabel* label8_ = nullptr;
+    QLabel* label9_ = nullptr;
+    QLabel* label10_ = nullptr;
+    QLabel* label11_ = nullptr;
+    DropDownList* combo1_ = nullptr;
+    DropDownList* combo2_ = nullptr;
+    DropDownList* combo3_ = nullptr;
+    DropDownList* combo4_ = nullptr;
+    QLineEdit* comSetLabel_ = nullptr;
+    NotationField* sendBox_ = nullptr;
+    // SendCursor and SendAutoSpace of the String to Send box.
+    EntryState sendEntry_;
+    QPushButton* sendButton_ = nullptr;
+    QPushButton* checkButton_ = nullptr;
+    QFrame* frame1_ = nullptr;
+    UpDownControl* upDown1_ = nullptr;
+    std::array<QPushButton*, 40> command_{};
+    std::unique_ptr<DataMonitor> monitor_;
+    std::unique_ptr<HelpViewer> help_;
+};
+
+}  // namespace kestrum

@@ -1,0 +1,214 @@
+// Sending, receiving, the display mode and the toolbar and menu commands of the monitor.
+
+#include <QAction>
+#include <QLineEdit>
+#include <new>
+#include <stdexcept>
+
+#include "notation/received_formatter.h"
+#include "platform/prompts.h"
+#include "platform/transmit.h"
+#include "storage/settings_store.h"
+#include "ui/main/app_state.h"
+#include "ui/main/data_monitor.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/latin1.h"
+#include "ui/main/main_constants.h"
+#include "ui/main/mainfrm.h"
+#include "ui/main/monitor_constants.h"
+#include "ui/main/notation_field.h"
+#include "ui/main/toolbar_buttons.h"
+
+namespace kestrum {
+
+using namespace main_ui;
+
+void Mainfrm::Combo2_Click() {
+    const std::int16_t from = state_.MainMode;
+    if (const auto mode = DisplayModeFromText(combo2_->Text().toStdString())) {
+        state_.MainMode = static_cast<std::int16_t>(*mode);
+    }
+    if (state_.MainMode == from) {
+        return;
+    }
+    settings_.SaveSetting(settings::kFiletypeMainWindow, combo2_->Text());
+    if (from < 1 || from > 3) {
+        // Start-up: nothing has been typed or shown yet in any notation.
+        return;
+    }
+    const auto source = static_cast<DisplayMode>(from);
+    const auto target = static_cast<DisplayMode>(state_.MainMode);
+    sendBox_->setText(FromBytes(ChangeMode(ToBytes(sendBox_->text()), source, target, false)));
+    ReloadMonitorSafely({ModeConversion{source, target}});
+}
+
+void Mainfrm::ReloadMonitorSafely(std::initializer_list<ModeConversion> steps) {
+    monitor_->ReloadMonitor(std::span<const ModeConversion>(steps.begin(), steps.size()),
+                            state_.ProcessCrLfOn());
+}
+
+bool Mainfrm::OpenPortForSend() {
+    if (port_.PortOpen()) {
+        return true;
+    }
+    try {
+        port_.SetPortOpen(true);
+        return true;
+    } catch (const PortError& error) {
+        // Nothing is sent or echoed: a string that did not leave must not look as if it had.
+        ShowPortWarning(error.kind());
+        return false;
+    }
+}
+
+void Mainfrm::SendButton_Click() {
+    if (state_.BadPort == 1) {
+        prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
+        return;
+    }
+    if (state_.UserDisconnected == 1) {
+        prompts_.Message(QString::fromLatin1(kMsgDisconnected));
+        return;
+    }
+    const QString text = sendBox_->text();
+    if (text.isEmpty()) {
+        prompts_.Message(QString::fromLatin1(kMsgNoData));
+        return;
+    }
+    if (!IsLatin1(text)) {
+        prompts_.Message(QString::fromLatin1(kNotLatin1Message));
+        return;
+    }
+    if (!OpenPortForSend()) {
+        return;
+    }
+    const std::string bytes = ToBytes(text);
+    const DisplayMode mode = state_.MainDisplayMode();
+    TransmitString(bytes, mode, port_);
+
+    std::string echo = bytes;
+    if (!(mode == DisplayMode::Ascii && state_.ProcessCrLf == 0)) {
+        const bool passThrough = state_.ProcessCrLfOn();
+        echo = ChangeMode(ChangeMode(bytes, DisplayMode::Ascii, DisplayMode::Hex, passThrough),
+                          DisplayMode::Hex, DisplayMode::Ascii, passThrough);
+    }
+    monitor_->AppendText(echo, TransmitColour);
+    monitor_->LightTransmitLamp();
+}
+
+void Mainfrm::MSComm1_OnComm() {
+    // Everything waiting is read in one go and shown with one append; nothing is discarded,
+    // and a notification with nothing waiting shows nothing.
+    port_.SetInputLen(0);
+    std::string bytes;
+    while (port_.InBufferCount() > 0) {
+        const std::string chunk = port_.Input();
+        if (chunk.empty()) {
+            break;
+        }
+        bytes += chunk;
+    }
+    if (bytes.empty()) {
+        return;
+    }
+    monitor_->LightReceiveLamp();
+    monitor_->AppendText(FormatReceived(bytes, state_.MainDisplayMode(), state_.ProcessCrLfOn()),
+                         ReceiveColour);
+}
+
+void Mainfrm::CheckButton_Click() {
+    state_.ChecksumString = ToBytes(sendBox_->text());
+    if (state_.ChecksumString.empty()) {
+        prompts_.Message(QString::fromLatin1(kMsgNoChecksumString));
+        return;
+    }
+    if (const auto mode = DisplayModeFromText(combo2_->Text().toStdString())) {
+        state_.ChecksumMode = static_cast<std::int16_t>(*mode);
+    }
+    state_.ChecksumRow = 0;
+    emit ChecksumRequested();
+}
+
+void Mainfrm::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "Open") {
+        OpenCommandSet();
+    } else if (key == "Save") {
+        Savemenu_Click();
+    } else if (key == "Print") {
+        Printmenu_Click();
+    } else if (key == "Clear") {
+        Clearmenu_Click();
+    } else if (key == "Send") {
+        SendButton_Click();
+    } else if (key == "Edit") {
+        emit EditRequested();
+    } else if (key == "SendText") {
+        emit SendTextRequested();
+    } else if (key == "SetCom") {
+        if (state_.BadPort == 1) {
+            prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
+        } else {
+            emit SetComRequested();
+        }
+    } else if (key == "ClosePort") {
+        ConnectDisconnect(ToolbarButton(key)->isChecked());
+    } else if (key == "ProcessCrLf") {
+        ProcessCrLfSwitch(ToolbarButton(key)->isChecked());
+    }
+}
+
+void Mainfrm::ProcessCrLfSwitch(bool pressed) {
+    state_.ProcessCrLf = pressed ? 1 : 0;
+    ShowProcessCrLfState();
+    settings_.SaveSetting(settings::kProcessCrLf,
+                          pressed ? QStringLiteral("1") : QStringLiteral("0"));
+    if (state_.MainMode == static_cast<std::int16_t>(DisplayMode::Ascii)) {
+        ReloadMonitorSafely({ModeConversion{DisplayMode::Ascii, DisplayMode::Hex},
+                             ModeConversion{DisplayMode::Hex, DisplayMode::Ascii}});
+    }
+}
+
+void Mainfrm::ShowProcessCrLfState() {
+    QAction* button = ToolbarButton(QStringLiteral("ProcessCrLf"));
+    if (state_.ProcessCrLf == 1) {
+        button->setChecked(true);
+        button->setText(QString::fromLatin1(kCaptionShowCrLf));
+        button->setIcon(ToolbarImage(kImageProcessPressed));
+        button->setToolTip(QString::fromLatin1(kTipProcessPressed));
+    } else if (state_.ProcessCrLf == 0) {
+        button->setChecked(false);
+        button->setText(QString::fromLatin1(kCaptionProcessCrLf));
+        button->setIcon(ToolbarImage(kImageProcessReleased));
+        button->setToolTip(QString::fromLatin1(kTipProcessReleased));
+    }
+    // Any other stored value leaves the button as designed.
+}
+
+void Mainfrm::Openmenu_Click() {
+    OpenCommandSet();
+}
+
+void Mainfrm::Savemenu_Click() {
+    const SaveDataResult result = monitor_->SaveData(prompts_, state_.DataFileName);
+    if (result.status == SaveStatus::Saved) {
+        state_.DataFileName = result.path;
+    } else if (result.status == SaveStatus::Failed) {
+        // The earlier file is intact; say so rather than fail quietly.
+        prompts_.Message(QString::fromLatin1(kMsgSaveFailed) + QStringLiteral(" ") + result.path +
+                         QStringLiteral(": ") + result.errorText);
+    }
+}
+
+void Mainfrm::Printmenu_Click() {
+    monitor_->PrintData(prompts_);
+}
+
+void Mainfrm::Clearmenu_Click() {
+    monitor_->Clear();
+}
+
+void Mainfrm::Aboutmenu_Click() {
+    emit AboutRequested();
+}
+
+}  // namespace kestrum

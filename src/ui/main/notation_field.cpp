@@ -1,0 +1,102 @@
+#include "ui/main/notation_field.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+#include "platform/prompts.h"
+#include "ui/main/latin1.h"
+
+namespace kestrum {
+
+namespace {
+
+QString MessageText(std::string_view message) {
+    return QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size()));
+}
+
+}  // namespace
+
+NotationField::NotationField(EntryField field, EntryState& state, std::function<DisplayMode()> mode,
+                             Prompts& prompts, QWidget* parent)
+    : QLineEdit(parent), field_(field), state_(state), mode_(std::move(mode)), prompts_(prompts) {
+    connect(this, &QLineEdit::textChanged, this, &NotationField::Change);
+}
+
+void NotationField::keyPressEvent(QKeyEvent* event) {
+    const QString typed = event->text();
+    const bool isCharacter = typed.size() == 1 && typed.at(0).isPrint() &&
+                             !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!isCharacter) {
+        // Editing and navigation keys (Backspace included) are never refused.
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    KeyPress(typed.at(0));
+    event->accept();
+}
+
+bool NotationField::KeyPress(QChar key) {
+    if (key.unicode() > 0xFF) {
+        prompts_.Message(QString::fromLatin1(kNotLatin1Message));
+        return false;
+    }
+    const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
+    const KeyDecision decision = FilterKey(ToBytes(text()), caret, static_cast<char>(key.unicode()),
+                                           mode_(), field_, state_);
+    if (!decision.accepted) {
+        if (decision.message) {
+            prompts_.Message(MessageText(*decision.message));
+        }
+        return false;
+    }
+    insert(QString(QChar(static_cast<unsigned char>(decision.key))));
+    return true;
+}
+
+void NotationField::Change() {
+    if (inChange_) {
+        return;
+    }
+    inChange_ = true;
+    if (!IsLatin1(text())) {
+        // Pasted or dropped text with characters that have no byte is refused as a whole.
+        const int caret = std::min(static_cast<int>(accepted_.size()), cursorPosition());
+        setText(accepted_);
+        setCursorPosition(caret);
+        inChange_ = false;
+        prompts_.Message(QString::fromLatin1(kNotLatin1Message));
+        return;
+    }
+    if (const auto edit = ApplyAutoSpace(state_, static_cast<int>(text().size()))) {
+        setCursorPosition(edit->insertAt);
+        insert(QStringLiteral(" "));
+        setCursorPosition(edit->caretAfter);
+    }
+    accepted_ = text();
+    inChange_ = false;
+}
+
+void NotationField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // Focus taken by a message box, a popup or another application is not the user leaving
+    // the field; checking then would raise the message again and again.
+    if (reclaimingFocus_ || event->reason() == Qt::ActiveWindowFocusReason ||
+        event->reason() == Qt::PopupFocusReason) {
+        return;
+    }
+    LostFocus();
+}
+
+void NotationField::LostFocus() {
+    const WholeStringResult result = CheckWholeString(ToBytes(text()), mode_());
+    setCursorPosition(result.caret);
+    if (result.message) {
+        prompts_.Message(MessageText(*result.message));
+        reclaimingFocus_ = true;
+        setFocus(Qt::OtherFocusReason);
+        reclaimingFocus_ = false;
+    }
+    emit Left();
+}
+
+}  // namespace kestrum

@@ -1,0 +1,190 @@
+// Sending, receiving and the display mode of the main window.
+
+#include <QAction>
+
+#include "support/main_window_fixture.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/notation_field.h"
+
+namespace kestrum {
+namespace {
+
+using TrafficTest = MainWindowTest;
+
+struct SendCase {
+    const char* reason;
+    const char* mode;
+    int processCrLf;
+    std::string box;
+    std::string sent;
+    std::string shown;  // as the monitor reports it: breaks as CR LF
+};
+
+TEST_F(TrafficTest, SendWritesTheBytesAndEchoesInTransmitColour) {
+    const SendCase cases[] = {
+        {"hex", "Hex", 0, "41 42 ", "AB", "41 42 "},
+        {"ascii as typed", "Ascii", 0, "AT^M", "AT\r", "AT^M"},
+        {"ascii with Cr/Lf processed", "Ascii", 1, "AT^M", "AT\r", "AT\r\n"},
+        {"lone caret at the end, off", "Ascii", 0, "x^", "x", "x^"},
+        {"lone caret at the end, on", "Ascii", 1, "x^", "x", "x"},
+        {"caret pairs normalised when on", "Ascii", 1, "^a^|", "!^", "!^|"},
+        {"decimal token above 255 is not sent", "Decimal", 0, "300 065 ", "A", "300 065 "},
+    };
+    for (const SendCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        settings_.SaveSetting("Filetype", c.mode);
+        settings_.SaveSetting("Process", QString::number(c.processCrLf));
+        state_ = AppState{};
+        Mainfrm& window = Start();
+        port_.ClearRecords();
+        window.SendBox().setText(QString::fromLatin1(c.box.data(), c.box.size()));
+        window.SendButton_Click();
+        EXPECT_EQ(port_.Written(), c.sent);
+        EXPECT_EQ(port_.OutputCalls(), static_cast<int>(c.sent.size()));
+        EXPECT_EQ(MonitorText(), c.shown);
+        EXPECT_EQ(window.Monitor().Text().ColourAt(0), kTransmitColour);
+        EXPECT_EQ(window.SendBox().text(), QString::fromLatin1(c.box.data(), c.box.size()));
+        EXPECT_TRUE(prompts_.Messages().empty());
+    }
+}
+
+TEST_F(TrafficTest, EmptyBoxAndUnopenablePortSendNothing) {
+    Mainfrm& window = Start();
+    window.SendButton_Click();
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"No Data to Send!"});
+
+    // A port closed by an earlier failure is reopened on demand...
+    port_.SetPortOpen(false);
+    window.SendBox().setText("41 ");
+    window.SendButton_Click();
+    EXPECT_TRUE(port_.PortOpen());
+    EXPECT_EQ(port_.Written(), "A");
+
+    // ...and when it cannot be opened nothing is sent or shown as sent.
+    port_.SetPortOpen(false);
+    port_.SetOpenFailure(1, PortErrorKind::PortInUse);
+    window.SendButton_Click();
+    EXPECT_EQ(prompts_.Messages().back(), "Warning: Comm port in use by another application");
+    EXPECT_EQ(port_.Written(), "A");
+    EXPECT_EQ(MonitorText(), "41 ");
+}
+
+struct ReceiveCase {
+    const char* mode;
+    int processCrLf;
+    std::string shown;
+};
+
+TEST_F(TrafficTest, ReceivedBytesAreShownInRedInTheCurrentNotation) {
+    const ReceiveCase cases[] = {
+        {"Hex", 0, "48 69 0D 0A "},
+        {"Decimal", 1, "072 105 013 010  "},
+        {"Ascii", 0, "Hi^M^J"},
+        {"Ascii", 1, "Hi\r\n"},
+    };
+    for (const ReceiveCase& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + " " + std::to_string(c.processCrLf));
+        settings_.SaveSetting("Filetype", c.mode);
+        settings_.SaveSetting("Process", QString::number(c.processCrLf));
+        state_ = AppState{};
+        Mainfrm& window = Start();
+        port_.InjectReceived("Hi\r\n");
+        EXPECT_EQ(MonitorText(), c.shown);
+        EXPECT_EQ(window.Monitor().Text().ColourAt(0), kReceiveColour);
+        EXPECT_EQ(window.Monitor().Lamps().LED2()->FillColour(), QColor::fromRgb(kLampOnColour));
+    }
+}
+
+TEST_F(TrafficTest, EverythingWaitingIsShownAndNothingWhenNothingWaits) {
+    Mainfrm& window = Start();
+    // A large burst is never discarded.
+    std::string burst(5000, 'U');
+    port_.InjectReceived(burst);
+    EXPECT_EQ(MonitorText().size(), 3 * burst.size());
+    // A notification with nothing waiting shows no phantom byte.
+    window.MSComm1_OnComm();
+    EXPECT_EQ(MonitorText().size(), 3 * burst.size());
+}
+
+TEST_F(TrafficTest, SentThenReceivedShareALineInTheirColours) {
+    settings_.SaveSetting("Filetype", "Ascii");
+    Mainfrm& window = Start();
+    window.SendBox().setText("AB");
+    window.SendButton_Click();
+    port_.InjectReceived("CD");
+    EXPECT_EQ(MonitorText(), "ABCD");
+    EXPECT_EQ(window.Monitor().Text().ColourAt(1), kTransmitColour);
+    EXPECT_EQ(window.Monitor().Text().ColourAt(2), kReceiveColour);
+}
+
+TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
+    Mainfrm& window = Start();
+    window.SendBox().setText("41 0D ");
+    port_.InjectReceived("AB");
+    window.Combo2().SetText("Decimal");
+    EXPECT_EQ(window.SendBox().text(), "065 013 ");
+    EXPECT_EQ(MonitorText(), "065 066 ");
+    EXPECT_EQ(window.Monitor().Text().ColourAt(0), kTransmitColour);
+    EXPECT_EQ(settings_.GetSetting("Filetype", ""), "Decimal");
+    EXPECT_EQ(state_.MainMode, 3);
+
+    // The next received byte is red again, in the new notation.
+    port_.InjectReceived("C");
+    EXPECT_EQ(MonitorText(), "065 066 067  ");
+    EXPECT_EQ(window.Monitor().Text().ColourAt(9), kReceiveColour);
+
+    // Picking the mode already shown converts nothing and stores nothing.
+    settings_.SaveSetting("Filetype", "sentinel");
+    window.Combo2().SetText("Decimal");
+    EXPECT_EQ(window.SendBox().text(), "065 013 ");
+    EXPECT_EQ(settings_.GetSetting("Filetype", ""), "sentinel");
+
+    window.Combo2().SetText("Ascii");
+    EXPECT_EQ(window.SendBox().text(), "A^M");
+    EXPECT_EQ(MonitorText(), "ABC");
+}
+
+TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
+    settings_.SaveSetting("Filetype", "Ascii");
+    Mainfrm& window = Start();
+    port_.InjectReceived("a\r\nb");
+    EXPECT_EQ(MonitorText(), "a^M^Jb");
+    QAction* button = window.ToolbarButton("ProcessCrLf");
+    button->trigger();
+    EXPECT_EQ(MonitorText(), "a\r\nb");
+    EXPECT_EQ(window.Monitor().Text().ColourAt(0), kTransmitColour);
+    EXPECT_EQ(settings_.GetSetting("Process", ""), "1");
+    EXPECT_EQ(button->text(), "Show Cr/Lf");
+    EXPECT_EQ(button->toolTip(), "Display ascii Cr and Lf characters");
+    button->trigger();
+    EXPECT_EQ(MonitorText(), "a^M^Jb");
+    EXPECT_EQ(settings_.GetSetting("Process", ""), "0");
+
+    window.Combo2().SetText("Hex");
+    const std::string hex = MonitorText();
+    button->trigger();
+    EXPECT_EQ(MonitorText(), hex);
+    EXPECT_EQ(button->text(), "Show Cr/Lf");
+}
+
+TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
+    Mainfrm& window = Start();
+    port_.InjectReceived("AB");
+    const QString commandSet = state_.CommandFileName;
+    prompts_.QueueSaveFile(Path("log.txt"));
+    window.MenuEntry("Savemenu")->trigger();
+    EXPECT_EQ(state_.DataFileName, Path("log.txt"));
+    EXPECT_EQ(state_.CommandFileName, commandSet);
+    QFile saved(Path("log.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "41 42 \r\n");
+
+    // A save that cannot be written says so.
+    prompts_.QueueSaveFile(Path("no-such-folder/log.txt"));
+    window.ToolbarButton("Save")->trigger();
+    ASSERT_EQ(prompts_.Messages().size(), 1u);
+    EXPECT_TRUE(prompts_.Messages()[0].startsWith("Error - The Data Monitor could not be saved"));
+}
+
+}  // namespace
+}  // namespace kestrum
