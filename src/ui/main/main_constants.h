@@ -62,5 +62,8 @@ inline constexpr auto kTipProcessPressed = "Display ascii Cr and Lf characters";
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kDesignClientWidthTwips = 11805;
 inline constexpr int kDesignClientHeightTwips = 8385;
+// Text sizes that fit the design geometry.
+inline constexpr int kClientFontPixels = 11;
+inline constexpr int kToolbarFontPixels = 10;
 
 }  // namespace kestrum::main_ui

@@ -1,5 +1,7 @@
 #include "ui/main/mainfrm.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +20,7 @@
 #include "platform/prompts.h"
 #include "storage/settings_store.h"
 #include "ui/main/app_state.h"
+#include "ui/main/caption_button.h"
 #include "ui/main/data_monitor.h"
 #include "ui/main/drop_down_list.h"
 #include "ui/main/main_constants.h"
@@ -49,13 +52,15 @@ QStringList ToStringList(const std::array<std::string_view, N>& items) {
 
 QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry, bool bold = false) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setGeometry(geometry);
     if (bold) {
-        QFont font("Arial");
-        font.setPointSizeF(label->font().pointSizeF());
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(parent->font().pixelSize());
         font.setBold(true);
         label->setFont(font);
     }
+    // The design widths were made for a narrower font: never cut a caption short.
+    geometry.setWidth(std::max(geometry.width(), label->sizeHint().width()));
+    label->setGeometry(geometry);
     return label;
 }
 
@@ -101,6 +106,9 @@ void Mainfrm::BuildControls() {
     client_ = new QWidget(this);
     client_->setObjectName("Mainfrm");
     client_->setFixedSize(Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
+    QFont clientFont = client_->font();
+    clientFont.setPixelSize(kClientFontPixels);
+    client_->setFont(clientFont);
     setCentralWidget(client_);
 
     label3_ = MakeLabel(client_, "Com Set:", Twips(120, 960, 690, 270));
@@ -132,7 +140,7 @@ void Mainfrm::BuildControls() {
     label11_ = MakeLabel(client_, "Calculate Checksum", Twips(5280, 1455, 1695, 255));
     checkButton_ = new QPushButton(client_);
     checkButton_->setGeometry(Twips(7080, 1440, 255, 255));
-    sendButton_ = new QPushButton(QStringLiteral("Send String"), client_);
+    sendButton_ = new CaptionButton(QStringLiteral("Send String"), client_);
     sendButton_->setToolTip(QString::fromLatin1(kTipSendButton));
     sendButton_->setGeometry(Twips(7830, 1530, 855, 765));
 
@@ -179,6 +187,9 @@ void Mainfrm::BuildToolbar() {
     toolbar1_->setFloatable(false);
     toolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar1_->setIconSize(QSize(24, 24));
+    QFont toolbarFont = toolbar1_->font();
+    toolbarFont.setPixelSize(kToolbarFontPixels);
+    toolbar1_->setFont(toolbarFont);
     for (const ToolbarButtonDesign& design : kToolbarButtons) {
         QAction* action =
             toolbar1_->addAction(ToolbarImage(design.image), QString::fromLatin1(design.caption));
