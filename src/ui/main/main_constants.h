@@ -58,8 +58,6 @@ inline constexpr auto kTipProcessDesigned = "Display ascii text as separate line
 inline constexpr auto kTipProcessReleased = "Display ascii data on separate lines";
 inline constexpr auto kTipProcessPressed = "Display ascii Cr and Lf characters";
 
-// Twips per device-independent pixel of the design geometry.
-inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kDesignClientWidthTwips = 11805;
 inline constexpr int kDesignClientHeightTwips = 8385;
 // Text sizes that fit the design geometry.

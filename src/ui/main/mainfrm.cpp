@@ -19,6 +19,7 @@
 #include "platform/help_viewer.h"
 #include "platform/prompts.h"
 #include "storage/settings_store.h"
+#include "ui/layout/twips.h"
 #include "ui/main/app_state.h"
 #include "ui/main/caption_button.h"
 #include "ui/main/data_monitor.h"
@@ -34,12 +35,6 @@ namespace kestrum {
 using namespace main_ui;
 
 namespace {
-
-// Design geometry is in twips; 15 twips are one device-independent pixel.
-QRect Twips(int left, int top, int width, int height) {
-    const auto px = [](int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; };
-    return {px(left), px(top), px(width), px(height)};
-}
 
 template <std::size_t N>
 QStringList ToStringList(const std::array<std::string_view, N>& items) {
