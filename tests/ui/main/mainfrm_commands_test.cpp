@@ -1,0 +1,269 @@
+// The command button bank, the command set file's open and start-up load, the toolbar and
+// menus, and the String to Send box's checks as typed.
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "storage/command_set_file.h"
+#include "support/main_window_fixture.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/notation_field.h"
+
+namespace kestrum {
+namespace {
+
+class CommandBankTest : public MainWindowTest {
+protected:
+    // Writes a set whose entry i is labelled "L<i>" with command `command(i)`.
+    QString WriteSet(const QString& name, std::string command23 = "0D 0A ") {
+        CommandSet set{};
+        for (int i = 1; i <= 40; ++i) {
+            set[static_cast<std::size_t>(i - 1)] = {"L" + std::to_string(i), "41 "};
+        }
+        set[22].command = command23;
+        EXPECT_TRUE(WriteCommandSet(Path(name), set));
+        return Path(name);
+    }
+
+    int VisiblePage() {
+        int page = 0;
+        for (int p = 1; p <= 4; ++p) {
+            bool shown = true;
+            for (int i = 10 * (p - 1) + 1; i <= 10 * p; ++i) {
+                shown = shown && !Window().Command(i).isHidden();
+            }
+            if (shown) {
+                EXPECT_EQ(page, 0) << "two pages visible";
+                page = p;
+            }
+        }
+        return page;
+    }
+};
+
+TEST_F(CommandBankTest, PagingStopsAtBothEnds) {
+    Mainfrm& window = Start();
+    EXPECT_EQ(VisiblePage(), 1);
+    window.UpDown1_UpClick();
+    EXPECT_EQ(VisiblePage(), 1);
+    const char* captions[] = {"Commands 11-20", "Commands 21-30", "Commands 31-40",
+                              "Commands 31-40"};
+    for (int click = 0; click < 4; ++click) {
+        window.UpDown1_DownClick();
+        EXPECT_EQ(VisiblePage(), std::min(click + 2, 4));
+        EXPECT_EQ(window.Label10().text(), captions[click]);
+    }
+    for (int click = 0; click < 3; ++click) {
+        window.UpDown1_UpClick();
+    }
+    EXPECT_EQ(VisiblePage(), 1);
+    EXPECT_EQ(window.Label10().text(), "Commands 1-10");
+}
+
+TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsWithoutWritingSettings) {
+    const QString file = WriteSet("Start.cmd");
+    settings_.SaveSetting("Filename", file);
+    settings_.SaveSetting("Directory", "/somewhere/else.cmd");
+    Mainfrm& window = Start();
+    EXPECT_EQ(window.ComSetLabel().text(), file);
+    EXPECT_EQ(window.Command(1).text(), "L1");
+    EXPECT_EQ(window.Command(40).text(), "L40");
+    EXPECT_EQ(state_.CommandStrings[23], "0D 0A ");
+    EXPECT_EQ(VisiblePage(), 1);
+    EXPECT_EQ(state_.CommandDirectory, "/somewhere/else.cmd");
+}
+
+TEST_F(CommandBankTest, MissingStartUpFileLeavesTheDesign) {
+    settings_.SaveSetting("Filename", Path("absent.cmd"));
+    Mainfrm& window = Start();
+    EXPECT_TRUE(window.ComSetLabel().text().isEmpty());
+    EXPECT_EQ(window.Command(1).text(), "Command1");
+    EXPECT_TRUE(window.Command(11).text().isEmpty());
+    EXPECT_TRUE(state_.CommandStrings[1].empty());
+}
+
+TEST_F(CommandBankTest, ButtonSendsItsEntryInTheCurrentNotation) {
+    settings_.SaveSetting("Filename", WriteSet("Set.cmd"));
+    settings_.SaveSetting("Filetype", "Decimal");
+    Mainfrm& window = Start();
+    port_.ClearRecords();
+    window.Command_Click(23);
+    EXPECT_EQ(window.SendBox().text(), "013 010 ");
+    EXPECT_EQ(port_.Written(), "\r\n");
+    EXPECT_EQ(MonitorText(), "013 010 ");
+
+    window.Combo2().SetText("Ascii");
+    state_.CommandStrings[5] = "41 54 0D ";
+    port_.ClearRecords();
+    window.Command(5).click();
+    EXPECT_EQ(window.SendBox().text(), "AT^M");
+    EXPECT_EQ(port_.Written(), "AT\r");
+
+    // An empty command empties the box and then has nothing to send.
+    state_.CommandStrings[6].clear();
+    window.Command_Click(6);
+    EXPECT_TRUE(window.SendBox().text().isEmpty());
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"No Data to Send!"});
+
+    // With the port disconnected by the user the box is left as it was.
+    window.SendBox().setText("keep");
+    window.ToolbarButton("ClosePort")->trigger();
+    window.Command_Click(5);
+    EXPECT_EQ(window.SendBox().text(), "keep");
+    EXPECT_EQ(prompts_.Messages().back(), "The Port is disconnected");
+}
+
+TEST_F(CommandBankTest, OpenCommandSet) {
+    Mainfrm& window = Start();
+    window.UpDown1_DownClick();
+
+    // Cancel changes nothing.
+    prompts_.QueueOpenFile(std::nullopt);
+    window.ToolbarButton("Open")->trigger();
+    ASSERT_EQ(prompts_.OpenRequests().size(), 1u);
+    EXPECT_EQ(prompts_.OpenRequests()[0].filter, "All Files (*.*)|*.*|Command Files (*.cmd)|*.cmd");
+    EXPECT_EQ(prompts_.OpenRequests()[0].filterIndex, 2);
+    EXPECT_TRUE(window.ComSetLabel().text().isEmpty());
+    EXPECT_EQ(settings_.GetSetting("Filename", "absent"), "absent");
+
+    // A file that cannot be read shows its name but keeps the entries and the settings.
+    prompts_.QueueOpenFile(Path("missing.cmd"));
+    window.MenuEntry("Openmenu")->trigger();
+    EXPECT_EQ(window.ComSetLabel().text(), Path("missing.cmd"));
+    EXPECT_EQ(window.Command(1).text(), "Command1");
+    EXPECT_EQ(settings_.GetSetting("Filename", "absent"), "absent");
+
+    // A good file fills every entry and stores its path twice; the page stays.
+    const QString file = WriteSet("Good.cmd");
+    prompts_.QueueOpenFile(file);
+    window.OpenCommandSet();
+    EXPECT_EQ(window.Command(11).text(), "L11");
+    EXPECT_EQ(state_.CommandStrings[23], "0D 0A ");
+    EXPECT_EQ(settings_.GetSetting("Filename", ""), file);
+    EXPECT_EQ(settings_.GetSetting("Directory", ""), file);
+    EXPECT_EQ(prompts_.OpenRequests().back().directory, Path("missing.cmd"));
+    EXPECT_EQ(window.Label10().text(), "Commands 11-20");
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
+    Mainfrm& window = Start();
+    int edits = 0, sendTexts = 0, setComs = 0, abouts = 0;
+    QObject::connect(&window, &Mainfrm::EditRequested, [&] { ++edits; });
+    QObject::connect(&window, &Mainfrm::SendTextRequested, [&] { ++sendTexts; });
+    QObject::connect(&window, &Mainfrm::SetComRequested, [&] { ++setComs; });
+    QObject::connect(&window, &Mainfrm::AboutRequested, [&] { ++abouts; });
+
+    port_.InjectReceived("A");
+    window.ToolbarButton("Clear")->trigger();
+    EXPECT_TRUE(MonitorText().empty());
+    port_.InjectReceived("A");
+    window.MenuEntry("Clearmenu")->trigger();
+    EXPECT_TRUE(MonitorText().empty());
+
+    window.SendBox().setText("42 ");
+    window.ToolbarButton("Send")->trigger();
+    EXPECT_EQ(port_.Written(), "B");
+
+    window.ToolbarButton("Edit")->trigger();
+    window.ToolbarButton("SendText")->trigger();
+    window.ToolbarButton("SetCom")->trigger();
+    window.MenuEntry("Aboutmenu")->trigger();
+    EXPECT_EQ(edits, 1);
+    EXPECT_EQ(sendTexts, 1);
+    EXPECT_EQ(setComs, 1);
+    EXPECT_EQ(abouts, 1);
+
+    prompts_.QueueSaveFile(std::nullopt);
+    window.ToolbarButton("Save")->trigger();
+    prompts_.QueuePrintCancel();
+    window.ToolbarButton("Print")->trigger();
+    prompts_.QueuePrintCancel();
+    window.MenuEntry("Printmenu")->trigger();
+    EXPECT_EQ(prompts_.SaveRequests().size(), 1u);
+    EXPECT_EQ(prompts_.PrintRequests().size(), 2u);
+    EXPECT_TRUE(prompts_.AllAnswersUsed());
+    EXPECT_TRUE(prompts_.Messages().empty());
+
+    const std::pair<const char*, const char*> shortcuts[] = {
+        {"Openmenu", "Ctrl+O"}, {"Savemenu", "Ctrl+S"},  {"Printmenu", "Ctrl+P"},
+        {"Exitmenu", "Ctrl+Q"}, {"Clearmenu", "Ctrl+X"}, {"Helpmenu", ""}};
+    for (const auto& [name, keys] : shortcuts) {
+        EXPECT_EQ(window.MenuEntry(name)->shortcut(), QKeySequence(keys)) << name;
+    }
+}
+
+struct TypingCase {
+    const char* reason;
+    const char* mode;
+    const char* keys;
+    const char* text;     // the box afterwards
+    const char* message;  // the last message shown, or ""
+};
+
+TEST_F(CommandBankTest, StringToSendChecksAsTyped) {
+    const TypingCase cases[] = {
+        {"hex digits grouped", "Hex", "41", "41 ", ""},
+        {"lower-case hex upper-cased", "Hex", "4a", "4A ", ""},
+        {"space refused in hex", "Hex", "4 ", "4",
+         "Error - Input value must be in the range 0-9 or A-F"},
+        {"letter refused in hex", "Hex", "G", "",
+         "Error - Input value must be in the range 0-9 or A-F"},
+        {"decimal grouped", "Decimal", "065", "065 ", ""},
+        {"decimal 255 taken", "Decimal", "255", "255 ", ""},
+        {"decimal 256 refused", "Decimal", "256", "25",
+         "Error - Decimal value must be in the range 000-255"},
+        {"letter refused in decimal", "Decimal", "a", "",
+         "Error - Input value must be in the range 0-9"},
+        {"ascii takes everything", "Ascii", "A ^M", "A ^M", ""},
+    };
+    for (const TypingCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        settings_.SaveSetting("Filetype", c.mode);
+        state_ = AppState{};
+        prompts_ = ScriptedPrompts{};
+        Mainfrm& window = Start();
+        QTest::keyClicks(&window.SendBox(), QString::fromLatin1(c.keys));
+        EXPECT_EQ(window.SendBox().text(), QString::fromLatin1(c.text));
+        const QString last = prompts_.Messages().empty() ? QString() : prompts_.Messages().back();
+        EXPECT_EQ(last, QString::fromLatin1(c.message));
+    }
+}
+
+TEST_F(CommandBankTest, TypingInsideAGroupAndLeavingTheBox) {
+    Mainfrm& window = Start();
+    NotationField& box = window.SendBox();
+    box.setText("41 ");
+    box.setCursorPosition(1);
+    QTest::keyClick(&box, Qt::Key_F, Qt::NoModifier);
+    EXPECT_EQ(box.text(), "4F 1 ");
+
+    // The leave check reports the split group with the caret after the fault.
+    box.LostFocus();
+    EXPECT_EQ(prompts_.Messages().back(), "Error - Each Hex value must be in the range 00-FF");
+    EXPECT_EQ(box.cursorPosition(), 5);
+
+    box.setText(" 41 ");
+    box.LostFocus();
+    EXPECT_EQ(prompts_.Messages().back(), "Error - Too many spaces");
+    EXPECT_EQ(box.cursorPosition(), 1);
+
+    const std::size_t before = prompts_.Messages().size();
+    box.setText("41 42 ");
+    box.LostFocus();
+    EXPECT_EQ(prompts_.Messages().size(), before);
+    EXPECT_EQ(box.cursorPosition(), 1);
+
+    // Text with characters that have no byte is refused as a whole.
+    box.setText("41 ");
+    box.insert(QStringLiteral("\u20AC"));
+    EXPECT_EQ(box.text(), "41 ");
+    EXPECT_EQ(prompts_.Messages().back(),
+              "Error - Only characters of the Latin-1 character set can be entered");
+}
+
+}  // namespace
+}  // namespace kestrum
