@@ -1,8 +1,11 @@
 #include "ui/tools/tool_windows.h"
 
+#include "ui/editor/editfrm.h"
 #include "ui/main/app_state.h"
 #include "ui/main/mainfrm.h"
+#include "ui/main/notation_field.h"
 #include "ui/tools/aboutfrm.h"
+#include "ui/tools/checkfrm.h"
 
 namespace kestrum {
 
@@ -26,10 +29,35 @@ Window* ShowOrRaise(QPointer<Window>& window, Mainfrm& main, Args&&... args) {
 
 ToolWindows::ToolWindows(Mainfrm& main) : QObject(&main), main_(main) {
     connect(&main_, &Mainfrm::AboutRequested, this, &ToolWindows::ShowAbout);
+    connect(&main_, &Mainfrm::EditRequested, this, &ToolWindows::ShowEditor);
+    connect(&main_, &Mainfrm::ChecksumRequested, this, &ToolWindows::ShowChecksum);
 }
 
 void ToolWindows::ShowAbout() {
     ShowOrRaise(about_, main_, main_.State().VersionText);
+}
+
+void ToolWindows::ShowEditor() {
+    const bool opening = editor_ == nullptr;
+    Editfrm* editor = ShowOrRaise(editor_, main_, main_);
+    if (opening) {
+        connect(editor, &Editfrm::ChecksumRequested, this, &ToolWindows::ShowChecksum);
+    }
+}
+
+void ToolWindows::ShowChecksum() {
+    // The field the string goes back to: the String to Send box (row 0) or the row of the
+    // editor that asked. None when that editor is already gone.
+    const int row = main_.State().ChecksumRow;
+    QLineEdit* returnField = nullptr;
+    if (row == 0) {
+        returnField = &main_.SendBox();
+    } else if (editor_ != nullptr && row >= 1 && row <= static_cast<int>(kCommandCount)) {
+        returnField = &editor_->StringText(row);
+    }
+    Checkfrm* checksum =
+        ShowOrRaise(checksum_, main_, main_.State(), main_.Settings(), main_.Dialogs());
+    checksum->HandOver(returnField);
 }
 
 }  // namespace kestrum

@@ -8,6 +8,8 @@
 namespace kestrum {
 
 class Aboutfrm;
+class Checkfrm;
+class Editfrm;
 class Mainfrm;
 
 class ToolWindows final : public QObject {
@@ -16,10 +18,16 @@ public:
     explicit ToolWindows(Mainfrm& main);
 
     void ShowAbout();
+    // An editor already open is brought to the front, not opened twice.
+    void ShowEditor();
+    // A calculator already open is brought to the front with the new hand-over; its text stays.
+    void ShowChecksum();
 
 private:
     Mainfrm& main_;
     QPointer<Aboutfrm> about_;
+    QPointer<Editfrm> editor_;
+    QPointer<Checkfrm> checksum_;
 };
 
 }  // namespace kestrum

@@ -1,0 +1,336 @@
+#include "ui/editor/editfrm.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/prompts.h"
+#include "storage/command_set_file.h"
+#include "storage/settings_store.h"
+#include "ui/editor/editor_constants.h"
+#include "ui/editor/latin1_field.h"
+#include "ui/layout/twips.h"
+#include "ui/main/app_state.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/latin1.h"
+#include "ui/main/main_constants.h"
+#include "ui/main/mainfrm.h"
+#include "ui/main/notation_field.h"
+#include "ui/main/up_down_control.h"
+
+namespace kestrum {
+
+using namespace editor_ui;
+
+namespace {
+
+QFont ArialFont(const QWidget& parent) {
+    QFont font(QString::fromLatin1(kArial));
+    font.setPixelSize(parent.font().pixelSize());
+    return font;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    // The design widths were made for a narrower font: never cut a caption short.
+    geometry.setWidth(std::max(geometry.width(), label->sizeHint().width()));
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* caption, const char* toolTip, QRect geometry) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setToolTip(QString::fromLatin1(toolTip));
+    button->setGeometry(geometry);
+    return button;
+}
+
+int RowTopTwips(int row) {
+    return kFirstRowTopTwips + kRowPitchTwips * ((row - 1) % kRowsPerBlock);
+}
+
+}  // namespace
+
+Editfrm::Editfrm(Mainfrm& main, QWidget* parent)
+    : QWidget(parent), main_(main), state_(main.State()) {
+    setObjectName(QStringLiteral("Editfrm"));
+    // Goes with the main window; closing the editor alone never ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QString::fromLatin1(kCaption));
+    QFont windowFont = font();
+    windowFont.setPixelSize(kFontPixels);
+    setFont(windowFont);
+    // Resizable: the proportional layout rescales the controls from this design size.
+    resize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
+    BuildControls();
+    ConnectHandlers();
+    Form_Load();
+}
+
+Editfrm::~Editfrm() = default;
+
+void Editfrm::BuildControls() {
+    upDown1_ = new UpDownControl(this);
+    upDown1_->setToolTip(QString::fromLatin1(kTipUpDown));
+    upDown1_->setGeometry(Twips(240, 360, 825, 315));
+
+    label3_ = MakeLabel(this, kLabelByteDisplay, Twips(6000, 300, 1035, 255));
+    combo2_ = new DropDownList(this);
+    for (std::string_view mode : main_ui::kDisplayModes) {
+        combo2_->addItem(FromBytes(mode));
+    }
+    combo2_->setCurrentIndex(-1);
+    combo2_->setToolTip(QString::fromLatin1(kTipDisplayMode));
+    combo2_->setGeometry(Twips(7080, 240, 1035, 315));
+
+    labelLabel_ = MakeLabel(this, kHeadingLabel, Twips(1380, 855, 1035, 285));
+    labelLabel_->setFont(ArialFont(*this));
+    labelString_ = MakeLabel(this, kHeadingString, Twips(4080, 855, 1575, 285));
+    labelString_->setFont(ArialFont(*this));
+    label6_ = MakeLabel(this, kLabelCalculateChecksum, Twips(6120, 850, 1575, 255));
+    checkButton_ = new QPushButton(this);
+    checkButton_->setGeometry(Twips(7680, 840, 255, 255));
+
+    BuildRows();
+
+    label1_ = MakeLabel(this, kLabelComSet, Twips(240, 5880, 690, 225));
+    comSetText_ = new QLineEdit(QString::fromLatin1(kComSetDesignText), this);
+    comSetText_->setReadOnly(true);
+    comSetText_->setFrame(false);
+    comSetText_->setFocusPolicy(Qt::NoFocus);
+    comSetText_->setFont(ArialFont(*this));
+    // On the dialog background, as a caption rather than an input.
+    QPalette palette = comSetText_->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    comSetText_->setPalette(palette);
+    comSetText_->setGeometry(Twips(1020, 5850, 4635, 300));
+
+    saveButton_ = MakeButton(this, kCaptionSave, kTipSave, Twips(5910, 5700, 915, 615));
+    closeButton_ = MakeButton(this, kCaptionClose, kTipClose, Twips(7020, 5700, 915, 615));
+
+    // Label 1, string 1, label 2, string 2, ... and on through the hidden blocks (hidden
+    // fields are skipped), then the window's own controls.
+    QWidget* previous = rows_[0].text;
+    for (const Row& row : rows_) {
+        for (QWidget* next : {static_cast<QWidget*>(row.text), static_cast<QWidget*>(row.string)}) {
+            if (next != previous) {
+                setTabOrder(previous, next);
+                previous = next;
+            }
+        }
+    }
+    for (QWidget* next : {static_cast<QWidget*>(saveButton_), static_cast<QWidget*>(closeButton_),
+                          static_cast<QWidget*>(combo2_), static_cast<QWidget*>(checkButton_)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+void Editfrm::BuildRows() {
+    Prompts& prompts = main_.Dialogs();
+    const QFont arial = ArialFont(*this);
+    for (int i = 1; i <= kRowCount; ++i) {
+        Row& row = rows_[static_cast<std::size_t>(i - 1)];
+        const int top = RowTopTwips(i);
+        row.label = new QLabel(QStringLiteral("Button %1").arg(i), this);
+        row.label->setFont(arial);
+        row.label->setGeometry(Twips(300, top + 30, 900, kRowHeightTwips));
+        row.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+        row.text = new Latin1Field(prompts, this);
+        row.text->ForbidCharacters(QString::fromLatin1(kLabelForbiddenCharacters),
+                                   QString::fromLatin1(kMsgLabelSeparator));
+        row.text->setGeometry(Twips(1290, top, 1275, kRowHeightTwips));
+
+        row.string = new NotationField(
+            EntryField::EditorField, entry_, [this] { return EditorDisplayMode(); }, prompts, this);
+        row.string->setGeometry(Twips(2610, top, 5400, kRowHeightTwips));
+    }
+}
+
+void Editfrm::ConnectHandlers() {
+    connect(combo2_, &DropDownList::Click, this, &Editfrm::Combo2_Click);
+    connect(upDown1_, &UpDownControl::UpClick, this, &Editfrm::UpDown1_UpClick);
+    connect(upDown1_, &UpDownControl::DownClick, this, &Editfrm::UpDown1_DownClick);
+    connect(checkButton_, &QPushButton::clicked, this, &Editfrm::CheckButton_Click);
+    connect(saveButton_, &QPushButton::clicked, this, &Editfrm::SaveButton_Click);
+    connect(closeButton_, &QPushButton::clicked, this, &Editfrm::CloseButton_Click);
+    for (int i = 1; i <= kRowCount; ++i) {
+        connect(&StringText(i), &NotationField::Left, this, [this, i] { StringText_Left(i); });
+    }
+}
+
+const Editfrm::Row& Editfrm::At(int row) const {
+    if (row < 1 || row > kRowCount) {
+        throw std::out_of_range("editor row " + std::to_string(row));
+    }
+    return rows_[static_cast<std::size_t>(row - 1)];
+}
+
+QLabel& Editfrm::ButtonLabel(int row) const {
+    return *At(row).label;
+}
+
+Latin1Field& Editfrm::ButtonText(int row) const {
+    return *At(row).text;
+}
+
+NotationField& Editfrm::StringText(int row) const {
+    return *At(row).string;
+}
+
+DisplayMode Editfrm::EditorDisplayMode() const {
+    // A value that names no notation checks nothing, as Ascii.
+    return state_.EditorMode >= 1 && state_.EditorMode <= 3
+               ? static_cast<DisplayMode>(state_.EditorMode)
+               : DisplayMode::Ascii;
+}
+
+void Editfrm::Form_Load() {
+    comSetText_->setText(state_.CommandFileName);
+    state_.ChecksumString.clear();
+    const DisplayMode mode = state_.MainDisplayMode();
+    state_.EditorMode = static_cast<std::int16_t>(mode);
+    // The click this raises finds the notation unchanged and converts nothing.
+    combo2_->SetText(FromBytes(DisplayModeText(mode)));
+    // The editor always opens on the first block.
+    SetRowsVisible(1, kRowsPerBlock, true);
+    SetRowsVisible(kRowsPerBlock + 1, kRowCount, false);
+    for (int i = 1; i <= kRowCount; ++i) {
+        ButtonText(i).setText(main_.Command(i).text());
+        const std::string& hex = state_.CommandStrings.at(static_cast<std::size_t>(i));
+        StringText(i).setText(
+            FromBytes(mode == DisplayMode::Hex ? hex : ChangeMode(hex, DisplayMode::Hex, mode)));
+    }
+}
+
+void Editfrm::Combo2_Click() {
+    const DisplayMode old = EditorDisplayMode();
+    if (const auto picked = DisplayModeFromText(ToBytes(combo2_->Text()))) {
+        state_.EditorMode = static_cast<std::int16_t>(*picked);
+    }
+    const DisplayMode mode = EditorDisplayMode();
+    if (mode == old) {
+        return;
+    }
+    // Every row, shown or not.
+    for (int i = 1; i <= kRowCount; ++i) {
+        NotationField& field = StringText(i);
+        field.setText(FromBytes(ChangeMode(ToBytes(field.text()), old, mode)));
+    }
+}
+
+void Editfrm::SetRowsVisible(int first, int last, bool visible) {
+    for (int i = first; i <= last; ++i) {
+        ButtonLabel(i).setVisible(visible);
+        ButtonText(i).setVisible(visible);
+        StringText(i).setVisible(visible);
+    }
+}
+
+void Editfrm::ShowBlock(int firstShown, int firstHidden) {
+    // The new block is shown before the old one is hidden.
+    SetRowsVisible(firstShown, firstShown + kRowsPerBlock - 1, true);
+    SetRowsVisible(firstHidden, firstHidden + kRowsPerBlock - 1, false);
+}
+
+void Editfrm::UpDown1_UpClick() {
+    if (!ButtonLabel(1).isHidden()) {
+        ShowBlock(11, 1);
+    } else if (!ButtonLabel(11).isHidden()) {
+        ShowBlock(21, 11);
+    } else if (!ButtonLabel(21).isHidden()) {
+        ShowBlock(31, 21);
+    }
+}
+
+void Editfrm::UpDown1_DownClick() {
+    if (!ButtonLabel(31).isHidden()) {
+        ShowBlock(21, 31);
+    } else if (!ButtonLabel(21).isHidden()) {
+        ShowBlock(11, 21);
+    } else if (!ButtonLabel(11).isHidden()) {
+        ShowBlock(1, 11);
+    }
+}
+
+void Editfrm::StringText_Left(int row) {
+    // Valid or not, the field just left is the one the checksum button hands over.
+    state_.ChecksumString = ToBytes(StringText(row).text());
+    state_.ChecksumRow = static_cast<std::int16_t>(row);
+}
+
+void Editfrm::CheckButton_Click() {
+    if (state_.ChecksumString.empty()) {
+        main_.Dialogs().Message(QString::fromLatin1(kMsgNoChecksumString));
+        return;
+    }
+    if (const auto mode = DisplayModeFromText(ToBytes(combo2_->Text()))) {
+        state_.ChecksumMode = static_cast<std::int16_t>(*mode);
+    }
+    emit ChecksumRequested();
+}
+
+std::string Editfrm::HexString(int row) const {
+    const std::string text = ToBytes(StringText(row).text());
+    const DisplayMode mode = EditorDisplayMode();
+    return mode == DisplayMode::Hex ? text : ChangeMode(text, mode, DisplayMode::Hex);
+}
+
+CommandSet Editfrm::RowsAsCommandSet() const {
+    CommandSet set{};
+    for (int i = 1; i <= kRowCount; ++i) {
+        set[static_cast<std::size_t>(i - 1)] = {ToBytes(ButtonText(i).text()), HexString(i)};
+    }
+    return set;
+}
+
+void Editfrm::SaveButton_Click() {
+    FileDialogRequest request;
+    request.filter = QString::fromLatin1(kCommandSetFilter);
+    request.filterIndex = kCommandSetFilterIndex;
+    request.fileName = state_.CommandFileName;
+    const std::optional<QString> chosen = main_.Dialogs().SaveFile(request);
+    if (!chosen) {
+        return;
+    }
+    QString reason;
+    if (!WriteCommandSet(*chosen, RowsAsCommandSet(), &reason)) {
+        // The earlier file is intact and the current command set file stays what it was;
+        // say so rather than let the user believe the set was saved.
+        main_.Dialogs().Message(
+            QStringLiteral("%1 %2: %3").arg(QString::fromLatin1(kMsgSaveFailed), *chosen, reason));
+        return;
+    }
+    state_.CommandFileName = *chosen;
+    main_.Settings().SaveSetting(settings::kCommandFileName, state_.CommandFileName);
+    comSetText_->setText(state_.CommandFileName);
+    comSetSaved_ = true;
+}
+
+void Editfrm::CloseButton_Click() {
+    close();
+}
+
+void Editfrm::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    QWidget::closeEvent(event);
+}
+
+void Editfrm::Form_Unload() {
+    if (comSetSaved_) {
+        // What the rows hold now, including changes made after the last save.
+        main_.ComSetLabel().setText(state_.CommandFileName);
+        for (int i = 1; i <= kRowCount; ++i) {
+            main_.Command(i).setText(ButtonText(i).text());
+            state_.CommandStrings[static_cast<std::size_t>(i)] = HexString(i);
+        }
+    }
+    comSetSaved_ = false;
+}
+
+}  // namespace kestrum
