@@ -1,7 +1,7 @@
 #include "platform/qt_serial_port.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QSerialPort>
 #include <array>
 #include <cerrno>

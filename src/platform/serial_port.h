@@ -20,7 +20,8 @@ enum class PortErrorKind {
 
 class PortError : public std::runtime_error {
 public:
-    PortError(PortErrorKind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
+    PortError(PortErrorKind kind, const std::string& what)
+        : std::runtime_error(what), kind_(kind) {}
     PortErrorKind kind() const noexcept { return kind_; }
 
 private:
@@ -44,21 +45,24 @@ public:
 
     // "9600,n,8,1": baud, parity letter (n o e m s), data bits, stop bits.
     virtual QString Settings() const = 0;
-    // Applies at once, also to an open port. On failure throws PortError and the previous
-    // settings stay in force (Settings() returns them).
+    // Applies at once, also to an open port; a closed port keeps them for the next open.
+    // A malformed string throws SettingsNotApplied. On failure throws PortError and the
+    // previous settings stay in force (Settings() returns them).
     virtual void SetSettings(const QString& settings) = 0;
 
     virtual bool PortOpen() const = 0;
-    // true opens with the current CommPort and Settings (throws PortError on failure);
-    // false closes and never fails.
+    // true opens with the current CommPort and Settings (throws PortError on failure; an
+    // open port stays open); false closes and never fails.
     virtual void SetPortOpen(bool open) = 0;
 
-    // Received-byte count that raises OnComm; the program sets 1.
+    // Received-byte count that raises OnComm; the program sets 1. 0 turns the notification
+    // off. Implementations start at 1, so nothing received goes unnoticed.
     virtual void SetRThreshold(int bytes) = 0;
     // At most this many bytes per Input() call; 0 reads everything waiting.
     virtual void SetInputLen(int bytes) = 0;
+    // Bytes received and not read yet. They stay readable after a close or a device loss.
     virtual int InBufferCount() const = 0;
-    // Writing 0 discards every waiting byte.
+    // Writing 0 discards every waiting byte; other values throw PortError(Other).
     virtual void SetInBufferCount(int count) = 0;
     // The code of the event being reported by the current OnComm.
     virtual int CommEvent() const = 0;
@@ -69,9 +73,11 @@ public:
     virtual void Output(std::string_view bytes) = 0;
 
 signals:
-    // Receive notification: raised on the UI thread, never re-entered.
+    // Receive notification: raised on the UI thread from the event loop, never re-entered.
+    // Bytes that arrive while a handler runs (and yields) raise it again once it returns.
     void OnComm();
-    // The open device disappeared (USB adapter pulled, pty closed); the port is closed.
+    // The open device disappeared (USB adapter pulled, pty closed); the port is already
+    // closed when this is emitted, once per loss. `reason` is a sentence for the user.
     void DeviceLost(const QString& reason);
 };
 

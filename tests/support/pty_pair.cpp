@@ -100,10 +100,6 @@ std::optional<termios> PtyPair::DeviceTermios() const {
     return tio;
 }
 
-}  // namespace kestrum
-
-namespace kestrum {
-
 speed_t PtyPair::DeviceSpeed() const {
     const std::optional<termios> tio = DeviceTermios();
     return tio ? ::cfgetospeed(&*tio) : 0;
