@@ -92,24 +92,5 @@ TEST(MemorySerialPort, InjectedBytesRaiseOnCommWithoutReentry) {
     EXPECT_EQ(seen, "AB");
 }
 
-TEST(MemorySerialPort, RecordsWritesAndDeviceLoss) {
-    MemorySerialPort port;
-    port.SetPortOpen(true);
-    port.Output("A");
-    port.Output("\r\n");
-    port.FailNext(Operation::Output, PortErrorKind::Other);
-    EXPECT_EQ(KindOf([&] { port.Output("lost"); }), PortErrorKind::Other);
-    EXPECT_EQ(port.Written(), "A\r\n");
-    EXPECT_EQ(port.Writes(), (std::vector<std::string>{"A", "\r\n"}));
-    EXPECT_EQ(port.OutputCalls(), 3);
-
-    QString reason;
-    QObject::connect(&port, &SerialPort::DeviceLost, [&](const QString& text) { reason = text; });
-    port.LoseDevice("unplugged");
-    EXPECT_EQ(reason, "unplugged");
-    EXPECT_FALSE(port.PortOpen());
-    EXPECT_EQ(KindOf([&] { port.Output("x"); }), PortErrorKind::Other);
-}
-
 }  // namespace
 }  // namespace kestrum

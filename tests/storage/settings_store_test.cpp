@@ -129,13 +129,5 @@ TEST_F(SettingsStoreTest, FileWithUnreadableLinesStillTakesWrites) {
               "/home/u/sets/A.cmd");
 }
 
-TEST(SettingsKeys, PortKeysCoverPortsOneToFour) {
-    EXPECT_EQ(PortLineSettingsKey(1).name, "CommPort1");
-    EXPECT_EQ(PortLineSettingsKey(4).name, "CommPort4");
-    EXPECT_EQ(PortDeviceKey(2).name, "Device2");
-    EXPECT_THROW(PortLineSettingsKey(0), std::out_of_range);
-    EXPECT_THROW(PortDeviceKey(5), std::out_of_range);
-}
-
 }  // namespace
 }  // namespace kestrum
