@@ -41,6 +41,9 @@ MonitorView::MonitorView(MonitorText& text, QWidget* parent)
     // the pixels already drawn instead of repainting the whole viewport.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    followTimer_.setSingleShot(true);
+    followTimer_.setInterval(0);
+    connect(&followTimer_, &QTimer::timeout, this, &MonitorView::FollowEnd);
     ApplyFont();
     layout_.Reset(text_, ColumnsForWidth(viewport()->width()));
     end_ = layout_.RowColumnOf(text_, text_.Size());
@@ -52,14 +55,22 @@ void MonitorView::SyncWithText() {
     const RowColumn oldEnd = end_;
     layout_.Update(text_);
     end_ = layout_.RowColumnOf(text_, text_.Size());
-    UpdateScrollRange();
-    ScrollToEnd();
     if (emptied || selectionShown_) {
         selectionShown_ = false;
         viewport()->update();
     } else {
         UpdateRows(oldEnd, end_);
     }
+    // Following the end moves the pixels on screen (a blit of the whole viewport), so a
+    // burst of appends before the event loop runs again moves them only once.
+    if (!followTimer_.isActive()) {
+        followTimer_.start();
+    }
+}
+
+void MonitorView::FollowEnd() {
+    UpdateScrollRange();
+    ScrollToEnd();
 }
 
 void MonitorView::Copy() const {

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
+#include <QTimer>
 #include <array>
 #include <memory>
 
@@ -26,8 +27,8 @@ public:
     explicit MonitorView(MonitorText& text, QWidget* parent = nullptr);
 
     // Call after every change of the text: lays out what was added (everything after
-    // an emptying), drops the selection highlight, follows the end and schedules a
-    // repaint of only the rows that changed.
+    // an emptying), drops the selection highlight, schedules a repaint of only the rows
+    // that changed, and follows the end when the event loop next runs.
     void SyncWithText();
 
     // Selected text with CR LF breaks, to the clipboard (Latin-1, byte for byte).
@@ -66,6 +67,7 @@ private:
     void Relayout();
     void UpdateScrollRange();
     void ScrollToEnd();
+    void FollowEnd();
     void EnsurePositionVisible(std::size_t position);
     bool MoveCaret(int key, bool wholeText);
     void SetSelection(std::size_t anchor, std::size_t caret);
@@ -88,6 +90,7 @@ private:
     RowColumn end_;                // where the text ended at the last sync
     bool selectionShown_ = false;  // a selection highlight is on screen
     bool dragging_ = false;
+    QTimer followTimer_;
     // Reused for every glyph run to spare allocations in paint.
     QList<quint32> runGlyphs_;
     QList<QPointF> runPositions_;

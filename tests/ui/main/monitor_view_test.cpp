@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
@@ -22,9 +23,11 @@ protected:
         view_.show();
     }
 
+    // As DataMonitor appends; then the event loop runs, which follows the end.
     void Append(std::string_view text, QRgb colour) {
         text_.AppendText(text, colour);
         view_.SyncWithText();
+        QCoreApplication::processEvents();
     }
 
     QWidget* Viewport() { return view_.viewport(); }
@@ -55,6 +58,20 @@ TEST_F(MonitorViewTest, AnAppendFollowsTheEndAndRemovesTheSelection) {
     EXPECT_FALSE(text_.HasSelection());
     EXPECT_EQ(text_.Caret(), text_.Size());
     EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(MonitorViewTest, ABurstOfAppendsFollowsTheEndOnce) {
+    QScrollBar* bar = view_.verticalScrollBar();
+    int moves = 0;
+    QObject::connect(bar, &QScrollBar::valueChanged, [&moves] { ++moves; });
+    for (int line = 0; line < 100; ++line) {
+        text_.AppendText("41 42 43\r\n", kReceiveColour);
+        view_.SyncWithText();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(static_cast<std::size_t>(bar->maximum()), view_.TotalRows() - view_.VisibleRows());
 }
 
 TEST_F(MonitorViewTest, MouseSelectsByDragShiftClickAndDoubleClick) {
