@@ -101,15 +101,15 @@ PrintOutcome DataMonitor::PrintData(Prompts& prompts) {
     if (!choice || !choice->printer) {
         return PrintOutcome::Cancelled;
     }
-    // Read the selection now: traffic that arrived while the dialog was open has
-    // removed it, and then the whole text is printed.
-    std::size_t from = 0;
-    std::size_t to = text_->Size();
-    if (choice->selectionOnly && text_->HasSelection()) {
-        from = text_->SelectionStart();
-        to = from + text_->SelectionLength();
+    const RowSpan range = PrintRange(choice->selectionOnly);
+    return PrintMonitorText(*text_, range.from, range.to, *choice->printer);
+}
+
+RowSpan DataMonitor::PrintRange(bool selectionOnly) const {
+    if (selectionOnly && text_->HasSelection()) {
+        return {text_->SelectionStart(), text_->SelectionStart() + text_->SelectionLength()};
     }
-    return PrintMonitorText(*text_, from, to, *choice->printer);
+    return {0, text_->Size()};
 }
 
 void DataMonitor::Sync() {

@@ -14,6 +14,7 @@
 #include "notation/byte_notation.h"
 #include "ui/main/activity_lamps.h"
 #include "ui/main/monitor_constants.h"
+#include "ui/main/monitor_layout.h"
 #include "ui/main/monitor_print.h"
 #include "ui/main/monitor_text.h"
 #include "ui/main/monitor_view.h"
@@ -76,6 +77,10 @@ public:
     // Print dialog (selection preselected when there is one), then the selection or
     // the whole text with its colours. Cancel and printer failures show nothing.
     PrintOutcome PrintData(Prompts& prompts);
+    // What PrintData prints once the dialog has closed: the selection when the user
+    // chose it and there still is one (traffic that arrived meanwhile removes it),
+    // otherwise the whole text.
+    RowSpan PrintRange(bool selectionOnly) const;
 
     // Activity lamps.
     void LightTransmitLamp() { lamps_.LightTransmitLamp(); }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <csignal>
 
@@ -181,6 +182,25 @@ TEST_F(DataMonitorTest, PrintOfASelectionPreselectsItAndPrintsOnThePrinterChosen
     EXPECT_EQ(prompts_.PrintRequests(), std::vector<bool>{true});
     EXPECT_GT(QFileInfo(pdf).size(), 0);
     EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(DataMonitorTest, PrintRangeIsTheSelectionOnlyWhileThereIsOne) {
+    monitor_.AppendText("41 42 43 ", ReceiveColour);
+    monitor_.View()->SelectAll();
+    EXPECT_EQ(monitor_.PrintRange(true).from, 0u);
+    EXPECT_EQ(monitor_.PrintRange(true).to, 9u);
+
+    MonitorView* view = monitor_.View();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->PointOf(3));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, view->PointOf(5));
+    const RowSpan selected = monitor_.PrintRange(true);
+    EXPECT_EQ(monitor_.Text().Bytes(selected.from, selected.to), "42");
+    EXPECT_EQ(monitor_.PrintRange(false).to, 9u) << "All was chosen in the dialog";
+
+    // A byte received while the dialog is open removes the selection: all is printed.
+    monitor_.AppendText("44 ", ReceiveColour);
+    EXPECT_EQ(monitor_.PrintRange(true).from, 0u);
+    EXPECT_EQ(monitor_.PrintRange(true).to, 12u);
 }
 
 TEST_F(DataMonitorTest, PrintWithoutSelectionOffersAllAndCancelDoesNothing) {
