@@ -31,6 +31,7 @@ class HelpViewer;
 class MonitorView;
 class Prompts;
 class NotationField;
+class ProportionalLayout;
 class SettingsStore;
 class UpDownControl;
 
@@ -66,6 +67,10 @@ public:
     // Menu entries by name ("Openmenu", "Savemenu", ... "Aboutmenu").
     QAction* MenuEntry(const QString& name) const;
     QWidget& ClientArea() { return *client_; }
+    // The client area's sizing record and resize handling.
+    ProportionalLayout& Layout() { return *layout_; }
+    // The design size of the client area under the menu bar: the size the window opens at.
+    QSize sizeHint() const override;
 
     // Puts a command set into the button captions and CommandStrings (Hex notation).
     void ApplyCommandSet(const CommandSet& set);
@@ -120,6 +125,7 @@ private:
     void BuildToolbar();
     void BuildMenus();
     void ConnectHandlers();
+    void SetUpLayout();
 
     void Form_QueryUnload();
     void ConnectDisconnect(bool pressed);
@@ -130,7 +136,7 @@ private:
     void RecoverStartupDefaults();
     void RunStartupStep(const std::function<void()>& step);
     void ApplySettingsFromBoxes(DropDownList& box, bool isFormat);
-    void ShowPortWarning(PortErrorKind kind);
+    void ShowPortWarning(const PortError& error);
     void OnDeviceLost(const QString& reason);
     bool OpenPortForSend();
     void ReloadMonitorSafely(std::initializer_list<ModeConversion> steps);
@@ -142,6 +148,7 @@ private:
     Prompts& prompts_;
 
     QWidget* client_ = nullptr;
+    ProportionalLayout* layout_ = nullptr;  // owned by client_
     QToolBar* toolbar1_ = nullptr;
     std::map<QString, QAction*> toolbarButtons_;
     std::map<QString, QAction*> menuEntries_;

@@ -80,7 +80,9 @@ void Mainfrm::Combo1_Click() {
             }
             return;
         }
-        throw;
+        // Anything else: the port stays closed, and the user is told why rather than left
+        // guessing.
+        ShowPortWarning(error);
     }
 }
 
@@ -164,7 +166,7 @@ void Mainfrm::ConnectDisconnect(bool pressed) {
         } catch (const PortError& error) {
             // The port was taken or vanished meanwhile: stay disconnected and say why.
             button->setChecked(true);
-            ShowPortWarning(error.kind());
+            ShowPortWarning(error);
             return;
         }
     }
@@ -172,8 +174,8 @@ void Mainfrm::ConnectDisconnect(bool pressed) {
     state_.UserDisconnected = 0;
 }
 
-void Mainfrm::ShowPortWarning(PortErrorKind kind) {
-    switch (kind) {
+void Mainfrm::ShowPortWarning(const PortError& error) {
+    switch (error.kind()) {
         case PortErrorKind::InvalidPortNumber:
             prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
             break;
@@ -185,7 +187,9 @@ void Mainfrm::ShowPortWarning(PortErrorKind kind) {
             prompts_.Message(QString::fromLatin1(kMsgBaudNotSupported));
             break;
         case PortErrorKind::Other:
-            prompts_.Message(QString::fromLatin1(kMsgPortOpenFailed));
+            // No fixed message covers it (no permission on the device, say): give the reason.
+            prompts_.Message(QString::fromLatin1(kMsgPortOpenFailed) + QStringLiteral(": ") +
+                             QString::fromStdString(error.what()));
             break;
     }
 }

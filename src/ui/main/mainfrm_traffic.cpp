@@ -56,7 +56,7 @@ bool Mainfrm::OpenPortForSend() {
         return true;
     } catch (const PortError& error) {
         // Nothing is sent or echoed: a string that did not leave must not look as if it had.
-        ShowPortWarning(error.kind());
+        ShowPortWarning(error);
         return false;
     }
 }

@@ -126,6 +126,15 @@ TEST_F(PortStartTest, PortInUseAndRefusedSettingsShowTheirWarnings) {
     EXPECT_FALSE(port_.PortOpen());
 }
 
+TEST_F(PortStartTest, AnyOtherOpenFailureIsExplainedNotSwallowed) {
+    port_.FailNext(MemorySerialPort::Operation::Open, PortErrorKind::Other);
+    Start();
+    ASSERT_EQ(prompts_.Messages().size(), 1u);
+    EXPECT_TRUE(prompts_.Messages()[0].startsWith("Warning: The Com port could not be opened"));
+    EXPECT_FALSE(port_.PortOpen());
+    EXPECT_EQ(state_.BadPort, 0);
+}
+
 TEST_F(PortStartTest, RefusedBaudWhileOpenKeepsThePreviousSettings) {
     Mainfrm& window = Start();
     port_.RefuseBaud(115200);
