@@ -19,6 +19,7 @@
 #include "platform/help_viewer.h"
 #include "platform/prompts.h"
 #include "storage/settings_store.h"
+#include "ui/layout/proportional_layout.h"
 #include "ui/layout/twips.h"
 #include "ui/main/app_state.h"
 #include "ui/main/caption_button.h"
@@ -79,6 +80,7 @@ Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Pro
     BuildToolbar();
     BuildMenus();
     ConnectHandlers();
+    SetUpLayout();
 }
 
 Mainfrm::~Mainfrm() = default;
@@ -100,7 +102,7 @@ QAction* Mainfrm::MenuEntry(const QString& name) const {
 void Mainfrm::BuildControls() {
     client_ = new QWidget(this);
     client_->setObjectName("Mainfrm");
-    client_->setFixedSize(Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
+    client_->resize(Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
     QFont clientFont = client_->font();
     clientFont.setPixelSize(kClientFontPixels);
     client_->setFont(clientFont);
@@ -248,6 +250,26 @@ void Mainfrm::ConnectHandlers() {
     for (int i = 1; i <= 40; ++i) {
         connect(&Command(i), &QPushButton::clicked, this, [this, i] { Command_Click(i); });
     }
+}
+
+void Mainfrm::SetUpLayout() {
+    // Controls whose class does not say that their text keeps its size.
+    SetControlKind(*sendBox_, ControlKind::KeepsFont);  // a rich-text box
+    SetControlKind(*upDown1_, ControlKind::KeepsFont);
+    SetControlKind(*monitor_->Lamps().LED1(), ControlKind::KeepsFont);  // shapes
+    SetControlKind(*monitor_->Lamps().LED2(), ControlKind::KeepsFont);
+
+    layout_ = new ProportionalLayout(*client_, ResizePolicy::ArmedAboveDesignSize,
+                                     state_.LayoutArmed);
+    layout_->RecordDesignSize(
+        Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
+    // The window opens at its design size and can be resized either way from there.
+    resize(sizeHint());
+}
+
+QSize Mainfrm::sizeHint() const {
+    const QSize design = Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size();
+    return {design.width(), design.height() + menuBar()->sizeHint().height()};
 }
 
 void Mainfrm::Form_Load() {
