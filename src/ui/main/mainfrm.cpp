@@ -259,8 +259,8 @@ void Mainfrm::SetUpLayout() {
     SetControlKind(*monitor_->Lamps().LED1(), ControlKind::KeepsFont);  // shapes
     SetControlKind(*monitor_->Lamps().LED2(), ControlKind::KeepsFont);
 
-    layout_ = new ProportionalLayout(*client_, ResizePolicy::ArmedAboveDesignSize,
-                                     state_.LayoutArmed);
+    layout_ =
+        new ProportionalLayout(*client_, ResizePolicy::ArmedAboveDesignSize, state_.LayoutArmed);
     layout_->RecordDesignSize(
         Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
     // The window opens at its design size and can be resized either way from there.
