@@ -23,9 +23,6 @@ namespace kestrum {
 
 class Prompts;
 
-inline const QColor TransmitColour = QColor::fromRgb(kTransmitColour);
-inline const QColor ReceiveColour = QColor::fromRgb(kReceiveColour);
-
 // One step of a re-render: the text is rewritten from `source` into `target` notation.
 struct ModeConversion {
     DisplayMode source;

@@ -1,6 +1,7 @@
 #pragma once
 // Colours, intervals and limits of the Data Monitor and its activity lamps.
 
+#include <QColor>
 #include <QRgb>
 #include <chrono>
 #include <cstddef>
@@ -11,6 +12,12 @@ namespace kestrum {
 inline constexpr QRgb kTransmitColour = 0xFF000080;  // RGB(0, 0, 128)
 // Received data.
 inline constexpr QRgb kReceiveColour = 0xFFFF0000;  // RGB(255, 0, 0)
+
+// The same two colours for code that speaks QColor.
+inline constexpr QColor TransmitColour{qRed(kTransmitColour), qGreen(kTransmitColour),
+                                       qBlue(kTransmitColour)};
+inline constexpr QColor ReceiveColour{qRed(kReceiveColour), qGreen(kReceiveColour),
+                                      qBlue(kReceiveColour)};
 
 inline constexpr QRgb kLampOffColour = 0xFF808080;  // RGB(128, 128, 128)
 inline constexpr QRgb kLampOnColour = 0xFF00FF00;   // RGB(0, 255, 0)
