@@ -1,0 +1,240 @@
+// The checksum calculator as reached from the main window and from the command set editor.
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "notation/checksum.h"
+#include "ui/editor/editor_fixture.h"
+#include "ui/editor/latin1_field.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/notation_field.h"
+
+namespace kestrum {
+namespace {
+
+class CheckfrmTest : public EditorTest {
+protected:
+    // The main window's check button with `text` in the String to Send box.
+    Checkfrm& OpenFromMain(const QString& text) {
+        FlushDeletes();
+        Window().SendBox().setText(text);
+        Window().CheckButton_Click();
+        Checkfrm* calculator = Calculator();
+        if (calculator == nullptr) {
+            throw std::logic_error("no calculator opened");
+        }
+        return *calculator;
+    }
+
+    // The editor's check button after leaving row `row` holding `text`.
+    Checkfrm& OpenFromEditor(Editfrm& editor, int row, const QString& text) {
+        FlushDeletes();
+        editor.StringText(row).setText(text);
+        editor.StringText(row).LostFocus();
+        editor.CheckButton_Click();
+        Checkfrm* calculator = Calculator();
+        if (calculator == nullptr) {
+            throw std::logic_error("no calculator opened");
+        }
+        return *calculator;
+    }
+
+    static QString Label(std::size_t index) {
+        return QString::fromLatin1(kChecksumTypeLabels[index].data(),
+                                   static_cast<qsizetype>(kChecksumTypeLabels[index].size()));
+    }
+};
+
+struct WorkedCase {
+    const char* mode;
+    QString input;
+    // The results for the five types, in list order.
+    std::array<QString, 5> results;
+};
+
+TEST_F(CheckfrmTest, TheWorkedAbcTableInEveryNotation) {
+    const WorkedCase cases[] = {
+        {"Ascii",
+         "abc",
+         {QStringLiteral("abc\u00DA"), QStringLiteral("abc\u00D9"), "abc&", "abc`", "abcc"}},
+        {"Hex",
+         "61 62 63 ",
+         {"61 62 63 DA ", "61 62 63 D9 ", "61 62 63 26 ", "61 62 63 60 ", "61 62 63 63 "}},
+        {"Decimal",
+         "097 098 099 ",
+         {"097 098 099 218 ", "097 098 099 217 ", "097 098 099 038 ", "097 098 099 096 ",
+          "097 098 099 099 "}},
+    };
+    for (const WorkedCase& c : cases) {
+        settings_.SaveSetting("Filetype", c.mode);
+        state_ = AppState{};
+        StartWithTools();
+        for (std::size_t type = 0; type < 5; ++type) {
+            SCOPED_TRACE(std::string(c.mode) + " type " + std::to_string(type + 1));
+            Checkfrm& calculator = OpenFromMain(c.input);
+            calculator.Combo1().SetText(Label(type));
+            QTest::mouseClick(&calculator.CalculateButton(), Qt::LeftButton);
+            EXPECT_EQ(calculator.Text1().text(), c.results[type]);
+            QTest::mouseClick(&calculator.CloseButton(), Qt::LeftButton);
+            EXPECT_EQ(Calculator(), nullptr);
+            EXPECT_EQ(Window().SendBox().text(), c.results[type]) << "written back on closing";
+            EXPECT_TRUE(state_.ChecksumString.empty());
+            EXPECT_EQ(settings_.GetSetting("Checksum", ""), Label(type));
+        }
+    }
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(CheckfrmTest, LoadsTheTypesAndTheStoredType) {
+    struct Case {
+        const char* reason;
+        std::optional<QString> stored;
+        int selected;  // index in the list, -1 for none
+    };
+    const Case cases[] = {
+        {"nothing stored: the first type", std::nullopt, 0},
+        {"a stored type", Label(3), 3},
+        {"the blank entry stored", QString(""), 5},
+        {"a text that is no entry", QString("CRC-16"), -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        SettingsStore settings(Path(QStringLiteral("%1.ini").arg(c.selected + 2)));
+        if (c.stored) {
+            settings.SaveSetting("Checksum", *c.stored);
+        }
+        state_.ChecksumString = "41 ";
+        Checkfrm calculator(state_, settings, prompts_);
+        EXPECT_EQ(calculator.windowTitle(), "Calculate Checksum");
+        ASSERT_EQ(calculator.Combo1().count(), 6);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(calculator.Combo1().itemText(i), Label(static_cast<std::size_t>(i)));
+        }
+        EXPECT_EQ(calculator.Combo1().itemText(5), "");
+        EXPECT_EQ(calculator.Combo1().currentIndex(), c.selected);
+        EXPECT_EQ(calculator.Text1().text(), "41 ");
+        EXPECT_EQ(calculator.CancelButton().text(), "Clear");
+
+        // No type in effect: Calculate changes nothing.
+        if (c.selected == 5 || c.selected == -1) {
+            calculator.CalculateButton_Click();
+            EXPECT_EQ(calculator.Text1().text(), "41 ");
+        }
+    }
+}
+
+TEST_F(CheckfrmTest, EmptyStringToSendOpensNothing) {
+    Mainfrm& window = StartWithTools();
+    window.CheckButton_Click();
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"No string to calculate"});
+    EXPECT_EQ(Calculator(), nullptr);
+}
+
+TEST_F(CheckfrmTest, ClearUndoesTheLastCalculateOnly) {
+    StartWithTools();
+    // Before any Calculate, Clear empties the box, and closing empties the caller's string.
+    Checkfrm& first = OpenFromMain("41 42 ");
+    first.CancelButton_Click();
+    EXPECT_EQ(first.Text1().text(), "");
+    first.CloseButton_Click();
+    EXPECT_EQ(Window().SendBox().text(), "");
+
+    Checkfrm& second = OpenFromMain("61 62 63 ");
+    second.Combo1().SetText("XOR");
+    second.CalculateButton_Click();
+    second.CalculateButton_Click();
+    EXPECT_EQ(second.Text1().text(), "61 62 63 60 00 ") << "the second sum covers the first";
+    QTest::mouseClick(&second.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(second.Text1().text(), "61 62 63 60 ");
+    second.close();  // the close box
+    EXPECT_EQ(Calculator(), nullptr);
+    EXPECT_EQ(Window().SendBox().text(), "61 62 63 60 ");
+}
+
+TEST_F(CheckfrmTest, TheTextGoesBackAsItStandsWithoutAnAutomaticSpace) {
+    Mainfrm& window = StartWithTools();
+    Checkfrm& calculator = OpenFromMain("41 ");
+    // The user types in the box freely; no notation check there.
+    QTest::keyClicks(&calculator.Text1(), "4");
+    window.SendBox().setText("changed meanwhile");
+    calculator.close();
+    EXPECT_EQ(window.SendBox().text(), "41 4");
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(CheckfrmTest, TextWithoutAByteIsRefused) {
+    StartWithTools();
+    Checkfrm& calculator = OpenFromMain("abc");
+    calculator.Text1().insert(QString::fromUtf8("€"));
+    EXPECT_EQ(calculator.Text1().text(), "abc");
+    EXPECT_EQ(prompts_.Messages().back(),
+              "Error - Only characters of the Latin-1 character set can be entered");
+}
+
+TEST_F(CheckfrmTest, EditorRowGoesToTheCalculatorAndBack) {
+    StartWithTools();
+    Editfrm& editor = OpenEditor();
+    editor.Combo2().SetText("Decimal");
+    Checkfrm& calculator = OpenFromEditor(editor, 7, "097 098 099 ");
+    EXPECT_EQ(calculator.Text1().text(), "097 098 099 ");
+    calculator.Combo1().SetText(Label(2));
+    calculator.CalculateButton_Click();
+    calculator.CloseButton_Click();
+    EXPECT_EQ(editor.StringText(7).text(), "097 098 099 038 ");
+    EXPECT_EQ(Window().SendBox().text(), "");
+    EXPECT_TRUE(state_.ChecksumString.empty());
+
+    // Closing emptied the hand-over: the check button asks for a string again.
+    editor.CheckButton_Click();
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"Click on a String to calculate"});
+}
+
+TEST_F(CheckfrmTest, AskingAgainWhileOpenKeepsTheTextButTakesTheNewModeAndRow) {
+    Mainfrm& window = StartWithTools();
+    Checkfrm& calculator = OpenFromMain("61 62 63 ");
+    Editfrm& editor = OpenEditor();
+    editor.Combo2().SetText("Decimal");
+    Checkfrm& again = OpenFromEditor(editor, 2, "001 ");
+    EXPECT_EQ(&again, &calculator);
+    EXPECT_EQ(again.Text1().text(), "61 62 63 ") << "not loaded again";
+
+    again.Text1().setText("097 098 099 ");
+    again.Combo1().SetText("OR");
+    again.CalculateButton_Click();
+    EXPECT_EQ(again.Text1().text(), "097 098 099 099 ") << "in the editor's notation";
+    again.CloseButton_Click();
+    EXPECT_EQ(editor.StringText(2).text(), "097 098 099 099 ");
+    EXPECT_EQ(window.SendBox().text(), "61 62 63 ") << "the first caller is left alone";
+}
+
+TEST_F(CheckfrmTest, LeavingAnotherRowWhileOpenDoesNotRedirectTheResult) {
+    StartWithTools();
+    Editfrm& editor = OpenEditor();
+    Checkfrm& calculator = OpenFromEditor(editor, 3, "41 ");
+    editor.StringText(5).setText("55 ");
+    editor.StringText(5).LostFocus();
+    calculator.Combo1().SetText("OR");
+    calculator.CalculateButton_Click();
+    calculator.CloseButton_Click();
+    EXPECT_EQ(editor.StringText(3).text(), "41 41 ");
+    EXPECT_EQ(editor.StringText(5).text(), "55 ");
+}
+
+TEST_F(CheckfrmTest, ResultIsDroppedWhenTheEditorThatAskedIsGone) {
+    Mainfrm& window = StartWithTools();
+    window.SendBox().setText("11 ");
+    Editfrm& editor = OpenEditor();
+    Checkfrm& calculator = OpenFromEditor(editor, 3, "41 ");
+    editor.CloseButton_Click();
+    EXPECT_EQ(Editor(), nullptr);
+    calculator.CalculateButton_Click();
+    calculator.CloseButton_Click();
+    EXPECT_EQ(Calculator(), nullptr);
+    EXPECT_EQ(window.SendBox().text(), "11 ");
+    EXPECT_EQ(OpenEditor().StringText(3).text(), "") << "a new editor is not the one that asked";
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+}  // namespace
+}  // namespace kestrum
