@@ -34,10 +34,19 @@ QFont ArialFont(const QWidget& parent) {
     return font;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry) {
+// Which way a caption too long for its design width grows: a caption that leads up to the
+// control on its right keeps its right edge, so that it never runs under that control.
+enum class Grow { Right, Left };
+
+QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry, Grow grow = Grow::Right) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
-    // The design widths were made for a narrower font: never cut a caption short.
-    geometry.setWidth(std::max(geometry.width(), label->sizeHint().width()));
+    const int width = std::max(geometry.width(), label->sizeHint().width());
+    if (grow == Grow::Left) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        geometry.setLeft(geometry.right() + 1 - width);
+    } else {
+        geometry.setWidth(width);
+    }
     label->setGeometry(geometry);
     return label;
 }
@@ -78,7 +87,7 @@ void Editfrm::BuildControls() {
     upDown1_->setToolTip(QString::fromLatin1(kTipUpDown));
     upDown1_->setGeometry(Twips(240, 360, 825, 315));
 
-    label3_ = MakeLabel(this, kLabelByteDisplay, Twips(6000, 300, 1035, 255));
+    label3_ = MakeLabel(this, kLabelByteDisplay, Twips(6000, 300, 1035, 255), Grow::Left);
     combo2_ = new DropDownList(this);
     for (std::string_view mode : main_ui::kDisplayModes) {
         combo2_->addItem(FromBytes(mode));
@@ -91,7 +100,9 @@ void Editfrm::BuildControls() {
     labelLabel_->setFont(ArialFont(*this));
     labelString_ = MakeLabel(this, kHeadingString, Twips(4080, 855, 1575, 285));
     labelString_->setFont(ArialFont(*this));
-    label6_ = MakeLabel(this, kLabelCalculateChecksum, Twips(6120, 850, 1575, 255));
+    // Designed 1575 wide, which reaches one pixel under CheckButton; ended a little before it
+    // so that the right-aligned caption does not touch the button.
+    label6_ = MakeLabel(this, kLabelCalculateChecksum, Twips(6120, 850, 1515, 255), Grow::Left);
     checkButton_ = new QPushButton(this);
     checkButton_->setGeometry(Twips(7680, 840, 255, 255));
 
