@@ -243,9 +243,29 @@ void Editfrm::SetRowsVisible(int first, int last, bool visible) {
     }
 }
 
+bool Editfrm::BlockHoldsFocus(int first) const {
+    const QWidget* focused = focusWidget();
+    for (int i = first; i < first + kRowsPerBlock; ++i) {
+        if (focused == &ButtonText(i) || focused == &StringText(i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void Editfrm::ShowBlock(int firstShown, int firstHidden) {
     // The new block is shown before the old one is hidden.
     SetRowsVisible(firstShown, firstShown + kRowsPerBlock - 1, true);
+    if (BlockHoldsFocus(firstHidden)) {
+        // Leave the field first, as a click elsewhere does, so that its string is checked and
+        // recorded once. A string that is not well formed takes the focus back; its block then
+        // stays, since a hidden field holding the focus would take keys unseen.
+        ButtonText(firstShown).setFocus(Qt::OtherFocusReason);
+        if (BlockHoldsFocus(firstHidden)) {
+            SetRowsVisible(firstShown, firstShown + kRowsPerBlock - 1, false);
+            return;
+        }
+    }
     SetRowsVisible(firstHidden, firstHidden + kRowsPerBlock - 1, false);
 }
 

@@ -1,12 +1,15 @@
 // The editor's forty command string fields as the user types into them and leaves them.
 
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
+#include <QToolButton>
 
 #include "ui/editor/editor_fixture.h"
 #include "ui/editor/latin1_field.h"
 #include "ui/main/drop_down_list.h"
 #include "ui/main/notation_field.h"
+#include "ui/main/up_down_control.h"
 
 namespace kestrum {
 namespace {
@@ -153,6 +156,32 @@ TEST_F(EditorFieldsTest, TheFieldLeftLastIsTheOneHandedOver) {
     EXPECT_EQ(calculator->Text1().text(), "01 ");
     EXPECT_EQ(state_.ChecksumRow, 1);
     EXPECT_EQ(state_.ChecksumMode, 2);
+}
+
+TEST_F(EditorFieldsTest, PagingAwayFromAFieldLeavesItOnce) {
+    Editfrm& editor = ActiveEditor("Hex");
+    NotationField& field = editor.StringText(5);
+    field.setFocus();
+    QTest::keyClicks(&field, "41");
+    QTest::mouseClick(editor.UpDown1().UpButton(), Qt::LeftButton);
+    EXPECT_TRUE(editor.ButtonLabel(1).isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), &editor.ButtonText(11));
+    EXPECT_EQ(state_.ChecksumString, "41 ");
+    EXPECT_EQ(state_.ChecksumRow, 5) << "the rows hidden after it were never entered";
+
+    // A string that is not well formed keeps the focus, and so its block stays.
+    NotationField& bad = editor.StringText(12);
+    bad.setFocus();
+    QTest::keyClicks(&bad, "4");
+    QTest::mouseClick(editor.UpDown1().UpButton(), Qt::LeftButton);
+    EXPECT_EQ(prompts_.Messages(),
+              std::vector<QString>{"Error - Each Hex value must be in the range 00-FF"});
+    EXPECT_FALSE(editor.ButtonLabel(11).isHidden());
+    EXPECT_TRUE(editor.ButtonLabel(21).isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), &bad);
+    EXPECT_EQ(state_.ChecksumRow, 12);
+    QTest::keyClicks(&bad, "2");
+    EXPECT_EQ(bad.text(), "42 ");
 }
 
 }  // namespace
