@@ -2,10 +2,12 @@
 BUILD_DIR ?= build
 RELEASE_DIR ?= build-release
 ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run bench test-asan format clean
+.PHONY: deps configure build test run bench test-asan fuzz format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -32,8 +34,16 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
 
+# libFuzzer (clang) over every target in fuzz/, FUZZ_SECONDS each, into fuzz/corpus/<target>.
+fuzz:
+	@KESTRUM_WITH_FUZZ=1 bash scripts/install-deps.sh
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DKESTRUM_FUZZ=ON -DKESTRUM_BUILD_TESTS=OFF -DKESTRUM_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target kestrum_fuzz
+	bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR)
