@@ -437,6 +437,10 @@ std::string QtSerialPort::Input() {
     return bytes;
 }
 
+int QtSerialPort::OutBufferCount() const {
+    return serial_->isOpen() ? static_cast<int>(serial_->bytesToWrite()) : 0;
+}
+
 void QtSerialPort::Output(std::string_view bytes) {
     if (!serial_->isOpen() || lossQueued_) {
         throw PortError(PortErrorKind::Other, "The port is closed");

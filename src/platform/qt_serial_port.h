@@ -60,6 +60,7 @@ public:
     std::string Input() override;
     // Throws PortError(Other) when the port is closed or the write is refused.
     void Output(std::string_view bytes) override;
+    int OutBufferCount() const override;
 
     // The device name the current port number maps to, for messages.
     QString DeviceName() const;

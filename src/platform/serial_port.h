@@ -71,6 +71,9 @@ public:
     // Queues the bytes for transmission in order and returns without waiting.
     // Throws PortError when the port refuses the write (closed port, device gone).
     virtual void Output(std::string_view bytes) = 0;
+    // Bytes queued by Output() that have not left yet. A port that hands bytes on at once
+    // reports 0. Lets a long send wait instead of queueing a whole file in memory.
+    virtual int OutBufferCount() const { return 0; }
 
 signals:
     // Receive notification: raised on the UI thread from the event loop, never re-entered.
