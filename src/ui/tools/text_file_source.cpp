@@ -1,0 +1,229 @@
+#include "ui/tools/text_file_source.h"
+
+#include <array>
+
+namespace kestrum {
+
+namespace {
+
+constexpr char kCr = '\r';
+constexpr char kLf = '\n';
+constexpr char kCaret = '^';
+constexpr char kCaretBar = '|';
+constexpr int kCaretByte = 94;
+constexpr int kCaretOffset = 64;
+constexpr int kNotANumber = -1;
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return kNotANumber;
+}
+
+// Every character a hexadecimal digit, else kNotANumber.
+int ReadHex(const std::string& token) {
+    int value = 0;
+    for (const char c : token) {
+        const int digit = HexDigit(c);
+        if (digit == kNotANumber) {
+            return kNotANumber;
+        }
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// Digits with optional spaces around them ("65 ", " 65"); anything else is not a number.
+int ReadDecimal(const std::string& token) {
+    std::size_t i = 0;
+    while (i < token.size() && token[i] == ' ') {
+        ++i;
+    }
+    int value = 0;
+    std::size_t digits = 0;
+    while (i < token.size() && token[i] >= '0' && token[i] <= '9') {
+        value = value * 10 + (token[i] - '0');
+        ++digits;
+        ++i;
+    }
+    while (i < token.size() && token[i] == ' ') {
+        ++i;
+    }
+    return digits > 0 && i == token.size() ? value : kNotANumber;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsUpperHexDigit(char c) {
+    return IsDigit(c) || (c >= 'A' && c <= 'F');
+}
+
+}  // namespace
+
+bool TextFileSource::Open(const QString& path) {
+    file_.setFileName(path);
+    return file_.open(QIODevice::ReadOnly);
+}
+
+int TextFileSource::Peek() {
+    if (position_ == buffer_.size()) {
+        if (failed_ || !file_.isOpen()) {
+            return failed_ ? kError : kEnd;
+        }
+        buffer_.resize(kChunkBytes);
+        const qint64 got = file_.read(buffer_.data(), static_cast<qint64>(kChunkBytes));
+        if (got < 0) {
+            failed_ = true;
+            buffer_.clear();
+            position_ = 0;
+            return kError;
+        }
+        buffer_.resize(static_cast<std::size_t>(got));
+        position_ = 0;
+        if (got == 0) {
+            return kEnd;
+        }
+    }
+    return static_cast<unsigned char>(buffer_[position_]);
+}
+
+TextFileSource::Step TextFileSource::Next() {
+    int c = Peek();
+    if (c == kError) {
+        return {StepKind::ReadError, std::nullopt};
+    }
+    if (!inLine_) {
+        if (c == kEnd) {
+            return {StepKind::EndOfFile, std::nullopt};
+        }
+        inLine_ = true;
+    }
+    if (c == kEnd || c == kCr) {
+        if (c == kCr) {
+            Consume();
+            if (Peek() == kLf) {
+                Consume();
+            }
+        }
+        inLine_ = false;
+        return {StepKind::LineEnd, std::nullopt};
+    }
+    if (fileType_ != DisplayMode::Ascii) {
+        return ReadNumberToken();
+    }
+    Consume();
+    const char character = static_cast<char>(c);
+    echo_ += character;
+    if (caret_) {
+        caret_ = false;
+        const int value = character == kCaretBar ? kCaretByte : c - kCaretOffset;
+        if (value < 0) {
+            return {StepKind::Token, std::nullopt};
+        }
+        return {StepKind::Token, static_cast<unsigned char>(value)};
+    }
+    if (character == kCaret) {
+        caret_ = true;
+        return {StepKind::Token, std::nullopt};
+    }
+    return {StepKind::Token, static_cast<unsigned char>(c)};
+}
+
+TextFileSource::Step TextFileSource::ReadNumberToken() {
+    const std::size_t width = static_cast<std::size_t>(fileType_);
+    std::string token;
+    while (token.size() < width) {
+        const int c = Peek();
+        if (c == kError) {
+            return {StepKind::ReadError, std::nullopt};
+        }
+        if (c == kEnd || c == kCr) {
+            break;
+        }
+        Consume();
+        token += static_cast<char>(c);
+    }
+    echo_ += token;
+    // The separator is skipped without being looked at, unless the line ends there.
+    const int separator = Peek();
+    if (separator == kError) {
+        return {StepKind::ReadError, std::nullopt};
+    }
+    if (separator != kEnd && separator != kCr) {
+        Consume();
+        echo_ += static_cast<char>(separator);
+    }
+    const int value = fileType_ == DisplayMode::Hex ? ReadHex(token) : ReadDecimal(token);
+    if (value == kNotANumber) {
+        return {StepKind::FormatError, std::nullopt};
+    }
+    if (value > 255) {
+        return {StepKind::Token, std::nullopt};
+    }
+    return {StepKind::Token, static_cast<unsigned char>(value)};
+}
+
+std::optional<DisplayMode> DetectFileType(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    // Four characters decide; a line end among them ends the first line.
+    std::array<char, 4> start{};
+    const qint64 got = file.read(start.data(), static_cast<qint64>(start.size()));
+    if (got <= 0) {
+        return std::nullopt;
+    }
+    std::string line(start.data(), static_cast<std::size_t>(got));
+    line = line.substr(0, line.find(kCr));
+    if (line.size() >= 3 && line[2] == ' ' && IsUpperHexDigit(line[0]) &&
+        IsUpperHexDigit(line[1])) {
+        return DisplayMode::Hex;
+    }
+    if (line.size() >= 4 && line[3] == ' ' && IsDigit(line[0]) && IsDigit(line[1]) &&
+        IsDigit(line[2])) {
+        return DisplayMode::Decimal;
+    }
+    return DisplayMode::Ascii;
+}
+
+std::optional<TextFilePreview> LoadTextFilePreview(const QString& path, qint64 limit) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    TextFilePreview preview;
+    preview.fileSize = file.size();
+    const QByteArray bytes = file.read(limit);
+    if (bytes.isNull() && file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    preview.truncated = !file.atEnd() || preview.fileSize > bytes.size();
+    // One view line per file line: CR LF and a lone CR end a line, as for the send.
+    QByteArray lines;
+    lines.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == kCr) {
+            lines += kLf;
+            if (i + 1 < bytes.size() && bytes[i + 1] == kLf) {
+                ++i;
+            }
+        } else {
+            lines += c;
+        }
+    }
+    preview.text = QString::fromLatin1(lines);
+    return preview;
+}
+
+}  // namespace kestrum

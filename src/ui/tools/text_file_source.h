@@ -1,0 +1,93 @@
+#pragma once
+// The text file sender's reading side: a text file streamed line by line in bounded memory
+// and cut into tokens of its file type, the file type guessed from the first line, and the
+// bounded prefix shown in the sender's view.
+//
+// Lines are bytes (one character per byte). A line ends at a carriage return or at a
+// carriage return followed by a line feed, neither of which belongs to the line; a line feed
+// alone is an ordinary character of the line.
+
+#include <QFile>
+#include <QString>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "notation/byte_notation.h"
+
+namespace kestrum {
+
+class TextFileSource {
+public:
+    enum class StepKind {
+        Token,        // one token was read; `byte` is what it sends, if anything
+        LineEnd,      // the current line is complete (also a last line without a line end)
+        EndOfFile,    // no line is left
+        FormatError,  // a Hex or Decimal token that is not a number
+        ReadError,    // the file could not be read any further
+    };
+    struct Step {
+        StepKind kind = StepKind::EndOfFile;
+        std::optional<unsigned char> byte;
+    };
+
+    // Reads at most this much of the file at a time, whatever its line lengths.
+    static constexpr std::size_t kChunkBytes = 64 * 1024;
+
+    explicit TextFileSource(DisplayMode fileType) : fileType_(fileType) {}
+
+    // False when the file cannot be opened for reading.
+    bool Open(const QString& path);
+
+    // The next token of the current line, by the sender's rules:
+    // - Ascii: one character. "^" sends nothing and pairs with the next character, also when
+    //   that is the first character of the next line: "|" then gives 94, any other character
+    //   its code minus 64, and nothing when that is below 0.
+    // - Hex: two characters (fewer at the line end), both hexadecimal digits of either case,
+    //   then one separator skipped unread; anything else is a FormatError.
+    // - Decimal: three characters (fewer at the line end), digits with optional spaces
+    //   around them, then one separator; a value above 255 sends nothing; anything that is
+    //   not a number is a FormatError.
+    Step Next();
+
+    // The characters of the current line consumed since the last take: the echo of the
+    // tokens Next() returned. Long lines can be echoed piecewise as their tokens go out.
+    std::string TakeEcho() { return std::exchange(echo_, {}); }
+    std::size_t PendingEcho() const { return echo_.size(); }
+
+private:
+    static constexpr int kEnd = -1;
+    static constexpr int kError = -2;
+
+    int Peek();
+    void Consume() { ++position_; }
+    Step ReadNumberToken();
+
+    DisplayMode fileType_;
+    QFile file_;
+    std::string buffer_;
+    std::size_t position_ = 0;
+    bool failed_ = false;
+    bool inLine_ = false;
+    bool caret_ = false;  // carried from one line to the next
+    std::string echo_;
+};
+
+// "Hex" when the first line's third character is a space and its first two are digits or
+// upper-case letters A to F; otherwise "Decimal" when its fourth character is a space and
+// its first three are digits; otherwise "Ascii". nullopt when the file cannot be read or is
+// empty. Reads only the start of the file.
+std::optional<DisplayMode> DetectFileType(const QString& path);
+
+// What the sender's view shows of a file: at most `limit` bytes from its start, one view
+// line per file line, bytes as Latin-1 characters.
+struct TextFilePreview {
+    QString text;
+    qint64 fileSize = 0;
+    bool truncated = false;  // the file is longer than what `text` shows
+};
+inline constexpr qint64 kPreviewLimitBytes = 1024 * 1024;
+std::optional<TextFilePreview> LoadTextFilePreview(const QString& path,
+                                                   qint64 limit = kPreviewLimitBytes);
+
+}  // namespace kestrum

@@ -1,0 +1,399 @@
+// The text file sender on the in-memory port: what goes out and what is echoed for each
+// notation, the file type guess, the messages, and sends that end early.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <random>
+
+#include "support/main_window_fixture.h"
+#include "support/pty_pair.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/tools/sendfrm.h"
+#include "ui/tools/text_file_source.h"
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SendfrmTest : public MainWindowTest {
+protected:
+    QString WriteFile(const QString& name, std::string_view bytes) {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return file.fileName();
+    }
+
+    // The sender as it opens with the remembered file `path`.
+    Sendfrm& OpenSender(const QString& path = {}) {
+        if (!path.isEmpty()) {
+            settings_.SaveSetting("File", path);
+        }
+        sender_ = std::make_unique<Sendfrm>(Window());
+        return *sender_;
+    }
+
+    void SendAndWait(Sendfrm& sender) {
+        sender.SendButton_Click();
+        ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 20s));
+    }
+
+    std::unique_ptr<Sendfrm> sender_;  // goes before the main window
+};
+
+struct SendCase {
+    const char* reason;
+    const char* fileType;
+    std::string file;
+    bool strip;  // Check1
+    int processCrLf;
+    std::string sent;
+    std::string echoed;  // as the monitor reports it: breaks as CR LF
+};
+
+TEST_F(SendfrmTest, EachLineGoesOutByTheTokenRulesAndIsEchoedAsWritten) {
+    const SendCase cases[] = {
+        {"ascii with line ends", "Ascii", "abc", false, 0, "abc\r\n", "abc^M^J"},
+        {"ascii without line ends", "Ascii", "abc", true, 0, "abc", "abc"},
+        {"ascii line ends as breaks", "Ascii", "abc", false, 1, "abc\r\n", "abc\r\n"},
+        {"last character of every line, ascii", "Ascii", "ab\rcd\r\nef", true, 0, "abcdef",
+         "abcdef"},
+        {"last character of every line, hex", "Hex", "41 42\r\n43\r44 ", true, 0, "ABCD",
+         "41 424344 "},
+        {"last character of every line, decimal", "Decimal", "065 066\r067", true, 0, "ABC",
+         "065 066067"},
+        {"caret pairs across lines without line ends", "Ascii", "x^\rMy", true, 0, "x\ry", "x^My"},
+        {"caret pairs across lines with line ends", "Ascii", "x^\rMy", false, 0, "x\r\n\ry\r\n",
+         "x^^M^JMy^M^J"},
+        {"caret bar and a pair below zero", "Ascii", "^|^1z", true, 0, "^z", "^|^1z"},
+        {"hex", "Hex", "61 62 63", false, 0, "abc\r\n", "61 62 630D 0A"},
+        {"hex in lower case", "Hex", "6a 6b 0d", true, 0, "jk\r", "6a 6b 0d"},
+        {"decimal above 255 sends nothing", "Decimal", "097 300 065", false, 0, "aA\r\n",
+         "097 300 065013 010"},
+        {"a line feed alone is part of the line", "Ascii", "a\nb\r", true, 0, "a\nb", "a\r\nb"},
+        {"an empty line still ends with Cr/Lf", "Hex", "\r\r41", false, 0, "\r\n\r\nA\r\n",
+         "0D 0A0D 0A410D 0A"},
+    };
+    for (const SendCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        settings_.SaveSetting("Process", QString::number(c.processCrLf));
+        sender_.reset();
+        window_.reset();
+        state_ = AppState{};
+        Start();
+        Sendfrm& sender = OpenSender(WriteFile("case.txt", c.file));
+        sender.Combo2().SetText(c.fileType);
+        sender.Check1().setChecked(c.strip);
+        port_.ClearRecords();
+
+        SendAndWait(sender);
+        EXPECT_EQ(port_.Written(), c.sent);
+        EXPECT_EQ(MonitorText(), c.echoed);
+        EXPECT_EQ(Window().Combo2().Text(), c.fileType) << "the main window follows";
+        EXPECT_EQ(settings_.GetSetting("Filetype", ""), c.fileType);
+        EXPECT_TRUE(prompts_.Messages().empty());
+        EXPECT_TRUE(sender.Label3().isHidden());
+        EXPECT_TRUE(sender.OpenButton().isEnabled());
+    }
+}
+
+TEST_F(SendfrmTest, EveryByteIsWrittenOnItsOwnAndTheLineEndInOneWrite) {
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("two.txt", "41 42"));
+    sender.Combo2().SetText("Hex");
+    port_.ClearRecords();
+    SendAndWait(sender);
+    EXPECT_EQ(port_.Writes(), (std::vector<std::string>{"A", "B", "\r\n"}));
+}
+
+TEST_F(SendfrmTest, EmptyFileSendsNothingAndPutsTheLampOut) {
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("empty.txt", ""));
+    port_.ClearRecords();
+    SendAndWait(sender);
+    EXPECT_EQ(port_.OutputCalls(), 0);
+    EXPECT_EQ(MonitorText(), "");
+    EXPECT_TRUE(Window().Monitor().Lamps().Timer1().isActive());
+}
+
+TEST_F(SendfrmTest, LinesLightTheLampUntilTheFileEnds) {
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("lamp.txt", "a\rb"));
+    sender.Combo2().SetText("Ascii");
+    sender.Combo5().SetText("200");
+    sender.SendButton_Click();
+    const QColor on = QColor::fromRgb(kLampOnColour);
+    ASSERT_TRUE(PumpEventsUntil([&] { return MonitorText() == "a^M^J"; }, 2s));
+    EXPECT_EQ(Window().Monitor().Lamps().LED1()->FillColour(), on);
+    PumpEventsFor(150ms);
+    EXPECT_EQ(Window().Monitor().Lamps().LED1()->FillColour(), on) << "held during the pause";
+    ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 2s));
+    ASSERT_TRUE(
+        PumpEventsUntil([&] { return Window().Monitor().Lamps().LED1()->FillColour() != on; }, 1s));
+}
+
+struct DetectCase {
+    std::string firstLine;
+    const char* type;  // nullptr: no guess
+    const char* reason;
+};
+
+TEST(DetectFileTypeTest, FirstLineDecides) {
+    const DetectCase cases[] = {
+        {"0D 0A", "Hex", "two upper-case hex digits and a space"},
+        {"013 010", "Decimal", "three digits and a space"},
+        {"0d 0a", "Ascii", "lower-case hex is not recognised"},
+        {"41", "Ascii", "no separator"},
+        {"0D\r0A 42", "Ascii", "the first line ends before the third character"},
+        {"\r41 42", "Ascii", "an empty first line"},
+        {"12 4", "Hex", "digits are hex digits too"},
+        {"", nullptr, "an empty file gives no guess"},
+    };
+    QTemporaryDir folder;
+    for (const DetectCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        QFile file(folder.filePath("f.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.firstLine.data(), static_cast<qint64>(c.firstLine.size()));
+        file.close();
+        const auto type = DetectFileType(file.fileName());
+        if (c.type == nullptr) {
+            EXPECT_FALSE(type.has_value());
+        } else {
+            ASSERT_TRUE(type.has_value());
+            EXPECT_EQ(DisplayModeText(*type), c.type);
+        }
+    }
+    EXPECT_FALSE(DetectFileType(folder.filePath("missing.txt")).has_value());
+}
+
+TEST_F(SendfrmTest, OpenFileShowsTheFileRemembersItAndGuessesItsType) {
+    Start();
+    Sendfrm& sender = OpenSender();
+    const std::pair<std::string, const char*> files[] = {
+        {"0D 0A\r\n41 ", "Hex"}, {"013 010", "Decimal"}, {"0d 0a", "Ascii"}};
+    for (const auto& [content, type] : files) {
+        SCOPED_TRACE(type);
+        const QString path = WriteFile(QString::fromLatin1(type) + ".txt", content);
+        prompts_.QueueOpenFile(path);
+        sender.OpenButton_Click();
+        EXPECT_EQ(sender.Text1().text(), path);
+        EXPECT_EQ(sender.RichTextBox1FileName(), path);
+        EXPECT_EQ(sender.Combo2().Text(), type);
+        EXPECT_EQ(settings_.GetSetting("Filetype", ""), type);
+        EXPECT_EQ(settings_.GetSetting("File", ""), path);
+    }
+    EXPECT_EQ(sender.RichTextBox1().toPlainText(), "0d 0a");
+    EXPECT_EQ(prompts_.OpenRequests().back().filter, "All Files (*.*)|*.*");
+
+    // Cancel changes nothing; an unreadable file ends the operation quietly.
+    prompts_.QueueOpenFile(std::nullopt);
+    sender.OpenButton_Click();
+    prompts_.QueueOpenFile(Path("missing.txt"));
+    sender.OpenButton_Click();
+    EXPECT_EQ(sender.Text1().text(), Path("missing.txt"));
+    EXPECT_EQ(settings_.GetSetting("File", ""), Path("Ascii.txt"));
+    EXPECT_EQ(sender.Combo2().Text(), "Ascii");
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(SendfrmTest, ListsStartFromTheStoreAndStoreEveryChoice) {
+    settings_.SaveSetting("Filetype", "Decimal");
+    settings_.SaveSetting("Delay", "500");
+    settings_.SaveSetting("BDelay", "150");  // not offered by the list
+    Start();
+    Sendfrm& sender = OpenSender();
+    EXPECT_EQ(sender.Combo2().Text(), "Decimal");
+    EXPECT_EQ(sender.Combo5().Text(), "500");
+    EXPECT_EQ(sender.Combo6().Text(), "0");
+    EXPECT_EQ(settings_.GetSetting("BDelay", ""), "0");
+    EXPECT_FALSE(sender.Check1().isChecked());
+    EXPECT_TRUE(sender.Label3().isHidden());
+    EXPECT_EQ(sender.windowTitle(), "Send Text File");
+
+    sender.Combo5().SetText("10000");
+    sender.Combo6().SetText("2000");
+    sender.Combo2().SetText("Hex");
+    EXPECT_EQ(settings_.GetSetting("Delay", ""), "10000");
+    EXPECT_EQ(settings_.GetSetting("BDelay", ""), "2000");
+    EXPECT_EQ(settings_.GetSetting("Filetype", ""), "Hex");
+}
+
+TEST_F(SendfrmTest, FileNotFoundAtLoadAndAtSend) {
+    Start();
+    Sendfrm& sender = OpenSender(Path("gone.txt"));
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"File Not Found"});
+    EXPECT_EQ(sender.Text1().text(), Path("gone.txt"));
+    EXPECT_EQ(sender.RichTextBox1().toPlainText(), "");
+
+    port_.ClearRecords();
+    SendAndWait(sender);
+    EXPECT_EQ(prompts_.Messages().back(), "File Not Found");
+    EXPECT_EQ(port_.OutputCalls(), 0);
+    EXPECT_TRUE(sender.OpenButton().isEnabled());
+
+    // A file shown once but deleted since.
+    const QString path = WriteFile("later.txt", "abc");
+    prompts_.QueueOpenFile(path);
+    sender.OpenButton_Click();
+    QFile::remove(path);
+    SendAndWait(sender);
+    EXPECT_EQ(prompts_.Messages().size(), 3U);
+    EXPECT_EQ(prompts_.Messages().back(), "File Not Found");
+    EXPECT_EQ(port_.OutputCalls(), 0);
+}
+
+TEST_F(SendfrmTest, TokenThatIsNotANumberStopsTheSendAfterWhatCameBefore) {
+    const std::pair<const char*, std::string> files[] = {{"Hex", "41 42\r\n43 4G 44\r\n45"},
+                                                         {"Decimal", "065 066\r\n067 0x1 068"}};
+    for (const auto& [type, content] : files) {
+        SCOPED_TRACE(type);
+        sender_.reset();
+        window_.reset();
+        state_ = AppState{};
+        prompts_ = ScriptedPrompts{};
+        Start();
+        Sendfrm& sender = OpenSender(WriteFile("bad.txt", content));
+        sender.Combo2().SetText(type);
+        port_.ClearRecords();
+        SendAndWait(sender);
+        EXPECT_EQ(port_.Written(), "AB\r\nC");
+        EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"File Format or File Type Error"});
+        EXPECT_EQ(MonitorText(), std::string(type) == "Hex" ? "41 420D 0A" : "065 066013 010")
+            << "only whole lines are echoed";
+    }
+}
+
+TEST_F(SendfrmTest, FlagsAndAnUnopenablePortSendAndEchoNothing) {
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("a.txt", "abc"));
+    sender.Combo2().SetText("Ascii");
+    port_.ClearRecords();
+    state_.BadPort = 1;
+    sender.SendButton_Click();
+    state_.BadPort = 0;
+    state_.UserDisconnected = 1;
+    sender.SendButton_Click();
+    state_.UserDisconnected = 0;
+    EXPECT_EQ(prompts_.Messages(),
+              (std::vector<QString>{"Warning: Invalid Port Number", "The Port is disconnected"}));
+    EXPECT_FALSE(sender.Sending());
+
+    port_.SetPortOpen(false);
+    port_.SetOpenFailure(1, PortErrorKind::PortInUse);
+    SendAndWait(sender);
+    EXPECT_EQ(prompts_.Messages().back(), "Warning: Comm port in use by another application");
+    EXPECT_EQ(port_.OutputCalls(), 0);
+    EXPECT_EQ(MonitorText(), "");
+    EXPECT_TRUE(sender.OpenButton().isEnabled());
+    EXPECT_TRUE(sender.Label3().isHidden());
+
+    // Opened on demand when it can be.
+    port_.SetOpenFailure(1, std::nullopt);
+    SendAndWait(sender);
+    EXPECT_TRUE(port_.PortOpen());
+    EXPECT_EQ(port_.Written(), "abc\r\n");
+}
+
+TEST_F(SendfrmTest, RefusedWriteStopsTheSendWithoutEchoingTheLine) {
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("a.txt", "ab\rcd"));
+    sender.Combo2().SetText("Ascii");
+    port_.ClearRecords();
+    port_.FailNext(MemorySerialPort::Operation::Output, PortErrorKind::Other);
+    SendAndWait(sender);
+    EXPECT_EQ(port_.Written(), "");
+    EXPECT_EQ(MonitorText(), "");
+    EXPECT_EQ(prompts_.Messages(),
+              std::vector<QString>{"Warning: The Com port refused the data; the send stopped"});
+
+    // The user disconnects in the middle of a send.
+    prompts_ = ScriptedPrompts{};
+    sender.Combo6().SetText("100");
+    sender.SendButton_Click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return port_.Written() == "a"; }, 2s));
+    Window().ToolbarButton("ClosePort")->trigger();
+    ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 2s));
+    EXPECT_EQ(port_.Written(), "a");
+    EXPECT_EQ(MonitorText(), "");
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"The Port is disconnected"});
+}
+
+TEST_F(SendfrmTest, SendFilePressedDuringASendEndsBoth) {
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("slow.txt", "abcdef"));
+    sender.Combo2().SetText("Ascii");
+    sender.Combo6().SetText("100");
+    port_.ClearRecords();
+    sender.SendButton_Click();
+    EXPECT_TRUE(sender.Sending());
+    EXPECT_FALSE(sender.OpenButton().isEnabled());
+    EXPECT_FALSE(sender.Label3().isHidden());
+    ASSERT_TRUE(PumpEventsUntil([&] { return port_.Written() == "ab"; }, 2s));
+
+    sender.SendButton_Click();
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"CommPort Error"});
+    EXPECT_FALSE(sender.Sending());
+    EXPECT_TRUE(sender.OpenButton().isEnabled());
+    PumpEventsFor(300ms);
+    EXPECT_EQ(port_.Written(), "ab");
+}
+
+TEST_F(SendfrmTest, ClosingTheWindowDuringASendEndsItCleanly) {
+    Start();
+    QPointer<Sendfrm> sender = new Sendfrm(Window(), &Window());
+    sender->setWindowFlag(Qt::Window);
+    sender->setAttribute(Qt::WA_DeleteOnClose);
+    sender->show();
+    const QString path = WriteFile("slow.txt", "abcdef");
+    prompts_.QueueOpenFile(path);
+    sender->OpenButton_Click();
+    sender->Combo6().SetText("100");
+    port_.ClearRecords();
+    sender->SendButton_Click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return port_.Written() == "a"; }, 2s));
+    sender->CloseButton().click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return sender == nullptr; }, 2s));
+    PumpEventsFor(300ms);
+    EXPECT_EQ(port_.Written(), "a");
+    EXPECT_EQ(MonitorText(), "");
+    EXPECT_NE(Window().Monitor().Lamps().LED1()->FillColour(), QColor::fromRgb(kLampOnColour));
+}
+
+TEST_F(SendfrmTest, BinaryFileWithAVeryLongLineIsSentWhole) {
+    // No carriage return, so one line of 200,000 bytes: past a 16-bit position and past the
+    // echo piece size; every other byte value, NUL and the caret's partner included.
+    std::string line;
+    std::mt19937 random(7);
+    while (line.size() < 200'000) {
+        const char c = static_cast<char>(random() & 0xFF);
+        if (c != '\r' && c != '\n' && c != '^') {
+            line += c;
+        }
+    }
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("binary.bin", line));
+    sender.Combo2().SetText("Ascii");
+    port_.ClearRecords();
+    SendAndWait(sender);
+    EXPECT_EQ(port_.Written(), line + "\r\n");
+    EXPECT_EQ(MonitorText(), line + "^M^J");
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(SendfrmTest, ViewShowsABoundedPrefixOfALargeFile) {
+    const std::string big(3 * 1024 * 1024, 'x');
+    Start();
+    Sendfrm& sender = OpenSender(WriteFile("big.txt", big));
+    const QString shown = sender.RichTextBox1().toPlainText();
+    EXPECT_LT(shown.size(), 1024 * 1024 + 200);
+    EXPECT_TRUE(shown.endsWith("the whole file is sent.]"));
+}
+
+}  // namespace
+}  // namespace kestrum
