@@ -4,10 +4,16 @@
 #include <QSaveFile>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "platform/prompts.h"
 
 namespace kestrum {
+
+namespace {
+// Saved text is gathered into writes of about this size.
+constexpr std::size_t kSaveChunkBytes = std::size_t{1} << 20;
+}  // namespace
 
 DataMonitor::DataMonitor(QWidget* viewParent, QWidget* lampParent, QObject* parent,
                          std::size_t capacity)
@@ -70,19 +76,30 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     // Written to a temporary file and renamed over the target, so a failed write
     // leaves an earlier file of that name as it was.
     QSaveFile file(*chosen);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a short write (disk full, file size limit) is seen here: a
+    // buffered QSaveFile can lose it in its final flush and still commit a cut-off file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.errorText = file.errorString();
         return result;
     }
     bool written = true;
-    const auto write = [&file, &written](std::string_view piece) {
-        if (written) {
-            written = file.write(piece.data(), static_cast<qint64>(piece.size())) ==
-                      static_cast<qint64>(piece.size());
+    std::string pending;
+    const auto flush = [&file, &written, &pending] {
+        if (written && !pending.empty()) {
+            written = file.write(pending.data(), static_cast<qint64>(pending.size())) ==
+                      static_cast<qint64>(pending.size());
+        }
+        pending.clear();
+    };
+    const auto write = [&pending, &flush](std::string_view piece) {
+        pending.append(piece);
+        if (pending.size() >= kSaveChunkBytes) {
+            flush();
         }
     };
     text_->ForEachTextPiece(0, text_->Size(), write);
     write(kLineBreak);
+    flush();
     if (!written) {
         result.errorText = file.errorString();
         file.cancelWriting();
