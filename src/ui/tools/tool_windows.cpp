@@ -6,6 +6,7 @@
 #include "ui/main/notation_field.h"
 #include "ui/tools/aboutfrm.h"
 #include "ui/tools/checkfrm.h"
+#include "ui/tools/sendfrm.h"
 
 namespace kestrum {
 
@@ -31,6 +32,7 @@ ToolWindows::ToolWindows(Mainfrm& main) : QObject(&main), main_(main) {
     connect(&main_, &Mainfrm::AboutRequested, this, &ToolWindows::ShowAbout);
     connect(&main_, &Mainfrm::EditRequested, this, &ToolWindows::ShowEditor);
     connect(&main_, &Mainfrm::ChecksumRequested, this, &ToolWindows::ShowChecksum);
+    connect(&main_, &Mainfrm::SendTextRequested, this, &ToolWindows::ShowSendText);
 }
 
 void ToolWindows::ShowAbout() {
@@ -58,6 +60,10 @@ void ToolWindows::ShowChecksum() {
     Checkfrm* checksum =
         ShowOrRaise(checksum_, main_, main_.State(), main_.Settings(), main_.Dialogs());
     checksum->HandOver(returnField);
+}
+
+void ToolWindows::ShowSendText() {
+    ShowOrRaise(sendText_, main_, main_);
 }
 
 }  // namespace kestrum

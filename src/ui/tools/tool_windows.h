@@ -11,6 +11,7 @@ class Aboutfrm;
 class Checkfrm;
 class Editfrm;
 class Mainfrm;
+class Sendfrm;
 
 class ToolWindows final : public QObject {
     Q_OBJECT
@@ -22,12 +23,15 @@ public:
     void ShowEditor();
     // A calculator already open is brought to the front with the new hand-over; its text stays.
     void ShowChecksum();
+    // The text file sender; one open at a time.
+    void ShowSendText();
 
 private:
     Mainfrm& main_;
     QPointer<Aboutfrm> about_;
     QPointer<Editfrm> editor_;
     QPointer<Checkfrm> checksum_;
+    QPointer<Sendfrm> sendText_;
 };
 
 }  // namespace kestrum
