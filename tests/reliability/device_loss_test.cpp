@@ -1,0 +1,109 @@
+// The serial device disappears (a USB adapter pulled: the pseudo-terminal hangs up) while the
+// main window receives from it, and later comes back under another device name.
+
+#include <QLatin1String>
+
+#include "notation/received_formatter.h"
+#include "reliability/pty_window.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/main_constants.h"
+#include "ui/main/notation_field.h"
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Bytes whose Hex text tells where in the stream each one was.
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(i % 251);
+    }
+    return bytes;
+}
+
+bool ReportsLoss(const ScriptedPrompts& prompts, const QString& device) {
+    return prompts.Messages().size() == 1 &&
+           prompts.Messages()[0].startsWith(QLatin1String(main_ui::kMsgDeviceLost)) &&
+           prompts.Messages()[0].contains(device);
+}
+
+TEST_F(PtyWindowTest, DeviceLostMidStreamKeepsWhatWasShownAndAReturnedDeviceTakesASend) {
+    Mainfrm& window = Start("Hex");
+    ASSERT_TRUE(port_->PortOpen());
+    const QString lostDevice = device_->DevicePath();
+    const std::string sent = Pattern(4 * 1024 * 1024);
+
+    std::vector<std::string> seen;  // what the monitor showed while the stream ran
+    {
+        DeviceStream stream(*device_, sent, /*hangUp=*/true);
+        ASSERT_TRUE(PumpEventsUntil(
+            [&] {
+                if (seen.empty() || seen.back().size() != MonitorText().size()) {
+                    seen.push_back(MonitorText());
+                }
+                return !prompts_.Messages().empty();
+            },
+            30s))
+            << "no loss reported";
+    }
+    PumpEventsFor(300ms);
+
+    EXPECT_TRUE(ReportsLoss(prompts_, lostDevice))
+        << "one message naming the device: " << prompts_.Messages().size();
+    EXPECT_FALSE(port_->PortOpen());
+    const std::string shown = MonitorText();
+    for (const std::string& earlier : seen) {
+        ASSERT_EQ(shown.compare(0, earlier.size(), earlier), 0) << "shown text was taken back";
+    }
+    // Every byte shown is the device's, in order; the kernel may drop what was still in the
+    // terminal's buffer at the hang-up, never a byte in the middle.
+    ASSERT_EQ(shown.size() % 3, 0u);
+    const std::size_t received = shown.size() / 3;
+    ASSERT_GT(received, 0u);
+    EXPECT_EQ(shown,
+              FormatReceived(std::string_view(sent).substr(0, received), DisplayMode::Hex, false));
+
+    PtyPair& returned = ReturnDevice();
+    window.SendBox().setText("41 42 ");
+    window.SendButton_Click();
+    EXPECT_EQ(returned.Read(2), "AB") << "the send reopens the port on the returned device";
+    EXPECT_TRUE(port_->PortOpen());
+    EXPECT_EQ(MonitorText(), shown + "41 42 ");
+    ASSERT_TRUE(returned.Write("\x10"));
+    EXPECT_TRUE(PumpEventsUntil([&] { return MonitorText() == shown + "41 42 10 "; }, 3s))
+        << MonitorText().substr(shown.size());
+    EXPECT_EQ(prompts_.Messages().size(), 1u);
+}
+
+TEST_F(PtyWindowTest, AfterALossPickingThePortAgainOpensTheReturnedDevice) {
+    Mainfrm& window = Start("Ascii");
+    ASSERT_TRUE(device_->Write("before"));
+    ASSERT_TRUE(PumpEventsUntil([&] { return MonitorText() == "before"; }, 3s));
+    const QString lostDevice = device_->DevicePath();
+    device_->CloseMaster();
+    ASSERT_TRUE(PumpEventsUntil([&] { return !prompts_.Messages().empty(); }, 3s));
+    EXPECT_TRUE(ReportsLoss(prompts_, lostDevice)) << prompts_.Messages()[0].toStdString();
+    EXPECT_FALSE(port_->PortOpen());
+
+    // Picking the port while the device is still gone says so and leaves the port closed.
+    window.Combo1().SetText("1");
+    EXPECT_EQ(prompts_.Messages().back(), main_ui::kMsgInvalidPort);
+    EXPECT_FALSE(port_->PortOpen());
+
+    PtyPair& returned = ReturnDevice();
+    window.Combo1().SetText("1");
+    EXPECT_TRUE(port_->PortOpen());
+    EXPECT_EQ(state_.BadPort, 0);
+    ASSERT_TRUE(returned.Write("after"));
+    EXPECT_TRUE(PumpEventsUntil([&] { return MonitorText() == "beforeafter"; }, 3s))
+        << MonitorText();
+    window.SendBox().setText("ok");
+    window.SendButton_Click();
+    EXPECT_EQ(returned.Read(2), "ok");
+    EXPECT_EQ(prompts_.Messages().size(), 2u);
+}
+
+}  // namespace
+}  // namespace kestrum
