@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "ui/main/monitor_constants.h"
+#include "ui/main/monitor_scroll_bar.h"
 
 namespace kestrum {
 
@@ -34,6 +35,7 @@ MonitorView::MonitorView(MonitorText& text, QWidget* parent)
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setToolTip(QString::fromLatin1(kMonitorToolTip));
     setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBar(scrollBar_);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -69,8 +71,7 @@ void MonitorView::SyncWithText() {
 }
 
 void MonitorView::FollowEnd() {
-    UpdateScrollRange();
-    ScrollToEnd();
+    UpdateScrollRange(true);
 }
 
 void MonitorView::Copy() const {
@@ -223,26 +224,21 @@ void MonitorView::resizeEvent(QResizeEvent* event) {
     if (ColumnsForWidth(viewport()->width()) != layout_.Columns()) {
         Relayout();
     } else {
-        const bool atEnd = verticalScrollBar()->value() == verticalScrollBar()->maximum();
-        UpdateScrollRange();
-        if (atEnd) {
-            ScrollToEnd();
-        }
+        UpdateScrollRange(scrollBar_->value() == scrollBar_->maximum());
     }
 }
 
 void MonitorView::Relayout() {
     // Re-wrap at the new width, keeping the end in view when it was, and otherwise
     // the line at the top.
-    const bool atEnd = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+    const bool atEnd = scrollBar_->value() == scrollBar_->maximum();
     const RowLocation top = layout_.LocateRow(TopRow());
     layout_.Reset(text_, ColumnsForWidth(viewport()->width()));
     end_ = layout_.RowColumnOf(text_, text_.Size());
-    UpdateScrollRange();
-    if (atEnd || top.line >= text_.LineCount()) {
-        ScrollToEnd();
-    } else {
-        verticalScrollBar()->setValue(static_cast<int>(layout_.FirstRowOfLine(top.line)));
+    const bool toEnd = atEnd || top.line >= text_.LineCount();
+    UpdateScrollRange(toEnd);
+    if (!toEnd) {
+        scrollBar_->setValue(static_cast<int>(layout_.FirstRowOfLine(top.line)));
     }
     viewport()->update();
 }
@@ -457,17 +453,12 @@ void MonitorView::ApplyFont() {
     }
 }
 
-void MonitorView::UpdateScrollRange() {
+void MonitorView::UpdateScrollRange(bool toEnd) {
     const std::size_t visible = VisibleRows();
     const std::size_t total = layout_.TotalRows();
-    QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, static_cast<int>(total > visible ? total - visible : 0));
-    bar->setPageStep(static_cast<int>(visible));
-    bar->setSingleStep(1);
-}
-
-void MonitorView::ScrollToEnd() {
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    const int maximum = static_cast<int>(total > visible ? total - visible : 0);
+    scrollBar_->SetRangeAndValue(maximum, static_cast<int>(visible),
+                                 toEnd ? maximum : scrollBar_->value());
 }
 
 void MonitorView::EnsurePositionVisible(std::size_t position) {

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "ui/main/monitor_layout.h"
+#include "ui/main/monitor_scroll_bar.h"
 #include "ui/main/monitor_text.h"
 
 class QMenu;
@@ -65,8 +66,8 @@ protected:
 private:
     void ApplyFont();
     void Relayout();
-    void UpdateScrollRange();
-    void ScrollToEnd();
+    // Range for the rows laid out; with `toEnd` the last row is brought into view.
+    void UpdateScrollRange(bool toEnd = false);
     void FollowEnd();
     void EnsurePositionVisible(std::size_t position);
     bool MoveCaret(int key, bool wholeText);
@@ -91,6 +92,7 @@ private:
     bool selectionShown_ = false;  // a selection highlight is on screen
     bool dragging_ = false;
     QTimer followTimer_;
+    MonitorScrollBar* scrollBar_ = new MonitorScrollBar(this);
     // Reused for every glyph run to spare allocations in paint.
     QList<quint32> runGlyphs_;
     QList<QPointF> runPositions_;

@@ -74,6 +74,41 @@ TEST_F(MonitorViewTest, ABurstOfAppendsFollowsTheEndOnce) {
     EXPECT_EQ(static_cast<std::size_t>(bar->maximum()), view_.TotalRows() - view_.VisibleRows());
 }
 
+// Counts paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return false;
+    }
+};
+
+TEST_F(MonitorViewTest, TheScrollBarRepaintsOnlyWhenItsSliderMoves) {
+    std::string lines;
+    for (int line = 0; line < 5000; ++line) {
+        lines += "41 42 43\r\n";
+    }
+    Append(lines, kReceiveColour);
+    QScrollBar* bar = view_.verticalScrollBar();
+    PaintCounter counter;
+    bar->installEventFilter(&counter);
+
+    // One more row in 5000 moves the slider by less than a pixel.
+    Append("44\r\n", kReceiveColour);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(counter.paints, 0);
+
+    QTest::keyClick(&view_, Qt::Key_Home, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_GT(counter.paints, 0);
+}
+
 TEST_F(MonitorViewTest, MouseSelectsByDragShiftClickAndDoubleClick) {
     Append("41 42 43 44 ", kTransmitColour);
 
