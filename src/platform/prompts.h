@@ -35,7 +35,9 @@ public:
 
     // Modal message: OK button only, no icon, caption "Kestrum".
     virtual void Message(const QString& text) = 0;
-    // The chosen path, or nullopt when the user cancelled.
+    // The chosen path, or nullopt when the user cancelled. The file need not exist,
+    // and the save dialog does not ask before an existing file is replaced: callers
+    // report what they cannot open and replace files as the user chose.
     virtual std::optional<QString> OpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> SaveFile(const FileDialogRequest& request) = 0;
     // hasSelection preselects the dialog's "Selection" option. nullopt on cancel.

@@ -38,7 +38,7 @@ inline constexpr int kSaveDataFilterIndex = 2;
 // Saved monitor text: every line break, and the end of the text, as CR LF.
 inline constexpr auto kLineBreak = "\r\n";
 
-// Inner margin of the monitor view and of printed pages' text block, in pixels.
+// Inner margin of the monitor view, in pixels.
 inline constexpr int kMonitorViewMargin = 3;
 
 }  // namespace kestrum
