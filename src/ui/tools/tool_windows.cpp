@@ -6,6 +6,7 @@
 #include "ui/main/notation_field.h"
 #include "ui/tools/aboutfrm.h"
 #include "ui/tools/checkfrm.h"
+#include "ui/tools/comfrm.h"
 #include "ui/tools/sendfrm.h"
 
 namespace kestrum {
@@ -33,6 +34,7 @@ ToolWindows::ToolWindows(Mainfrm& main) : QObject(&main), main_(main) {
     connect(&main_, &Mainfrm::EditRequested, this, &ToolWindows::ShowEditor);
     connect(&main_, &Mainfrm::ChecksumRequested, this, &ToolWindows::ShowChecksum);
     connect(&main_, &Mainfrm::SendTextRequested, this, &ToolWindows::ShowSendText);
+    connect(&main_, &Mainfrm::SetComRequested, this, &ToolWindows::ShowPortSettings);
 }
 
 void ToolWindows::ShowAbout() {
@@ -64,6 +66,10 @@ void ToolWindows::ShowChecksum() {
 
 void ToolWindows::ShowSendText() {
     ShowOrRaise(sendText_, main_, main_);
+}
+
+void ToolWindows::ShowPortSettings() {
+    ShowOrRaise(portSettings_, main_, main_);
 }
 
 }  // namespace kestrum

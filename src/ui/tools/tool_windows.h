@@ -9,6 +9,7 @@ namespace kestrum {
 
 class Aboutfrm;
 class Checkfrm;
+class Comfrm;
 class Editfrm;
 class Mainfrm;
 class Sendfrm;
@@ -25,6 +26,8 @@ public:
     void ShowChecksum();
     // The text file sender; one open at a time.
     void ShowSendText();
+    // The port settings dialog; the main window refuses to ask while the port is invalid.
+    void ShowPortSettings();
 
 private:
     Mainfrm& main_;
@@ -32,6 +35,7 @@ private:
     QPointer<Editfrm> editor_;
     QPointer<Checkfrm> checksum_;
     QPointer<Sendfrm> sendText_;
+    QPointer<Comfrm> portSettings_;
 };
 
 }  // namespace kestrum

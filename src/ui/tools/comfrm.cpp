@@ -1,0 +1,281 @@
+#include "ui/tools/comfrm.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "platform/prompts.h"
+#include "platform/serial_devices.h"
+#include "platform/serial_port.h"
+#include "storage/settings_store.h"
+#include "ui/main/app_state.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/main_constants.h"
+#include "ui/main/mainfrm.h"
+#include "ui/tools/port_warning.h"
+
+namespace kestrum {
+
+using namespace com_ui;
+
+namespace {
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "9600,n,8,1": the baud part is everything before the first comma, the format the last
+// five characters.
+QString BaudPart(const QString& settings) {
+    return settings.left(settings.indexOf(','));
+}
+QString FormatPart(const QString& settings) {
+    return settings.right(5);
+}
+
+QFrame* MakeFrame(QWidget* parent, QRect geometry) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Sunken);
+    frame->setGeometry(geometry);
+    return frame;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setGeometry(geometry);
+    return label;
+}
+
+// One group of option buttons, stacked in their frame; the frame makes them exclusive.
+template <std::size_t N>
+std::array<QRadioButton*, N> MakeOptions(QFrame* frame,
+                                         const std::array<std::string_view, N>& captions) {
+    std::array<QRadioButton*, N> buttons{};
+    for (std::size_t i = 0; i < N; ++i) {
+        buttons[i] = new QRadioButton(Latin1(captions[i]), frame);
+        buttons[i]->setGeometry(14, 26 + 18 * static_cast<int>(i), frame->width() - 20, 18);
+    }
+    return buttons;
+}
+
+// The button whose letter is `value`, 1-based; 0 when none has it.
+template <std::size_t N>
+int IndexOf(const std::array<std::string_view, N>& letters, const QString& value) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (Latin1(letters[i]) == value) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+Comfrm::Comfrm(Mainfrm& main, QWidget* parent) : Comfrm(main, AvailableSerialDevices, parent) {}
+
+Comfrm::Comfrm(Mainfrm& main, DeviceList devices, QWidget* parent)
+    : QWidget(parent), main_(main), devices_(std::move(devices)) {
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QString::fromLatin1(kCaption));
+    BuildControls();
+    Form_Load();
+}
+
+void Comfrm::BuildControls() {
+    setFixedSize(kDesignWidth, kDesignHeight);
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(kFontPixels);
+    setFont(dialogFont);
+
+    frame1_ = MakeFrame(this, QRect(8, 8, 150, 58));
+    label1_ = MakeLabel(frame1_, "Baud rate:", QRect(8, 6, 134, 16));
+    baudBox_ = new DropDownList(frame1_);
+    for (std::string_view baud : main_ui::kBaudRates) {
+        baudBox_->addItem(Latin1(baud));
+    }
+    baudBox_->setCurrentIndex(-1);
+    baudBox_->setGeometry(8, 26, 134, 22);
+
+    frame4_ = MakeFrame(this, QRect(8, 74, 150, 122));
+    label2_ = MakeLabel(frame4_, "Parity:", QRect(8, 6, 134, 16));
+    parityButton_ = MakeOptions(frame4_, kParityCaptions);
+
+    frame3_ = MakeFrame(this, QRect(166, 8, 80, 76));
+    label3_ = MakeLabel(frame3_, "Data Bits:", QRect(8, 6, 68, 16));
+    dataButton_ = MakeOptions(frame3_, kDataBits);
+
+    frame2_ = MakeFrame(this, QRect(254, 8, 80, 76));
+    label4_ = MakeLabel(frame2_, "Stop Bits:", QRect(8, 6, 68, 16));
+    stopButton_ = MakeOptions(frame2_, kStopBits);
+
+    frame5_ = MakeFrame(this, QRect(166, 92, 168, 58));
+    label5_ = MakeLabel(frame5_, "Device:", QRect(8, 6, 152, 16));
+    deviceBox_ = new QComboBox(frame5_);
+    deviceBox_->setEditable(true);
+    deviceBox_->setInsertPolicy(QComboBox::NoInsert);
+    deviceBox_->setGeometry(8, 26, 152, 22);
+
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setGeometry(166, 162, 80, 28);
+    okButton_->setDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setGeometry(254, 162, 80, 28);
+
+    connect(baudBox_, &DropDownList::Click, this, &Comfrm::BaudBox_Click);
+    for (int i = 1; i <= static_cast<int>(parityButton_.size()); ++i) {
+        connect(&ParityButton(i), &QRadioButton::clicked, this,
+                [this, i] { ParityButton_Click(i); });
+    }
+    for (int i = 1; i <= static_cast<int>(dataButton_.size()); ++i) {
+        connect(&DataButton(i), &QRadioButton::clicked, this, [this, i] { DataButton_Click(i); });
+        connect(&StopButton(i), &QRadioButton::clicked, this, [this, i] { StopButton_Click(i); });
+    }
+    connect(okButton_, &QPushButton::clicked, this, &Comfrm::OKButton_Click);
+    connect(cancelButton_, &QPushButton::clicked, this, &Comfrm::CancelButton_Click);
+}
+
+void Comfrm::Form_Load() {
+    const QString settings = main_.Port().Settings();
+    try {
+        baudBox_->SetText(BaudPart(settings));
+    } catch (const ListTextNotFound&) {
+        // A rate outside the list leaves the box without a selection.
+    }
+    // The fields keep what was read until a button of their group is clicked, so OK without
+    // a click rebuilds the same format.
+    const QString format = FormatPart(settings);
+    parity_ = format.mid(0, 1);
+    dataBits_ = format.mid(2, 1);
+    stopBits_ = format.mid(4, 1);
+    if (const int i = IndexOf(kParityLetters, parity_); i > 0) {
+        ParityButton_Click(i);
+    }
+    if (const int i = IndexOf(kDataBits, dataBits_); i > 0) {
+        DataButton_Click(i);
+    }
+    if (const int i = IndexOf(kStopBits, stopBits_); i > 0) {
+        StopButton_Click(i);
+    }
+
+    const int port = main_.Combo1().Text().toInt();
+    deviceBox_->addItems(devices_());
+    if (port >= 1 && port <= 4) {
+        deviceBox_->setToolTip(QStringLiteral("The device of Com port %1").arg(port));
+        deviceBox_->setCurrentText(main_.Settings().GetSetting(settings::PortDeviceKey(port)));
+    } else {
+        deviceBox_->setEnabled(false);
+    }
+}
+
+void Comfrm::BaudBox_Click() {
+    lastChangeWasFormat_ = 0;
+}
+
+void Comfrm::ParityButton_Click(int index) {
+    ParityButton(index).setChecked(true);
+    parity_ = Latin1(kParityLetters.at(Slot(index)));
+    lastChangeWasFormat_ = 1;
+}
+
+void Comfrm::DataButton_Click(int index) {
+    DataButton(index).setChecked(true);
+    dataBits_ = Latin1(kDataBits.at(Slot(index)));
+    lastChangeWasFormat_ = 1;
+}
+
+void Comfrm::StopButton_Click(int index) {
+    StopButton(index).setChecked(true);
+    stopBits_ = Latin1(kStopBits.at(Slot(index)));
+    lastChangeWasFormat_ = 1;
+}
+
+void Comfrm::CancelButton_Click() {
+    close();
+}
+
+void Comfrm::OKButton_Click() {
+    if (!ApplyDevice()) {
+        return;
+    }
+    format_ = parity_ + QStringLiteral(",") + dataBits_ + QStringLiteral(",") + stopBits_;
+    SerialPort& port = main_.Port();
+    Prompts& prompts = main_.Dialogs();
+    try {
+        port.SetSettings(baudBox_->Text() + QStringLiteral(",") + format_);
+    } catch (const PortError& error) {
+        const bool baudRefused = error.kind() == PortErrorKind::BaudRateNotSupported;
+        if (baudRefused && lastChangeWasFormat_ == 0) {
+            prompts.Message(QString::fromLatin1(main_ui::kMsgBaudNotSupported));
+            PutBack(main_.Combo3(), BaudPart(port.Settings()));
+            return;
+        }
+        if (baudRefused || error.kind() == PortErrorKind::SettingsNotApplied) {
+            prompts.Message(QString::fromLatin1(main_ui::kMsgFormatNotSupported));
+            PutBack(main_.Combo4(), FormatPart(port.Settings()));
+            return;
+        }
+        // Any other failure: the main window's lists apply the settings again below and
+        // report their own failures.
+    }
+    PutBack(main_.Combo3(), baudBox_->Text());
+    DropDownList& formats = main_.Combo4();
+    if (formats.findText(format_, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+        formats.addItem(format_);
+    }
+    PutBack(formats, format_);
+    close();
+}
+
+void Comfrm::PutBack(DropDownList& list, const QString& text) {
+    try {
+        list.SetText(text);
+    } catch (const ListTextNotFound&) {
+        // Nothing to select: the list keeps what it shows.
+    }
+}
+
+bool Comfrm::ApplyDevice() {
+    const int number = main_.Combo1().Text().toInt();
+    if (number < 1 || number > 4) {
+        return true;
+    }
+    const settings::SettingKey& key = settings::PortDeviceKey(number);
+    const QString device = deviceBox_->currentText().trimmed();
+    const QString previous = main_.Settings().GetSetting(key);
+    if (device.isEmpty() || device == previous) {
+        return true;
+    }
+    main_.Settings().SaveSetting(key, device);
+    SerialPort& port = main_.Port();
+    const bool wasOpen = port.PortOpen();
+    if (main_.State().UserDisconnected == 1) {
+        // Disconnected by the user: the new device is used at the next Connect.
+        return true;
+    }
+    // The port service looks the device up at every open.
+    port.SetPortOpen(false);
+    try {
+        port.SetPortOpen(true);
+        port.SetRThreshold(1);
+        return true;
+    } catch (const PortError& error) {
+        main_.Dialogs().Message(PortWarningText(error.kind()));
+    }
+    // Back to the device that worked before, so that Cancel leaves everything as it was.
+    main_.Settings().SaveSetting(key, previous);
+    if (wasOpen) {
+        try {
+            port.SetPortOpen(true);
+            port.SetRThreshold(1);
+        } catch (const PortError&) {
+            // Gone meanwhile; the next send says why.
+        }
+    }
+    return false;
+}
+
+}  // namespace kestrum

@@ -1,0 +1,225 @@
+// The port settings dialog: what it shows, what OK applies and stores, the failure messages
+// by the last change, and the device box reopening the port on another device.
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "platform/qt_serial_port.h"
+#include "support/main_window_fixture.h"
+#include "support/pty_pair.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/tools/comfrm.h"
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ComfrmTest : public MainWindowTest {
+protected:
+    Comfrm& OpenDialog(QStringList devices = {}) {
+        dialog_ = std::make_unique<Comfrm>(Window(), [devices] { return devices; });
+        dialog_->show();
+        return *dialog_;
+    }
+
+    std::vector<QString> Formats() {
+        std::vector<QString> items;
+        for (int i = 0; i < Window().Combo4().count(); ++i) {
+            items.push_back(Window().Combo4().itemText(i));
+        }
+        return items;
+    }
+
+    std::unique_ptr<Comfrm> dialog_;
+};
+
+TEST_F(ComfrmTest, ShowsThePortsSettingsAndOkWithoutChangesKeepsThem) {
+    settings_.SaveSetting("CommPort1", "19200,e,7,1");
+    Start();
+    Comfrm& dialog = OpenDialog();
+    EXPECT_EQ(dialog.windowTitle(), "Setup Com Port");
+    EXPECT_EQ(dialog.BaudBox().Text(), "19200");
+    EXPECT_TRUE(dialog.ParityButton(3).isChecked());
+    EXPECT_TRUE(dialog.DataButton(2).isChecked());
+    EXPECT_TRUE(dialog.StopButton(1).isChecked());
+    EXPECT_EQ(dialog.LastChangeWasFormat(), 1) << "setting the buttons counts as clicks";
+    const std::vector<QString> formats = Formats();
+
+    port_.ClearRecords();
+    dialog.OKButton().click();
+    EXPECT_EQ(port_.Settings(), "19200,e,7,1");
+    EXPECT_EQ(dialog.FormatString(), "e,7,1");
+    EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "19200,e,7,1");
+    EXPECT_EQ(Formats(), formats);
+    EXPECT_TRUE(dialog.isHidden());
+    EXPECT_TRUE(prompts_.Messages().empty());
+    EXPECT_TRUE(port_.History().empty()) << "the port stays open throughout";
+}
+
+TEST_F(ComfrmTest, OkAppliesStoresAndSelectsInTheMainWindow) {
+    Start();
+    Comfrm& dialog = OpenDialog();
+    dialog.BaudBox().SetText("19200");
+    dialog.ParityButton(2).click();
+    dialog.DataButton(2).click();
+    dialog.StopButton(2).click();
+    EXPECT_EQ(dialog.LastChangeWasFormat(), 1);
+    dialog.OKButton().click();
+    EXPECT_EQ(port_.Settings(), "19200,o,7,2");
+    EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "19200,o,7,2");
+    EXPECT_EQ(Window().Combo3().Text(), "19200");
+    EXPECT_EQ(Window().Combo4().Text(), "o,7,2");
+}
+
+TEST_F(ComfrmTest, NewFormatJoinsTheMainWindowsListOnce) {
+    Start();
+    const std::size_t before = Formats().size();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Comfrm& dialog = OpenDialog();
+        dialog.ParityButton(4).click();
+        dialog.DataButton(1).click();
+        dialog.StopButton(2).click();
+        dialog.OKButton().click();
+        EXPECT_EQ(port_.Settings(), "9600,m,8,2");
+        EXPECT_EQ(Formats().size(), before + 1);
+        EXPECT_EQ(Formats().back(), "m,8,2");
+        EXPECT_EQ(Window().Combo4().Text(), "m,8,2");
+    }
+}
+
+TEST_F(ComfrmTest, RefusedSettingsAreNamedByTheLastChangeAndTheDialogStays) {
+    struct Case {
+        const char* reason;
+        bool pickFormatLast;
+        bool refuseCurrentBaud;  // refused with no change at all
+        bool refuseSettings;     // SettingsNotApplied rather than a baud refusal
+        const char* message;
+    };
+    const Case cases[] = {
+        {"baud chosen last", false, false, false,
+         "Warning: This baud rate not supported for this port"},
+        {"format chosen last", true, false, false,
+         "Warning: This format not supported for this port"},
+        {"no change since opening", false, true, false,
+         "Warning: This format not supported for this port"},
+        {"settings refused", false, false, true,
+         "Warning: This format not supported for this port"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        MemorySerialPort port;
+        ScriptedPrompts prompts;
+        AppState state;
+        Mainfrm window(state, settings_, port, prompts);
+        window.Form_Load();
+        Comfrm dialog(window, [] { return QStringList{}; });
+        dialog.show();
+        if (c.refuseCurrentBaud) {
+            // Once: the main window's list then re-applies the same settings successfully.
+            port.FailNext(MemorySerialPort::Operation::SetSettings,
+                          PortErrorKind::BaudRateNotSupported);
+        } else if (c.refuseSettings) {
+            port.RefuseSettings("115200,e,7,1");
+            dialog.BaudBox().SetText("115200");
+            dialog.ParityButton(3).click();
+            dialog.DataButton(2).click();
+        } else {
+            port.RefuseBaud(115200);
+            if (c.pickFormatLast) {
+                dialog.BaudBox().SetText("115200");
+                dialog.StopButton(2).click();
+            } else {
+                dialog.StopButton(2).click();
+                dialog.BaudBox().SetText("115200");
+            }
+        }
+        dialog.OKButton().click();
+        ASSERT_EQ(prompts.Messages().size(), 1U);
+        EXPECT_EQ(prompts.Messages()[0], c.message);
+        EXPECT_FALSE(dialog.isHidden());
+        EXPECT_EQ(port.Settings(), "9600,n,8,1") << "the port keeps what it had";
+        EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "9600,n,8,1");
+        EXPECT_EQ(window.Combo3().Text(), "9600");
+        EXPECT_EQ(window.Combo4().Text(), "n,8,1");
+    }
+}
+
+TEST_F(ComfrmTest, OtherPortFailuresLeaveTheMainWindowsListsToApply) {
+    Start();
+    Comfrm& dialog = OpenDialog();
+    dialog.BaudBox().SetText("4800");
+    port_.FailNext(MemorySerialPort::Operation::SetSettings, PortErrorKind::Other);
+    dialog.OKButton().click();
+    EXPECT_TRUE(prompts_.Messages().empty());
+    EXPECT_EQ(port_.Settings(), "4800,n,8,1") << "applied by the baud list";
+    EXPECT_TRUE(dialog.isHidden());
+}
+
+TEST_F(ComfrmTest, CancelAppliesNothing) {
+    Start();
+    Comfrm& dialog = OpenDialog({"/dev/ttyUSB0"});
+    dialog.BaudBox().SetText("300");
+    dialog.DeviceBox().setCurrentText("/dev/ttyUSB0");
+    dialog.CancelButton().click();
+    EXPECT_TRUE(dialog.isHidden());
+    EXPECT_EQ(port_.Settings(), "9600,n,8,1");
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), "");
+}
+
+TEST_F(ComfrmTest, DeviceBoxListsTheSystemsDevicesAndShowsThePortsOwn) {
+    settings_.SaveSetting("Commport", "2");
+    settings_.SaveSetting("Device2", "/dev/ttyACM7");
+    Start();
+    Comfrm& dialog = OpenDialog({"/dev/ttyS0", "/dev/ttyUSB0"});
+    EXPECT_TRUE(dialog.DeviceBox().isEditable());
+    EXPECT_EQ(dialog.DeviceBox().currentText(), "/dev/ttyACM7");
+    EXPECT_GE(dialog.DeviceBox().findText("/dev/ttyUSB0"), 0);
+}
+
+// The real port service on two pseudo-terminals: the device box moves port 1 from one to
+// the other.
+TEST(ComfrmOnPty, DeviceChangeReopensThePortOnTheNewDevice) {
+    PtyPair first;
+    PtyPair second;
+    QTemporaryDir folder;
+    SettingsStore settings(folder.filePath("Kestrum.ini"));
+    settings.SaveSetting("Device1", first.DevicePath());
+    QtSerialPort port(DevicesFromSettings(settings));
+    ScriptedPrompts prompts;
+    AppState state;
+    Mainfrm window(state, settings, port, prompts);
+    window.Form_Load();
+    ASSERT_TRUE(port.PortOpen());
+
+    // A device that does not exist: the port selection's message, the dialog stays, and
+    // the port is back on the device it had.
+    auto dialog = std::make_unique<Comfrm>(window, [] { return QStringList{}; });
+    dialog->show();
+    dialog->DeviceBox().setCurrentText(QStringLiteral("/dev/kestrum-no-such-device"));
+    dialog->OKButton().click();
+    EXPECT_EQ(prompts.Messages(), std::vector<QString>{"Warning: Invalid Port Number"});
+    EXPECT_FALSE(dialog->isHidden());
+    EXPECT_EQ(settings.GetSetting("Device1", ""), first.DevicePath());
+    ASSERT_TRUE(port.PortOpen());
+    port.Output("1");
+    EXPECT_EQ(first.Read(1), "1");
+
+    dialog->DeviceBox().setCurrentText(second.DevicePath());
+    dialog->OKButton().click();
+    EXPECT_EQ(prompts.Messages().size(), 1U);
+    EXPECT_TRUE(dialog->isHidden());
+    EXPECT_EQ(settings.GetSetting("Device1", ""), second.DevicePath());
+    ASSERT_TRUE(port.PortOpen());
+    port.Output("2");
+    EXPECT_EQ(second.Read(1), "2");
+    EXPECT_EQ(first.Read(1, 100ms), "");
+    ASSERT_TRUE(second.Write("R"));
+    ASSERT_TRUE(PumpEventsUntil([&] { return !window.Monitor().PlainText().empty(); }, 2s));
+    EXPECT_EQ(window.Monitor().PlainText(), "52 ") << "received on the new device";
+}
+
+}  // namespace
+}  // namespace kestrum
