@@ -112,7 +112,7 @@ void Editfrm::BuildControls() {
     comSetText_ = new QLineEdit(QString::fromLatin1(kComSetDesignText), this);
     comSetText_->setReadOnly(true);
     comSetText_->setFrame(false);
-    comSetText_->setFocusPolicy(Qt::NoFocus);
+    comSetText_->setFocusPolicy(Qt::ClickFocus);
     comSetText_->setFont(ArialFont(*this));
     // On the dialog background, as a caption rather than an input.
     QPalette palette = comSetText_->palette();

@@ -65,7 +65,6 @@ void Checkfrm::BuildControls() {
     calculateButton_ = MakeButton(this, kCheckfrmCalculateCaption, Twips(2520, 1860, 1155, 435));
     cancelButton_ = MakeButton(this, kCheckfrmClearCaption, Twips(3795, 1860, 1155, 435));
     closeButton_ = MakeButton(this, kCheckfrmCloseCaption, Twips(5070, 1860, 1140, 435));
-    calculateButton_->setDefault(true);
 }
 
 void Checkfrm::Form_Load() {
