@@ -86,8 +86,15 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     std::string pending;
     const auto flush = [&file, &written, &pending] {
         if (written && !pending.empty()) {
-            written = file.write(pending.data(), static_cast<qint64>(pending.size())) ==
-                      static_cast<qint64>(pending.size());
+            const auto size = static_cast<qint64>(pending.size());
+            qint64 done = file.write(pending.data(), size);
+            if (done >= 0 && done < size) {
+                // A short write does not say why. Writing the rest either finishes or meets
+                // the reason (disk full, file too large), which errorString() then gives.
+                const qint64 more = file.write(pending.data() + done, size - done);
+                done = more < 0 ? -1 : done + more;
+            }
+            written = done == size;
         }
         pending.clear();
     };
