@@ -1,6 +1,7 @@
 #include "ui/editor/latin1_field.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/prompts.h"
 #include "ui/main/latin1.h"
@@ -9,6 +10,8 @@
 namespace kestrum {
 
 Latin1Field::Latin1Field(Prompts& prompts, QWidget* parent) : QLineEdit(parent), prompts_(prompts) {
+    // A line edit silently cuts its text at 32767 characters; a label must be saved whole.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, &Latin1Field::Change);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <limits>
 
 #include "platform/prompts.h"
 #include "ui/main/latin1.h"
@@ -19,6 +20,9 @@ QString MessageText(std::string_view message) {
 NotationField::NotationField(EntryField field, EntryState& state, std::function<DisplayMode()> mode,
                              Prompts& prompts, QWidget* parent)
     : QLineEdit(parent), field_(field), state_(state), mode_(std::move(mode)), prompts_(prompts) {
+    // A line edit silently cuts its text at 32767 characters; a long command must reach the
+    // port, and its file, whole.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, &NotationField::Change);
 }
 
