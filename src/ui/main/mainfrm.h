@@ -136,6 +136,8 @@ private:
     void RecoverStartupDefaults();
     void RunStartupStep(const std::function<void()>& step);
     void ApplySettingsFromBoxes(DropDownList& box, bool isFormat);
+    // Shows `format` in the format box (adding it when the list lacks it) without applying it.
+    void ShowFormatWithoutApplying(const QString& format);
     void ShowPortWarning(const PortError& error);
     void OnDeviceLost(const QString& reason);
     bool OpenPortForSend();
@@ -170,6 +172,8 @@ private:
     NotationField* sendBox_ = nullptr;
     // SendCursor and SendAutoSpace of the String to Send box.
     EntryState sendEntry_;
+    // ApplySettingsFromBoxes is putting a box back after the port refused its settings.
+    bool puttingBoxBack_ = false;
     QPushButton* sendButton_ = nullptr;
     QPushButton* checkButton_ = nullptr;
     QFrame* frame1_ = nullptr;

@@ -2,6 +2,7 @@
 // toolbar's Connect/Disconnect button.
 
 #include <QAction>
+#include <QScopedValueRollback>
 
 #include "platform/prompts.h"
 #include "storage/settings_store.h"
@@ -53,12 +54,7 @@ void Mainfrm::Combo1_Click() {
             // A stored baud rate outside the list leaves the box as it is; the port still
             // runs at the stored rate.
         }
-        state_.SkipComboClick = 1;
-        const QString format = FormatPart(current);
-        if (combo4_->findText(format, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-            combo4_->addItem(format);
-        }
-        combo4_->SetText(format);
+        ShowFormatWithoutApplying(FormatPart(current));
         if (state_.UserDisconnected != 1 && !port_.PortOpen()) {
             port_.SetPortOpen(true);
         }
@@ -72,6 +68,9 @@ void Mainfrm::Combo1_Click() {
         if (error.kind() == PortErrorKind::PortInUse || IsRefusedSettings(error.kind())) {
             prompts_.Message(QString::fromLatin1(
                 error.kind() == PortErrorKind::PortInUse ? kMsgPortInUse : kMsgBaudNotSupported));
+            // The baud box's handler re-applies both boxes, so the format box must show the
+            // port's format first; at start-up it is still blank, and "9600," would be refused.
+            ShowFormatWithoutApplying(FormatPart(port_.Settings()));
             state_.SkipComboClick = 0;
             try {
                 combo3_->SetText(BaudPart(port_.Settings()));
@@ -84,6 +83,14 @@ void Mainfrm::Combo1_Click() {
         // guessing.
         ShowPortWarning(error);
     }
+}
+
+void Mainfrm::ShowFormatWithoutApplying(const QString& format) {
+    state_.SkipComboClick = 1;
+    if (combo4_->findText(format, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+        combo4_->addItem(format);
+    }
+    combo4_->SetText(format);
 }
 
 void Mainfrm::Combo3_Click() {
@@ -108,10 +115,17 @@ void Mainfrm::ApplySettingsFromBoxes(DropDownList& box, bool isFormat) {
             return;
         }
         if (IsRefusedSettings(error.kind())) {
+            if (puttingBoxBack_) {
+                // The other box does not show what the port runs at (a stored baud rate that
+                // is not in the list, say), so putting this one back is refused as well: stop
+                // here rather than put it back for ever.
+                return;
+            }
             prompts_.Message(
                 QString::fromLatin1(isFormat ? kMsgFormatNotSupported : kMsgBaudNotSupported));
             // Put the box back to what the port still runs at; its handler saves that.
             const QString current = port_.Settings();
+            const QScopedValueRollback puttingBack(puttingBoxBack_, true);
             try {
                 box.SetText(isFormat ? FormatPart(current) : BaudPart(current));
             } catch (const ListTextNotFound&) {
