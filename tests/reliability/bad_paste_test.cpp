@@ -1,0 +1,118 @@
+// Text pasted into every box that takes data, holding characters outside Latin-1 (which have no
+// byte of their own): the paste is refused as a whole with a message, the box keeps what it
+// had, and what is later sent or saved is what the box showed. A Latin-1 paste is taken.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <functional>
+
+#include "ui/editor/editor_fixture.h"
+#include "ui/editor/latin1_field.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/notation_field.h"
+
+namespace kestrum {
+namespace {
+
+const QString kRefused = QString::fromLatin1(kNotLatin1Message);
+
+// Characters no byte stands for, each pasted behind Latin-1 text so a partial paste would show.
+const QString kHostile[] = {
+    QStringLiteral("A\u20AC"),       // euro sign
+    QStringLiteral("A\u0100"),       // the first code above Latin-1
+    QStringLiteral("AB\U0001F600"),  // outside the basic plane (a surrogate pair)
+    QStringLiteral("\u4E2D\u6587"),  // CJK
+    QStringLiteral("A\u2028B"),      // line separator
+    QStringLiteral("\uFEFF41 "),     // byte-order mark in front of Hex
+};
+
+struct Box {
+    const char* name;
+    QString before;  // valid text the box holds before the paste
+    std::function<QLineEdit&()> field;
+    bool takesAnyLatin1;  // an Ascii-notation or label box
+};
+
+class BadPasteTest : public EditorTest {
+protected:
+    // Pastes `text` at the end of `field`; returns the messages it caused.
+    std::vector<QString> Paste(QLineEdit& field, const QString& text) {
+        const std::size_t before = prompts_.Messages().size();
+        QApplication::clipboard()->setText(text);
+        field.setFocus();
+        field.end(false);
+        field.paste();
+        return {prompts_.Messages().begin() + static_cast<std::ptrdiff_t>(before),
+                prompts_.Messages().end()};
+    }
+};
+
+TEST_F(BadPasteTest, EveryDataBoxRefusesCharactersWithoutAByte) {
+    Mainfrm& window = StartWithTools();
+    Editfrm& editor = OpenEditor();
+    const std::vector<Box> boxes = {
+        {"String to Send", "ok", [&]() -> QLineEdit& { return window.SendBox(); }, true},
+        {"editor label", "Reset", [&]() -> QLineEdit& { return editor.ButtonText(1); }, true},
+        {"editor command, Hex", "41 ", [&]() -> QLineEdit& { return editor.StringText(2); }, false},
+    };
+    window.Combo2().SetText("Ascii");
+    for (const Box& box : boxes) {
+        SCOPED_TRACE(box.name);
+        QLineEdit& field = box.field();
+        field.setText(box.before);
+        for (const QString& hostile : kHostile) {
+            SCOPED_TRACE(hostile.toStdString());
+            EXPECT_EQ(Paste(field, hostile), std::vector<QString>{kRefused});
+            EXPECT_EQ(field.text(), box.before) << "the paste was not refused as a whole";
+        }
+        if (box.takesAnyLatin1) {
+            EXPECT_TRUE(Paste(field, QStringLiteral("\u00FF\u00E9")).empty());
+            EXPECT_EQ(field.text(), box.before + QStringLiteral("\u00FF\u00E9"));
+        }
+    }
+
+    // What leaves is what the boxes showed.
+    port_.ClearRecords();
+    window.SendButton_Click();
+    EXPECT_EQ(port_.Written(), "ok\xFF\xE9");
+    prompts_.QueueSaveFile(Path("pasted.cmd"));
+    editor.SaveButton_Click();
+    const std::optional<CommandSet> saved = ReadCommandSet(Path("pasted.cmd"));
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ((*saved)[0].label, "Reset\xFF\xE9");
+    EXPECT_EQ((*saved)[1].command, "41 ");
+}
+
+TEST_F(BadPasteTest, ChecksumCalculatorStringRefusesCharactersWithoutAByte) {
+    Mainfrm& window = StartWithTools();
+    window.Combo2().SetText("Ascii");
+    window.SendBox().setText("abc");
+    window.CheckButton_Click();
+    Checkfrm* calculator = Calculator();
+    ASSERT_NE(calculator, nullptr);
+    QLineEdit& field = calculator->Text1();
+    const QString before = field.text();
+    for (const QString& hostile : kHostile) {
+        SCOPED_TRACE(hostile.toStdString());
+        EXPECT_EQ(Paste(field, hostile), std::vector<QString>{kRefused});
+        EXPECT_EQ(field.text(), before);
+    }
+}
+
+TEST_F(BadPasteTest, TypedCharactersWithoutAByteAreRefusedInEveryNotation) {
+    Mainfrm& window = StartWithTools();
+    for (const char* mode : {"Ascii", "Hex", "Decimal"}) {
+        SCOPED_TRACE(mode);
+        window.Combo2().SetText(mode);
+        window.SendBox().clear();
+        const std::size_t before = prompts_.Messages().size();
+        EXPECT_FALSE(window.SendBox().KeyPress(QChar(0x20AC)));
+        EXPECT_TRUE(window.SendBox().text().isEmpty());
+        ASSERT_EQ(prompts_.Messages().size(), before + 1);
+        EXPECT_EQ(prompts_.Messages().back(), kRefused);
+    }
+}
+
+}  // namespace
+}  // namespace kestrum
