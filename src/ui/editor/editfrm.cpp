@@ -13,6 +13,7 @@
 #include "storage/settings_store.h"
 #include "ui/editor/editor_constants.h"
 #include "ui/editor/latin1_field.h"
+#include "ui/layout/proportional_layout.h"
 #include "ui/layout/twips.h"
 #include "ui/main/app_state.h"
 #include "ui/main/drop_down_list.h"
@@ -76,6 +77,10 @@ Editfrm::Editfrm(Mainfrm& main, QWidget* parent)
     // Resizable: the proportional layout rescales the controls from this design size.
     resize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
     BuildControls();
+    SetControlKind(*upDown1_, ControlKind::KeepsFont);
+    // No arming and no minimum: the editor's controls shrink with it.
+    auto* layout = new ProportionalLayout(*this, ResizePolicy::Always, state_.LayoutArmed);
+    layout->RecordDesignSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
     ConnectHandlers();
     Form_Load();
 }

@@ -147,9 +147,10 @@ void Mainfrm::Toolbar1_ButtonClick(const QString& key) {
     } else if (key == "SetCom") {
         if (state_.BadPort == 1) {
             prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
-        } else {
-            emit SetComRequested();
         }
+        // Even then the dialog opens, limited to the device box: choosing the device is the
+        // only way to make a port number that names no device usable again.
+        emit SetComRequested();
     } else if (key == "ClosePort") {
         ConnectDisconnect(ToolbarButton(key)->isChecked());
     } else if (key == "ProcessCrLf") {

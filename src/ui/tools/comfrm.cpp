@@ -169,6 +169,12 @@ void Comfrm::Form_Load() {
     } else {
         deviceBox_->setEnabled(false);
     }
+    if (main_.State().BadPort == 1) {
+        // The port number names no device: only the device can be chosen until it does.
+        for (QFrame* frame : {frame1_, frame2_, frame3_, frame4_}) {
+            frame->setEnabled(false);
+        }
+    }
 }
 
 void Comfrm::BaudBox_Click() {
@@ -198,6 +204,10 @@ void Comfrm::CancelButton_Click() {
 }
 
 void Comfrm::OKButton_Click() {
+    if (main_.State().BadPort == 1) {
+        ApplyDeviceToInvalidPort();
+        return;
+    }
     if (!ApplyDevice()) {
         return;
     }
@@ -235,6 +245,20 @@ void Comfrm::PutBack(DropDownList& list, const QString& text) {
         list.SetText(text);
     } catch (const ListTextNotFound&) {
         // Nothing to select: the list keeps what it shows.
+    }
+}
+
+void Comfrm::ApplyDeviceToInvalidPort() {
+    const int number = main_.Combo1().Text().toInt();
+    const QString device = deviceBox_->currentText().trimmed();
+    if (number < 1 || number > 4 || device.isEmpty()) {
+        return;
+    }
+    main_.Settings().SaveSetting(settings::PortDeviceKey(number), device);
+    // The port selection runs again on the new device; it reports its own failures.
+    PutBack(main_.Combo1(), main_.Combo1().Text());
+    if (main_.State().BadPort == 0) {
+        close();
     }
 }
 

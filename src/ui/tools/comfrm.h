@@ -74,6 +74,9 @@ private:
     // The device box's entry for the current port number, applied by reopening the port.
     // False when the new device could not be opened (the previous one is back then).
     bool ApplyDevice();
+    // With the port number naming no device, OK only stores the device and selects the
+    // port again; the dialog closes once that worked.
+    void ApplyDeviceToInvalidPort();
     void PutBack(DropDownList& list, const QString& text);
 
     Mainfrm& main_;

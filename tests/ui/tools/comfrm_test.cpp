@@ -35,6 +35,31 @@ protected:
     std::unique_ptr<Comfrm> dialog_;
 };
 
+TEST_F(ComfrmTest, PortNamingNoDeviceCanOnlyHaveItsDeviceChosen) {
+    port_.SetOpenFailure(1, PortErrorKind::InvalidPortNumber);
+    Start();
+    ASSERT_EQ(state_.BadPort, 1);
+    Comfrm& dialog = OpenDialog({"/dev/ttyUSB0"});
+    EXPECT_FALSE(dialog.BaudBox().isEnabled());
+    EXPECT_FALSE(dialog.ParityButton(1).isEnabled());
+    EXPECT_TRUE(dialog.DeviceBox().isEnabled());
+
+    // Still no device there: the selection warns again and the dialog stays.
+    dialog.DeviceBox().setCurrentText("/dev/ttyUSB9");
+    dialog.OKButton().click();
+    EXPECT_EQ(prompts_.Messages().back(), "Warning: Invalid Port Number");
+    EXPECT_FALSE(dialog.isHidden());
+
+    // A device that answers: the port is selected again, opened, and the dialog closes.
+    port_.SetOpenFailure(1, std::nullopt);
+    dialog.DeviceBox().setCurrentText("/dev/ttyUSB0");
+    dialog.OKButton().click();
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), "/dev/ttyUSB0");
+    EXPECT_EQ(state_.BadPort, 0);
+    EXPECT_TRUE(port_.PortOpen());
+    EXPECT_TRUE(dialog.isHidden());
+}
+
 TEST_F(ComfrmTest, ShowsThePortsSettingsAndOkWithoutChangesKeepsThem) {
     settings_.SaveSetting("CommPort1", "19200,e,7,1");
     Start();

@@ -2,6 +2,7 @@
 // main window's toolbar. With KESTRUM_SCREENSHOT_DIR set, the pictures are written there.
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -89,10 +90,14 @@ TEST_F(ToolLookTest, PortSettingsDialogFromTheToolbar) {
     // Closing destroys it; the next request opens a fresh one.
     dialog->CancelButton().click();
     ASSERT_TRUE(PumpEventsUntil([&] { return Window().findChild<Comfrm*>() == nullptr; }, 2s));
+    // With a port number that names no device it warns, then offers only the device box.
     state_.BadPort = 1;
     Window().ToolbarButton("SetCom")->trigger();
-    EXPECT_EQ(Window().findChild<Comfrm*>(), nullptr);
     EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"Warning: Invalid Port Number"});
+    auto* limited = Window().findChild<Comfrm*>();
+    ASSERT_NE(limited, nullptr);
+    EXPECT_FALSE(limited->BaudBox().isEnabled());
+    EXPECT_TRUE(limited->DeviceBox().isEnabled());
 }
 
 }  // namespace
