@@ -231,7 +231,10 @@ void QtSerialPort::ApplyToOpenDevice(const PortSettingsString& wanted) {
 }
 
 bool QtSerialPort::PortOpen() const {
-    return serial_->isOpen();
+    // A lost device is closed from the event loop a moment later; until then it is not open
+    // to anyone asking, so that a write refused meanwhile is not taken for a refusal of a
+    // working port (the loss itself is reported once, by DeviceLost).
+    return serial_->isOpen() && !lossQueued_;
 }
 
 void QtSerialPort::SetPortOpen(bool open) {

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -110,6 +111,82 @@ private:
     std::atomic<bool> stop_ = false;
     std::atomic<bool> finished_ = false;
     std::atomic<std::size_t> written_ = 0;
+    std::thread thread_;
+};
+
+// Plays a device that reads everything the program sends, from a thread of its own. With a
+// hang-up count the device disappears once it has read that many bytes.
+class DeviceSink {
+public:
+    static constexpr std::size_t kNever = static_cast<std::size_t>(-1);
+
+    // Takes over the master end: `pty` has no master of its own afterwards.
+    explicit DeviceSink(PtyPair& pty, std::size_t hangUpAfter = kNever, bool keep = true)
+        : master_(::dup(pty.MasterFd())), hangUpAfter_(hangUpAfter), keep_(keep) {
+        pty.CloseMaster();
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~DeviceSink() {
+        stop_ = true;
+        thread_.join();
+        if (master_ >= 0) {
+            ::close(master_);
+        }
+    }
+    DeviceSink(const DeviceSink&) = delete;
+    DeviceSink& operator=(const DeviceSink&) = delete;
+
+    std::size_t Count() const { return count_; }
+    bool HungUp() const { return hungUp_; }
+    // What arrived (with keep); call once Count() has stopped growing or the device hung up.
+    std::string Received() const {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+    // Bytes other than NUL that arrived, counted without keeping them.
+    std::size_t NonZero() const { return nonZero_; }
+
+private:
+    void Run() {
+        char buffer[65536];
+        while (!stop_) {
+            pollfd ready{master_, POLLIN, 0};
+            if (::poll(&ready, 1, 50) <= 0) {
+                continue;
+            }
+            const std::size_t room = std::min(sizeof buffer, hangUpAfter_ - count_);
+            const ssize_t n = ::read(master_, buffer, room);
+            if (n <= 0) {
+                continue;  // EIO while nobody holds the device side open
+            }
+            std::size_t nonZero = 0;
+            for (ssize_t i = 0; i < n; ++i) {
+                nonZero += buffer[i] != 0 ? 1 : 0;
+            }
+            nonZero_ += nonZero;
+            if (keep_) {
+                std::lock_guard lock(mutex_);
+                received_.append(buffer, static_cast<std::size_t>(n));
+            }
+            count_ += static_cast<std::size_t>(n);
+            if (count_ >= hangUpAfter_) {
+                ::close(master_);
+                master_ = -1;
+                hungUp_ = true;
+                return;
+            }
+        }
+    }
+
+    int master_;
+    std::size_t hangUpAfter_;
+    bool keep_;
+    std::atomic<bool> stop_ = false;
+    std::atomic<bool> hungUp_ = false;
+    std::atomic<std::size_t> count_ = 0;
+    std::atomic<std::size_t> nonZero_ = 0;
+    mutable std::mutex mutex_;
+    std::string received_;
     std::thread thread_;
 };
 
