@@ -10,6 +10,7 @@
 #include "ui/main/drop_down_list.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
+#include "ui/main/port_warning.h"
 #include "ui/main/toolbar_buttons.h"
 
 namespace kestrum {
@@ -189,23 +190,7 @@ void Mainfrm::ConnectDisconnect(bool pressed) {
 }
 
 void Mainfrm::ShowPortWarning(const PortError& error) {
-    switch (error.kind()) {
-        case PortErrorKind::InvalidPortNumber:
-            prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
-            break;
-        case PortErrorKind::PortInUse:
-            prompts_.Message(QString::fromLatin1(kMsgPortInUse));
-            break;
-        case PortErrorKind::BaudRateNotSupported:
-        case PortErrorKind::SettingsNotApplied:
-            prompts_.Message(QString::fromLatin1(kMsgBaudNotSupported));
-            break;
-        case PortErrorKind::Other:
-            // No fixed message covers it (no permission on the device, say): give the reason.
-            prompts_.Message(QString::fromLatin1(kMsgPortOpenFailed) + QStringLiteral(": ") +
-                             QString::fromStdString(error.what()));
-            break;
-    }
+    prompts_.Message(PortWarningText(error));
 }
 
 void Mainfrm::OnDeviceLost(const QString& reason) {

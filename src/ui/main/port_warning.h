@@ -1,6 +1,6 @@
 #pragma once
-// The message the port selection shows for each kind of port failure, for the tool windows
-// that open the port themselves.
+// The message the port selection shows for each kind of port failure; used by every window
+// that opens the port.
 
 #include <QString>
 
@@ -22,6 +22,15 @@ inline QString PortWarningText(PortErrorKind kind) {
             break;
     }
     return QString::fromLatin1(main_ui::kMsgPortOpenFailed);
+}
+
+// As above; a failure of no particular kind also says why, since no fixed text covers it.
+inline QString PortWarningText(const PortError& error) {
+    QString text = PortWarningText(error.kind());
+    if (error.kind() == PortErrorKind::Other) {
+        text += QStringLiteral(": ") + QString::fromStdString(error.what());
+    }
+    return text;
 }
 
 }  // namespace kestrum

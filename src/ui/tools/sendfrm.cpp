@@ -20,7 +20,7 @@
 #include "ui/main/drop_down_list.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
-#include "ui/tools/port_warning.h"
+#include "ui/main/port_warning.h"
 #include "ui/tools/text_file_source.h"
 
 namespace kestrum {
