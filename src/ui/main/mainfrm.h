@@ -141,7 +141,7 @@ private:
     void ShowPortWarning(const PortError& error);
     void OnDeviceLost(const QString& reason);
     bool OpenPortForSend();
-    void ReloadMonitorSafely(std::initializer_list<ModeConversion> steps);
+    void ReloadMonitor(std::initializer_list<ModeConversion> steps);
     void ShowPage(int firstShown, int firstHidden, const QString& caption);
 
     AppState& state_;

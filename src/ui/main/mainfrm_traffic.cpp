@@ -39,10 +39,10 @@ void Mainfrm::Combo2_Click() {
     const auto source = static_cast<DisplayMode>(from);
     const auto target = static_cast<DisplayMode>(state_.MainMode);
     sendBox_->setText(FromBytes(ChangeMode(ToBytes(sendBox_->text()), source, target, false)));
-    ReloadMonitorSafely({ModeConversion{source, target}});
+    ReloadMonitor({ModeConversion{source, target}});
 }
 
-void Mainfrm::ReloadMonitorSafely(std::initializer_list<ModeConversion> steps) {
+void Mainfrm::ReloadMonitor(std::initializer_list<ModeConversion> steps) {
     monitor_->ReloadMonitor(std::span<const ModeConversion>(steps.begin(), steps.size()),
                             state_.ProcessCrLfOn());
 }
@@ -164,8 +164,8 @@ void Mainfrm::ProcessCrLfSwitch(bool pressed) {
     settings_.SaveSetting(settings::kProcessCrLf,
                           pressed ? QStringLiteral("1") : QStringLiteral("0"));
     if (state_.MainMode == static_cast<std::int16_t>(DisplayMode::Ascii)) {
-        ReloadMonitorSafely({ModeConversion{DisplayMode::Ascii, DisplayMode::Hex},
-                             ModeConversion{DisplayMode::Hex, DisplayMode::Ascii}});
+        ReloadMonitor({ModeConversion{DisplayMode::Ascii, DisplayMode::Hex},
+                       ModeConversion{DisplayMode::Hex, DisplayMode::Ascii}});
     }
 }
 
