@@ -1,0 +1,150 @@
+// Hostile text files given to the text file sender: binary, empty, NUL-only, only line ends,
+// a folder, an endless device. Each ends in the stated outcome, with at most one message, and
+// the sender is idle and usable afterwards.
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "notation/byte_notation.h"
+#include "support/main_window_fixture.h"
+#include "support/pty_pair.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/tools/sendfrm.h"
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
+std::string AllByteValues() {
+    std::string bytes;
+    for (int v = 0; v < 256; ++v) {
+        bytes.push_back(static_cast<char>(v));
+    }
+    return bytes;
+}
+
+// The bytes the sender writes for a file in Ascii: its lines (a CR, or CR LF, ends one; a lone
+// LF is part of the line) each encoded by the notation's token rules and followed by CR LF.
+std::string SentInAscii(const std::string& file) {
+    std::string sent;
+    std::string line;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (file[i] != '\r') {
+            line += file[i];
+            continue;
+        }
+        sent += EncodeTransmitBytes(line, DisplayMode::Ascii) + "\r\n";
+        line.clear();
+        if (i + 1 < file.size() && file[i + 1] == '\n') {
+            ++i;
+        }
+    }
+    if (!line.empty()) {
+        sent += EncodeTransmitBytes(line, DisplayMode::Ascii) + "\r\n";
+    }
+    return sent;
+}
+
+struct HostileText {
+    const char* reason;
+    std::string file;
+    const char* fileType;
+    std::string sent;
+    std::vector<QString> messages;
+};
+
+class SenderBadFileTest : public MainWindowTest {
+protected:
+    QString WriteFile(const std::string& bytes) {
+        QFile file(Path("hostile.txt"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return file.fileName();
+    }
+
+    Sendfrm& OpenSender(const QString& path) {
+        settings_.SaveSetting("File", path);
+        sender_ = std::make_unique<Sendfrm>(Window());
+        return *sender_;
+    }
+
+    ~SenderBadFileTest() override { sender_.reset(); }
+
+    std::unique_ptr<Sendfrm> sender_;  // goes before the main window
+};
+
+TEST_F(SenderBadFileTest, HostileFilesEndAsTheirTypeRulesSay) {
+    const QString formatError = QString::fromLatin1(send_ui::kMsgFormatError);
+    const std::string binary = AllByteValues() + AllByteValues();
+    const HostileText cases[] = {
+        {"binary as Ascii: every byte by the caret rules, CR ends lines",
+         binary,
+         "Ascii",
+         SentInAscii(binary),
+         {}},
+        {"binary as Hex: the first token is not a number", binary, "Hex", "", {formatError}},
+        {"binary as Decimal: the first token is not a number",
+         binary,
+         "Decimal",
+         "",
+         {formatError}},
+        {"empty, Ascii", "", "Ascii", "", {}},
+        {"empty, Hex", "", "Hex", "", {}},
+        {"empty, Decimal", "", "Decimal", "", {}},
+        {"NUL bytes as Ascii",
+         std::string(1000, '\0'),
+         "Ascii",
+         std::string(1000, '\0') + "\r\n",
+         {}},
+        {"NUL bytes as Hex", std::string(1000, '\0'), "Hex", "", {formatError}},
+        {"only line ends", "\r\n\r\r\n", "Hex", "\r\n\r\n\r\n", {}},
+        {"good Hex, then binary", "41 42\r\n\x01\x02\xFF"s, "Hex", "AB\r\n", {formatError}},
+    };
+    Start();
+    for (const HostileText& c : cases) {
+        SCOPED_TRACE(c.reason);
+        Sendfrm& sender = OpenSender(WriteFile(c.file));
+        sender.Combo2().SetText(c.fileType);
+        port_.ClearRecords();
+        prompts_ = ScriptedPrompts();
+        sender.SendButton_Click();
+        ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 20s));
+        EXPECT_TRUE(port_.Written() == c.sent) << port_.Written().size() << " bytes sent";
+        EXPECT_EQ(prompts_.Messages(), c.messages);
+        EXPECT_TRUE(sender.OpenButton().isEnabled());
+    }
+}
+
+TEST_F(SenderBadFileTest, AFolderIsNoFileToSend) {
+    Start();
+    Sendfrm& sender = OpenSender(Path(""));
+    prompts_ = ScriptedPrompts();
+    sender.SendButton_Click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 5s));
+    EXPECT_EQ(port_.Written(), "");
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{send_ui::kMsgFileNotFound});
+}
+
+TEST_F(SenderBadFileTest, AnEndlessDeviceIsShownBoundedAndSentUntilStopped) {
+    Start();
+    Sendfrm& sender = OpenSender("/dev/zero");
+    EXPECT_LE(sender.RichTextBox1().toPlainText().size(), 2 * 1024 * 1024);
+    sender.Combo2().SetText("Ascii");
+    port_.ClearRecords();
+    sender.SendButton_Click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return port_.Written().size() >= 100000; }, 20s));
+    EXPECT_TRUE(sender.Sending());
+    sender.SendButton_Click();  // pressed again: the send ends
+    EXPECT_FALSE(sender.Sending());
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{send_ui::kMsgCommPortError});
+    const std::size_t sent = port_.Written().size();
+    PumpEventsFor(200ms);
+    EXPECT_EQ(port_.Written().size(), sent);
+    EXPECT_EQ(port_.Written().find_first_not_of('\0'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrum
