@@ -1,15 +1,30 @@
-// Sending, receiving and the display mode of the main window.
+// Sending, receiving and the display mode of the main window, on the in-memory port and end
+// to end on a pseudo-terminal.
 
 #include <QAction>
+#include <QTest>
 
+#include "platform/qt_serial_port.h"
 #include "support/main_window_fixture.h"
+#include "support/pty_pair.h"
 #include "ui/main/drop_down_list.h"
 #include "ui/main/notation_field.h"
 
 namespace kestrum {
 namespace {
 
-using TrafficTest = MainWindowTest;
+using namespace std::chrono_literals;
+
+class TrafficTest : public MainWindowTest {
+protected:
+    // Every character the monitor holds is in the transmit colour (as after a re-render).
+    bool AllTransmitColour() {
+        const auto& text = Window().Monitor().Text();
+        const auto runs = text.ColourSegments(0, text.Size());
+        return std::all_of(runs.begin(), runs.end(),
+                           [](const ColourSegment& run) { return run.colour == kTransmitColour; });
+    }
+};
 
 struct SendCase {
     const char* reason;
@@ -124,7 +139,7 @@ TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
     window.Combo2().SetText("Decimal");
     EXPECT_EQ(window.SendBox().text(), "065 013 ");
     EXPECT_EQ(MonitorText(), "065 066 ");
-    EXPECT_EQ(window.Monitor().Text().ColourAt(0), kTransmitColour);
+    EXPECT_TRUE(AllTransmitColour());
     EXPECT_EQ(settings_.GetSetting("Filetype", ""), "Decimal");
     EXPECT_EQ(state_.MainMode, 3);
 
@@ -152,7 +167,7 @@ TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
     QAction* button = window.ToolbarButton("ProcessCrLf");
     button->trigger();
     EXPECT_EQ(MonitorText(), "a\r\nb");
-    EXPECT_EQ(window.Monitor().Text().ColourAt(0), kTransmitColour);
+    EXPECT_TRUE(AllTransmitColour());
     EXPECT_EQ(settings_.GetSetting("Process", ""), "1");
     EXPECT_EQ(button->text(), "Show Cr/Lf");
     EXPECT_EQ(button->toolTip(), "Display ascii Cr and Lf characters");
@@ -178,12 +193,33 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     QFile saved(Path("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), "41 42 \r\n");
+}
 
-    // A save that cannot be written says so.
-    prompts_.QueueSaveFile(Path("no-such-folder/log.txt"));
-    window.ToolbarButton("Save")->trigger();
-    ASSERT_EQ(prompts_.Messages().size(), 1u);
-    EXPECT_TRUE(prompts_.Messages()[0].startsWith("Error - The Data Monitor could not be saved"));
+TEST(MainWindowOnPty, TypedStringArrivesAndAnswerShowsInRed) {
+    PtyPair pty;
+    QTemporaryDir folder;
+    SettingsStore settings(folder.filePath("Kestrum.ini"));
+    settings.SaveSetting("Device1", pty.DevicePath());
+    settings.SaveSetting("Filetype", "Ascii");
+    QtSerialPort port(DevicesFromSettings(settings));
+    ScriptedPrompts prompts;
+    AppState state;
+    Mainfrm window(state, settings, port, prompts);
+    window.Form_Load();
+    ASSERT_TRUE(prompts.Messages().empty()) << prompts.Messages()[0].toStdString();
+    ASSERT_TRUE(port.PortOpen());
+
+    QTest::keyClicks(&window.SendBox(), "AT^M");
+    window.SendButton_Click();
+    EXPECT_EQ(pty.Read(3), "AT\r");
+
+    window.Combo2().SetText("Hex");
+    const std::string before = window.Monitor().PlainText();
+    ASSERT_TRUE(pty.Write("OK\r\n"));
+    ASSERT_TRUE(PumpEventsUntil(
+        [&] { return window.Monitor().PlainText().size() >= before.size() + 12; }, 2000ms));
+    EXPECT_EQ(window.Monitor().PlainText(), before + "4F 4B 0D 0A ");
+    EXPECT_EQ(window.Monitor().Text().ColourAt(before.size()), kReceiveColour);
 }
 
 }  // namespace
