@@ -38,13 +38,20 @@ protected:
     MonitorView view_{text_};
 };
 
-TEST_F(MonitorViewTest, AnAppendFollowsTheEndAndRemovesTheSelection) {
+TEST_F(MonitorViewTest, KeysScrollAndAnAppendFollowsTheEndAndRemovesTheSelection) {
     for (int line = 0; line < 100; ++line) {
         Append("41 42 43\r\n", kReceiveColour);
     }
     QScrollBar* bar = view_.verticalScrollBar();
-    EXPECT_GT(bar->maximum(), 0);
-    EXPECT_EQ(bar->value(), bar->maximum());
+    const int end = bar->value();
+    EXPECT_GT(end, 0);
+    EXPECT_EQ(end, bar->maximum());
+    QTest::keyClick(&view_, Qt::Key_Up);
+    EXPECT_EQ(bar->value(), end - 1);
+    QTest::keyClick(&view_, Qt::Key_PageUp);
+    EXPECT_EQ(bar->value(), end - 1 - static_cast<int>(view_.VisibleRows()));
+    QTest::keyClick(&view_, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), end);
 
     // The user scrolls to the top and selects something there.
     QTest::keyClick(&view_, Qt::Key_Home, Qt::ControlModifier);
@@ -75,15 +82,10 @@ TEST_F(MonitorViewTest, ABurstOfAppendsFollowsTheEndOnce) {
 }
 
 // Counts paint events of a widget.
-class PaintCounter : public QObject {
-public:
+struct PaintCounter : QObject {
     int paints = 0;
-
-protected:
     bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            ++paints;
-        }
+        paints += event->type() == QEvent::Paint ? 1 : 0;
         return false;
     }
 };
@@ -152,29 +154,17 @@ TEST_F(MonitorViewTest, CopyGivesTheSelectionWithCrLfBreaksByteForByte) {
 
 TEST_F(MonitorViewTest, ContextMenuOffersCopyOnlyWithASelection) {
     Append("41 42 ", kReceiveColour);
-    const auto findAction = [](QMenu& menu, const QString& text) -> QAction* {
-        for (QAction* action : menu.actions()) {
-            if (action->text().remove(QLatin1Char('&')) == text) {
-                return action;
-            }
-        }
-        return nullptr;
-    };
-    {
+    for (const bool selected : {false, true}) {
         const std::unique_ptr<QMenu> menu = view_.CreateContextMenu();
-        QAction* copy = findAction(*menu, QStringLiteral("Copy"));
-        QAction* selectAll = findAction(*menu, QStringLiteral("Select All"));
-        ASSERT_NE(copy, nullptr);
-        ASSERT_NE(selectAll, nullptr);
-        EXPECT_FALSE(copy->isEnabled());
-        selectAll->trigger();
-        EXPECT_EQ(text_.SelectionLength(), text_.Size());
+        ASSERT_EQ(menu->actions().size(), 2);
+        QAction* copy = menu->actions()[0];
+        QAction* selectAll = menu->actions()[1];
+        EXPECT_EQ(copy->text().remove('&'), "Copy");
+        EXPECT_EQ(selectAll->text().remove('&'), "Select All");
+        EXPECT_EQ(copy->isEnabled(), selected);
+        (selected ? copy : selectAll)->trigger();
     }
-    const std::unique_ptr<QMenu> menu = view_.CreateContextMenu();
-    QAction* copy = findAction(*menu, QStringLiteral("Copy"));
-    ASSERT_NE(copy, nullptr);
-    EXPECT_TRUE(copy->isEnabled());
-    copy->trigger();
+    EXPECT_EQ(text_.SelectionLength(), text_.Size());
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("41 42 "));
 }
 
@@ -198,64 +188,36 @@ TEST_F(MonitorViewTest, ResizingRewrapsWithoutTouchingTheText) {
     EXPECT_EQ(text_.Text(), line);
 }
 
-TEST_F(MonitorViewTest, KeysScrollByRowAndPage) {
-    for (int line = 0; line < 60; ++line) {
-        Append("0D 0A\n", kReceiveColour);
-    }
-    QScrollBar* bar = view_.verticalScrollBar();
-    const int end = bar->value();
-    QTest::keyClick(&view_, Qt::Key_Up);
-    EXPECT_EQ(bar->value(), end - 1);
-    QTest::keyClick(&view_, Qt::Key_PageUp);
-    EXPECT_EQ(bar->value(), end - 1 - static_cast<int>(view_.VisibleRows()));
-    QTest::keyClick(&view_, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(bar->value(), end);
-}
-
-// Counts pixels of the viewport image in the character cells [from, to) of row 0
-// that lean clearly towards blue and towards red.
-struct Hues {
-    int blue = 0;
-    int red = 0;
-};
-
-Hues HuesOfCells(const QImage& image, const MonitorView& view, std::size_t from, std::size_t to) {
-    Hues hues;
+// Pixels of the viewport image in the character cells [from, to) of row 0 that lean clearly
+// towards blue (first) and towards red (second).
+std::pair<int, int> BlueAndRed(const QImage& image, const MonitorView& view, std::size_t from,
+                               std::size_t to) {
+    std::pair<int, int> hues;
     const QPoint start = view.PointOf(from);
-    const QPoint end = view.PointOf(to);
     for (int y = start.y() - 6; y <= start.y() + 6; ++y) {
-        for (int x = start.x(); x < end.x(); ++x) {
+        for (int x = start.x(); x < view.PointOf(to).x(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
-            if (pixel.blue() > pixel.red() + 60) {
-                ++hues.blue;
-            } else if (pixel.red() > pixel.blue() + 60) {
-                ++hues.red;
-            }
+            hues.first += pixel.blue() > pixel.red() + 60 ? 1 : 0;
+            hues.second += pixel.red() > pixel.blue() + 60 ? 1 : 0;
         }
     }
     return hues;
 }
 
-TEST_F(MonitorViewTest, TransmittedTextIsDrawnBlueAndReceivedTextRed) {
+TEST_F(MonitorViewTest, TextIsDrawnInItsColourAndControlCharactersKeepTheirColumn) {
     Append("41 42 ", kTransmitColour);
-    Append("43 44 ", kReceiveColour);
-    const QImage image = Viewport()->grab().toImage();
-
-    const Hues sent = HuesOfCells(image, view_, 0, 5);
-    const Hues received = HuesOfCells(image, view_, 6, 11);
-    EXPECT_GT(sent.blue, 10);
-    EXPECT_EQ(sent.red, 0);
-    EXPECT_GT(received.red, 10);
-    EXPECT_EQ(received.blue, 0);
-}
-
-TEST_F(MonitorViewTest, ControlCharactersKeepTheirColumn) {
     // A raw control character takes exactly one cell, so what follows stays aligned.
     Append(std::string("\x01\x1B\x7F\x85", 4) + "AB", kReceiveColour);
     EXPECT_EQ(view_.TotalRows(), 1u);
-    EXPECT_EQ(view_.PositionAt(view_.PointOf(4)), 4u);
+    EXPECT_EQ(view_.PositionAt(view_.PointOf(10)), 10u);
+
     const QImage image = Viewport()->grab().toImage();
-    EXPECT_GT(HuesOfCells(image, view_, 4, 6).red, 10);
+    const auto [sentBlue, sentRed] = BlueAndRed(image, view_, 0, 5);
+    const auto [receivedBlue, receivedRed] = BlueAndRed(image, view_, 10, 12);
+    EXPECT_GT(sentBlue, 10);
+    EXPECT_EQ(sentRed, 0);
+    EXPECT_GT(receivedRed, 10);
+    EXPECT_EQ(receivedBlue, 0);
 }
 
 }  // namespace
