@@ -16,29 +16,28 @@ const QColor kGreen = QColor(0, 255, 0);
 
 class ActivityLampsTest : public testing::Test {
 protected:
+    // The colour the lamp is drawn in, at its centre.
+    static QColor Drawn(LampWidget& lamp) { return lamp.grab().toImage().pixelColor(7, 7); }
+
     QWidget frame_;
     ActivityLamps lamps_{&frame_};
 };
 
-TEST_F(ActivityLampsTest, LampsStartGreyWithTheTimerDisabled) {
-    EXPECT_EQ(lamps_.LED1()->FillColour(), kGrey);
+TEST_F(ActivityLampsTest, ALitLampIsDrawnGreenUntilTheNextTickPutsBothOut) {
+    lamps_.LED1()->resize(15, 15);
+    EXPECT_EQ(Drawn(*lamps_.LED1()), kGrey);
     EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
-    EXPECT_FALSE(lamps_.Timer1().isActive());
-    EXPECT_EQ(lamps_.Timer1().interval(), 100);
-}
+    EXPECT_FALSE(lamps_.Timer1().isActive()) << "disabled at rest";
 
-TEST_F(ActivityLampsTest, ALitLampGoesOutAtTheNextTick) {
     lamps_.LightReceiveLamp();
     EXPECT_EQ(lamps_.LED2()->FillColour(), kGreen);
     EXPECT_EQ(lamps_.LED1()->FillColour(), kGrey);
     EXPECT_TRUE(lamps_.Timer1().isActive());
-
     lamps_.LightTransmitLamp();
-    EXPECT_EQ(lamps_.LED1()->FillColour(), kGreen);
+    EXPECT_EQ(Drawn(*lamps_.LED1()), kGreen);
 
-    // One tick puts out both lamps and disables the timer.
     lamps_.Timer1_Timer();
-    EXPECT_EQ(lamps_.LED1()->FillColour(), kGrey);
+    EXPECT_EQ(Drawn(*lamps_.LED1()), kGrey);
     EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
     EXPECT_FALSE(lamps_.Timer1().isActive());
 }
@@ -65,23 +64,6 @@ TEST_F(ActivityLampsTest, LightingAgainDoesNotRestartTheInterval) {
     EXPECT_TRUE(lamps_.Timer1().isActive());
     EXPECT_LE(lamps_.Timer1().remainingTime(), before);
     EXPECT_LT(before, 100);
-}
-
-TEST_F(ActivityLampsTest, AHeldTransmitLampWaitsForTheTimerToBeEnabled) {
-    lamps_.HoldTransmitLamp();
-    EXPECT_EQ(lamps_.LED1()->FillColour(), kGreen);
-    EXPECT_FALSE(lamps_.Timer1().isActive());
-    lamps_.EnableTimer();
-    EXPECT_TRUE(lamps_.Timer1().isActive());
-}
-
-TEST_F(ActivityLampsTest, TheLampIsDrawnInItsFillColour) {
-    LampWidget* lamp = lamps_.LED1();
-    lamp->resize(15, 15);
-    const QPoint centre(7, 7);
-    EXPECT_EQ(lamp->grab().toImage().pixelColor(centre), kGrey);
-    lamp->SetLit(true);
-    EXPECT_EQ(lamp->grab().toImage().pixelColor(centre), kGreen);
 }
 
 }  // namespace
