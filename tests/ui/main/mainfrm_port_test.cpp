@@ -13,72 +13,73 @@ namespace {
 
 using PortStartTest = MainWindowTest;
 
-TEST_F(PortStartTest, FirstStartWithEmptyStoreOpensPortOneInHex) {
-    Mainfrm& window = Start();
-    EXPECT_TRUE(port_.PortOpen());
-    EXPECT_EQ(port_.CommPort(), 1);
-    EXPECT_EQ(port_.Settings(), "9600,n,8,1");
-    EXPECT_EQ(port_.RThreshold(), 1);
-    EXPECT_EQ(window.Combo1().Text(), "1");
-    EXPECT_EQ(window.Combo3().Text(), "9600");
-    EXPECT_EQ(window.Combo4().Text(), "n,8,1");
-    EXPECT_EQ(window.Combo2().Text(), "Hex");
-    EXPECT_EQ(state_.MainMode, 2);
-    EXPECT_EQ(state_.ProcessCrLf, 0);
-    EXPECT_FALSE(window.ToolbarButton("ProcessCrLf")->isChecked());
-    EXPECT_EQ(window.ToolbarButton("ProcessCrLf")->text(), "Process Cr/Lf");
-    EXPECT_EQ(state_.VersionText, "Version 1.6.8");
-    EXPECT_TRUE(prompts_.Messages().empty());
-    // The handlers that start-up sets off store what they always store.
-    EXPECT_EQ(settings_.GetSetting("CommPort", ""), "1");
-    EXPECT_EQ(settings_.GetSetting("Filetype", ""), "Hex");
-    // The format list does not grow for a format it already holds.
-    EXPECT_EQ(window.Combo4().count(), 9);
+// What start-up leaves: the port, the four boxes, the state and the Process Cr/Lf button.
+QString Shown(Mainfrm& window, const MemorySerialPort& port, const AppState& state) {
+    const QAction* crLf = window.ToolbarButton("ProcessCrLf");
+    return QStringList{QString::number(port.CommPort()),
+                       port.PortOpen() ? "open" : "closed",
+                       port.Settings(),
+                       window.Combo1().Text(),
+                       window.Combo3().Text(),
+                       window.Combo4().Text(),
+                       window.Combo2().Text(),
+                       QString::number(state.MainMode),
+                       QString::number(state.ProcessCrLf),
+                       crLf->isChecked() ? "pressed" : "released",
+                       crLf->text(),
+                       crLf->toolTip()}
+        .join(" | ");
 }
 
-TEST_F(PortStartTest, StoredPortAndItsSettingsAreReopened) {
-    settings_.SaveSetting("CommPort", "3");
-    settings_.SaveSetting("CommPort3", "19200,e,7,1");
-    settings_.SaveSetting("Process", "1");
-    settings_.SaveSetting("Filetype", "Decimal");
-    Mainfrm& window = Start();
-    EXPECT_TRUE(port_.PortOpen());
-    EXPECT_EQ(port_.CommPort(), 3);
-    EXPECT_EQ(port_.Settings(), "19200,e,7,1");
-    EXPECT_EQ(window.Combo3().Text(), "19200");
-    EXPECT_EQ(window.Combo4().Text(), "e,7,1");
-    EXPECT_EQ(state_.MainMode, 3);
-    EXPECT_EQ(state_.ProcessCrLf, 1);
-    EXPECT_TRUE(window.ToolbarButton("ProcessCrLf")->isChecked());
-    EXPECT_EQ(window.ToolbarButton("ProcessCrLf")->text(), "Show Cr/Lf");
-}
-
-TEST_F(PortStartTest, StoredValuesOutsideTheirListsFallBackToDefaults) {
-    settings_.SaveSetting("CommPort", "7");
-    settings_.SaveSetting("Filetype", "Binary");
-    Mainfrm& window = Start();
-    EXPECT_EQ(window.Combo1().Text(), "1");
-    EXPECT_EQ(window.Combo2().Text(), "Hex");
-    EXPECT_EQ(window.Combo3().Text(), "9600");
-    EXPECT_EQ(window.Combo4().Text(), "n,8,1");
-    EXPECT_TRUE(port_.PortOpen());
-    EXPECT_EQ(state_.MainMode, 2);
-    EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "9600,n,8,1");
-}
-
-TEST_F(PortStartTest, StoredProcessValuesOtherThanZeroOrOne) {
-    settings_.SaveSetting("Process", "2");
-    Mainfrm& window = Start();
-    EXPECT_EQ(state_.ProcessCrLf, 2);
-    EXPECT_EQ(window.ToolbarButton("ProcessCrLf")->toolTip(),
-              "Display ascii text as separate lines");
-
-    state_ = AppState{};
-    settings_.SaveSetting("Process", "yes");
-    Mainfrm& again = Start();
-    EXPECT_EQ(state_.ProcessCrLf, 0);
-    EXPECT_EQ(again.ToolbarButton("ProcessCrLf")->toolTip(),
-              "Display ascii data on separate lines");
+TEST_F(PortStartTest, StartUpTakesTheStoredValuesOrTheirDefaults) {
+    struct Case {
+        const char* reason;
+        std::vector<std::pair<QString, QString>> stored;
+        QString shown;
+        const char* commPort1 = "";  // the key start-up leaves for port 1
+    };
+    const QString released = "released | Process Cr/Lf | Display ascii data on separate lines";
+    const Case cases[] = {
+        {"empty store", {}, "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 0 | " + released},
+        {"stored port and its settings reopened, Process on, Decimal",
+         {{"CommPort", "3"},
+          {"CommPort3", "19200,e,7,1"},
+          {"Process", "1"},
+          {"Filetype", "Decimal"}},
+         "3 | open | 19200,e,7,1 | 3 | 19200 | e,7,1 | Decimal | 3 | 1 | pressed | Show Cr/Lf | "
+         "Display ascii Cr and Lf characters"},
+        {"port and notation outside their lists",
+         {{"CommPort", "7"}, {"Filetype", "Binary"}},
+         "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 0 | " + released,
+         "9600,n,8,1"},
+        {"Process 2 leaves the button as designed",
+         {{"Process", "2"}},
+         "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 2 | released | Process Cr/Lf | "
+         "Display ascii text as separate lines"},
+        {"Process not a number is 0",
+         {{"Process", "yes"}},
+         "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 0 | " + released},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        SettingsStore store(Path(QString::fromLatin1(c.reason) + ".ini"));
+        for (const auto& [key, value] : c.stored) {
+            store.SaveSetting(key, value);
+        }
+        MemorySerialPort port;
+        ScriptedPrompts prompts;
+        AppState state;
+        Mainfrm window(state, store, port, prompts);
+        window.Form_Load();
+        EXPECT_EQ(Shown(window, port, state), c.shown);
+        EXPECT_EQ(port.RThreshold(), 1);
+        EXPECT_TRUE(prompts.Messages().empty());
+        // The handlers that start-up sets off store what they show.
+        EXPECT_EQ(store.GetSetting("CommPort", ""), window.Combo1().Text());
+        EXPECT_EQ(store.GetSetting("CommPort1", ""), c.commPort1);
+        EXPECT_EQ(store.GetSetting("Filetype", ""), window.Combo2().Text());
+        EXPECT_EQ(window.Combo4().count(), 9) << "no entry added for a format the list holds";
+    }
 }
 
 TEST_F(PortStartTest, InvalidPortIsReportedAndBlocksEveryPortAction) {
@@ -211,22 +212,6 @@ TEST_F(PortStartTest, FocusReturningFromAMessageBoxDoesNotWarnAgain) {
     QFocusEvent backFromBox(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(&window.Combo3(), &backFromBox);
     EXPECT_EQ(prompts_.Messages().size(), before + 1);
-}
-
-TEST_F(PortStartTest, LostDeviceIsReportedAndKeepsTheMonitor) {
-    Mainfrm& window = Start();
-    port_.InjectReceived("AB");
-    port_.LoseDevice("The device was unplugged.");
-    EXPECT_FALSE(port_.PortOpen());
-    ASSERT_EQ(prompts_.Messages().size(), 1u);
-    EXPECT_TRUE(prompts_.Messages()[0].contains("The device was unplugged."));
-    EXPECT_EQ(MonitorText(), "41 42 ");
-
-    // The next send opens the port again.
-    window.SendBox().setText("43 ");
-    window.SendButton_Click();
-    EXPECT_TRUE(port_.PortOpen());
-    EXPECT_EQ(port_.Written(), "C");
 }
 
 }  // namespace
