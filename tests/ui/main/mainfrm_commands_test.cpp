@@ -17,49 +17,45 @@ namespace {
 
 class CommandBankTest : public MainWindowTest {
 protected:
-    // Writes a set whose entry i is labelled "L<i>" with command `command(i)`.
-    QString WriteSet(const QString& name, std::string command23 = "0D 0A ") {
+    // Writes a set whose entry i is labelled "L<i>" with command "41 ", entry 23 "0D 0A ".
+    QString WriteSet(const QString& name) {
         CommandSet set{};
-        for (int i = 1; i <= 40; ++i) {
-            set[static_cast<std::size_t>(i - 1)] = {"L" + std::to_string(i), "41 "};
+        for (std::size_t i = 0; i < 40; ++i) {
+            set[i] = {"L" + std::to_string(i + 1), i == 22 ? "0D 0A " : "41 "};
         }
-        set[22].command = command23;
         EXPECT_TRUE(WriteCommandSet(Path(name), set));
         return Path(name);
     }
 
-    int VisiblePage() {
-        int page = 0;
-        for (int p = 1; p <= 4; ++p) {
+    // The pages whose ten buttons all show ("1" when only the first does).
+    QString ShownPages() {
+        QString pages;
+        for (int page = 1; page <= 4; ++page) {
             bool shown = true;
-            for (int i = 10 * (p - 1) + 1; i <= 10 * p; ++i) {
+            for (int i = 10 * page - 9; i <= 10 * page; ++i) {
                 shown = shown && !Window().Command(i).isHidden();
             }
-            if (shown) {
-                EXPECT_EQ(page, 0) << "two pages visible";
-                page = p;
-            }
+            pages += shown ? QString::number(page) : "";
         }
-        return page;
+        return pages;
     }
 };
 
 TEST_F(CommandBankTest, PagingStopsAtBothEnds) {
     Mainfrm& window = Start();
-    EXPECT_EQ(VisiblePage(), 1);
     window.UpDown1_UpClick();
-    EXPECT_EQ(VisiblePage(), 1);
+    EXPECT_EQ(ShownPages(), "1") << "page 1 only, also with no command set loaded";
     const char* captions[] = {"Commands 11-20", "Commands 21-30", "Commands 31-40",
                               "Commands 31-40"};
     for (int click = 0; click < 4; ++click) {
         window.UpDown1_DownClick();
-        EXPECT_EQ(VisiblePage(), std::min(click + 2, 4));
+        EXPECT_EQ(ShownPages(), QString::number(std::min(click + 2, 4)));
         EXPECT_EQ(window.Label10().text(), captions[click]);
     }
     for (int click = 0; click < 3; ++click) {
         window.UpDown1_UpClick();
     }
-    EXPECT_EQ(VisiblePage(), 1);
+    EXPECT_EQ(ShownPages(), "1");
     EXPECT_EQ(window.Label10().text(), "Commands 1-10");
 }
 
@@ -72,17 +68,8 @@ TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsWithoutWritingSettings) {
     EXPECT_EQ(window.Command(1).text(), "L1");
     EXPECT_EQ(window.Command(40).text(), "L40");
     EXPECT_EQ(state_.CommandStrings[23], "0D 0A ");
-    EXPECT_EQ(VisiblePage(), 1);
+    EXPECT_EQ(ShownPages(), "1");
     EXPECT_EQ(state_.CommandDirectory, "/somewhere/else.cmd");
-}
-
-TEST_F(CommandBankTest, MissingStartUpFileLeavesTheDesign) {
-    settings_.SaveSetting("Filename", Path("absent.cmd"));
-    Mainfrm& window = Start();
-    EXPECT_TRUE(window.ComSetLabel().text().isEmpty());
-    EXPECT_EQ(window.Command(1).text(), "Command1");
-    EXPECT_TRUE(window.Command(11).text().isEmpty());
-    EXPECT_TRUE(state_.CommandStrings[1].empty());
 }
 
 TEST_F(CommandBankTest, ButtonSendsItsEntryInTheCurrentNotation) {
@@ -151,12 +138,11 @@ TEST_F(CommandBankTest, OpenCommandSet) {
 
 TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
     Mainfrm& window = Start();
-    int edits = 0, sendTexts = 0, setComs = 0, abouts = 0;
-    QObject::connect(&window, &Mainfrm::EditRequested, [&] { ++edits; });
-    QObject::connect(&window, &Mainfrm::SendTextRequested, [&] { ++sendTexts; });
-    QObject::connect(&window, &Mainfrm::SetComRequested, [&] { ++setComs; });
-    QObject::connect(&window, &Mainfrm::AboutRequested, [&] { ++abouts; });
-
+    QStringList requests;
+    QObject::connect(&window, &Mainfrm::EditRequested, [&] { requests << "Edit"; });
+    QObject::connect(&window, &Mainfrm::SendTextRequested, [&] { requests << "SendText"; });
+    QObject::connect(&window, &Mainfrm::SetComRequested, [&] { requests << "SetCom"; });
+    QObject::connect(&window, &Mainfrm::AboutRequested, [&] { requests << "About"; });
     port_.InjectReceived("A");
     window.ToolbarButton("Clear")->trigger();
     EXPECT_TRUE(MonitorText().empty());
@@ -172,10 +158,7 @@ TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
     window.ToolbarButton("SendText")->trigger();
     window.ToolbarButton("SetCom")->trigger();
     window.MenuEntry("Aboutmenu")->trigger();
-    EXPECT_EQ(edits, 1);
-    EXPECT_EQ(sendTexts, 1);
-    EXPECT_EQ(setComs, 1);
-    EXPECT_EQ(abouts, 1);
+    EXPECT_EQ(requests, QStringList({"Edit", "SendText", "SetCom", "About"}));
 
     prompts_.QueueSaveFile(std::nullopt);
     window.ToolbarButton("Save")->trigger();
@@ -187,13 +170,6 @@ TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
     EXPECT_EQ(prompts_.PrintRequests().size(), 2u);
     EXPECT_TRUE(prompts_.AllAnswersUsed());
     EXPECT_TRUE(prompts_.Messages().empty());
-
-    const std::pair<const char*, const char*> shortcuts[] = {
-        {"Openmenu", "Ctrl+O"}, {"Savemenu", "Ctrl+S"},  {"Printmenu", "Ctrl+P"},
-        {"Exitmenu", "Ctrl+Q"}, {"Clearmenu", "Ctrl+X"}, {"Helpmenu", ""}};
-    for (const auto& [name, keys] : shortcuts) {
-        EXPECT_EQ(window.MenuEntry(name)->shortcut(), QKeySequence(keys)) << name;
-    }
 }
 
 struct TypingCase {
@@ -256,13 +232,6 @@ TEST_F(CommandBankTest, TypingInsideAGroupAndLeavingTheBox) {
     box.LostFocus();
     EXPECT_EQ(prompts_.Messages().size(), before);
     EXPECT_EQ(box.cursorPosition(), 1);
-
-    // Text with characters that have no byte is refused as a whole.
-    box.setText("41 ");
-    box.insert(QStringLiteral("\u20AC"));
-    EXPECT_EQ(box.text(), "41 ");
-    EXPECT_EQ(prompts_.Messages().back(),
-              "Error - Only characters of the Latin-1 character set can be entered");
 }
 
 }  // namespace
