@@ -1,0 +1,161 @@
+// The windows as a person sees them: laid out and painted, captions that fit their places.
+// With KESTRUM_SCREENSHOT_DIR set, the pictures are also written there for review.
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "support/pty_pair.h"
+#include "ui/editor/editor_fixture.h"
+#include "ui/editor/latin1_field.h"
+#include "ui/layout/proportional_layout.h"
+#include "ui/main/drop_down_list.h"
+#include "ui/main/notation_field.h"
+#include "ui/tools/comfrm.h"
+#include "ui/tools/sendfrm.h"
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ScreenshotTest : public EditorTest {
+protected:
+    // A command set of ten named commands, loaded at start-up.
+    void StoreDemoSet() {
+        const char* labels[] = {"Reset",   "Status?", "Power On", "Power Off", "Input 1",
+                                "Input 2", "Mute",    "Unmute",   "Vol +",     "Vol -"};
+        CommandSet set{};
+        for (std::size_t i = 0; i < 10; ++i) {
+            set[i] = {labels[i], i % 2 == 0 ? "41 54 0D " : "1B 40 30 31 0D 0A "};
+        }
+        StoreStartupSet(set);
+    }
+
+    // Paints `window` and writes the picture `name` when asked to.
+    static QImage Picture(QWidget& window, const char* name) {
+        const QImage image = window.grab().toImage();
+        EXPECT_FALSE(image.isNull());
+        if (const QByteArray dir = qgetenv("KESTRUM_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            image.save(QString::fromLocal8Bit(dir) + "/" + name);
+        }
+        return image;
+    }
+};
+
+TEST_F(ScreenshotTest, MainWindowWithACommandSetAndTraffic) {
+    StoreDemoSet();
+    settings_.SaveSetting("Filetype", "Ascii");
+    Mainfrm& window = Start();
+    window.SendBox().setText("AT^M");
+    window.SendButton_Click();
+    port_.InjectReceived("OK\r\n");
+    window.ToolbarButton("ProcessCrLf")->trigger();
+    window.SendButton_Click();
+    port_.InjectReceived("VERSION 2.01\r\nREADY\r\n");
+    window.show();
+    window.resize(window.sizeHint());
+    EXPECT_GE(Picture(window, "main-window.png").width(), 780);
+}
+
+TEST_F(ScreenshotTest, EditorCaptionsFitAndStayClearOfTheControls) {
+    StoreDemoSet();
+    settings_.SaveSetting("Filetype", "Ascii");
+    StartWithTools();
+    Editfrm& editor = OpenEditor();
+    EXPECT_EQ(Picture(editor, "editor.png").size(), QSize(559, 454)) << "the design client size";
+    for (const QLabel* label : editor.findChildren<QLabel*>()) {
+        if (label->isHidden()) {
+            continue;
+        }
+        const std::string text = label->text().toStdString();
+        EXPECT_LE(label->sizeHint().width(), label->width()) << text;
+        EXPECT_TRUE(editor.rect().contains(label->geometry())) << text;
+        for (const QWidget* other : editor.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!other->isHidden() && qobject_cast<const QLabel*>(other) == nullptr) {
+                EXPECT_FALSE(label->geometry().intersects(other->geometry()))
+                    << text << " overlaps " << other->metaObject()->className();
+            }
+        }
+    }
+}
+
+TEST_F(ScreenshotTest, CalculatorCaptionsAndTheLongestTypeFit) {
+    Mainfrm& window = StartWithTools();
+    window.SendBox().setText("02 31 30 30 03 ");
+    window.CheckButton_Click();
+    Checkfrm* calculator = Calculator();
+    ASSERT_NE(calculator, nullptr);
+    calculator->CalculateButton_Click();
+    Picture(*calculator, "checksum-calculator.png");
+    EXPECT_LE(calculator->Combo1().sizeHint().width(), calculator->Combo1().width());
+    for (const QLabel* label : calculator->findChildren<QLabel*>()) {
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+    }
+    for (const QPushButton* button : calculator->findChildren<QPushButton*>()) {
+        const int textWidth = button->fontMetrics().horizontalAdvance(button->text());
+        EXPECT_LE(textWidth + 16, button->width()) << button->text().toStdString();
+    }
+}
+
+TEST_F(ScreenshotTest, TextFileSenderFromTheToolbarAndEnlarged) {
+    QFile file(Path("dimmer-scene.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "1B 53 30 31 0D \r\n1B 53 30 32 0D \r\n1B 4C 31 3D 46 46 0D \r\n"
+        "1B 4C 32 3D 38 30 0D \r\n1B 47 4F 0D \r\n");
+    file.close();
+    settings_.SaveSetting("File", file.fileName());
+    settings_.SaveSetting("Delay", "500");
+    StartWithTools().show();
+    Window().ToolbarButton("SendText")->trigger();
+    auto* sender = Window().findChild<Sendfrm*>();
+    ASSERT_NE(sender, nullptr);
+    ASSERT_TRUE(PumpEventsUntil([&] { return sender->isVisible(); }, 2s));
+    EXPECT_EQ(sender->size(), QSize(send_ui::kDesignWidth, send_ui::kDesignHeight));
+    sender->Combo2().SetText("Hex");
+    sender->Label3().show();  // as during a send
+    PumpEventsFor(50ms);
+    Picture(*sender, "send-text-file.png");
+    Window().ToolbarButton("SendText")->trigger();
+    EXPECT_EQ(Window().findChildren<Sendfrm*>().size(), 1) << "a second request raises it";
+
+    // 150 % by 120 %: controls and their text grow, the view's text keeps its size.
+    const QFont viewFont = sender->RichTextBox1().font();
+    sender->resize(send_ui::kDesignWidth * 3 / 2, send_ui::kDesignHeight * 6 / 5);
+    ASSERT_TRUE(PumpEventsUntil([&] { return sender->Layout().LastWidth() == 870; }, 2s));
+    EXPECT_EQ(sender->SendButton().geometry(), QRect(660, 126, 198, 34));
+    EXPECT_EQ(sender->SendButton().font().pixelSize(), 15);
+    EXPECT_EQ(sender->RichTextBox1().font(), viewFont);
+    PumpEventsFor(50ms);
+    Picture(*sender, "send-text-file-enlarged.png");
+}
+
+TEST_F(ScreenshotTest, PortSettingsFromTheToolbarAlsoWhenThePortNamesNoDevice) {
+    settings_.SaveSetting("CommPort1", "19200,e,7,1");
+    StartWithTools().show();
+    Window().ToolbarButton("SetCom")->trigger();
+    auto* dialog = Window().findChild<Comfrm*>();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PumpEventsUntil([&] { return dialog->isVisible(); }, 2s));
+    PumpEventsFor(50ms);
+    Picture(*dialog, "port-settings.png");
+
+    // Closing destroys it. With a port number that names no device the toolbar warns, then
+    // offers only the device box.
+    dialog->CancelButton().click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return Window().findChild<Comfrm*>() == nullptr; }, 2s));
+    state_.BadPort = 1;
+    Window().ToolbarButton("SetCom")->trigger();
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"Warning: Invalid Port Number"});
+    auto* limited = Window().findChild<Comfrm*>();
+    ASSERT_NE(limited, nullptr);
+    EXPECT_FALSE(limited->BaudBox().isEnabled());
+    EXPECT_TRUE(limited->DeviceBox().isEnabled());
+}
+
+}  // namespace
+}  // namespace kestrum
