@@ -20,11 +20,23 @@ void FlushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-TEST(AboutfrmTest, EveryOpeningShowsTheSameTextsInAFixedNonModalWindow) {
-    for (int opening = 1; opening <= 2; ++opening) {
-        SCOPED_TRACE(opening);
-        QPointer<Aboutfrm> about = new Aboutfrm(kVersion);
+TEST(AboutfrmTest, EveryOpeningShowsTheSameTextsInItsOwnWindowAndClosesOnOkEnterOrEscape) {
+    struct Case {
+        const char* reason;
+        std::function<void(Aboutfrm&)> close;
+    };
+    const Case cases[] = {
+        {"OK clicked", [](Aboutfrm& a) { QTest::mouseClick(a.Command1(), Qt::LeftButton); }},
+        {"Enter", [](Aboutfrm& a) { QTest::keyClick(&a, Qt::Key_Return); }},
+        {"Escape", [](Aboutfrm& a) { QTest::keyClick(&a, Qt::Key_Escape); }},
+    };
+    QWidget mainWindow;
+    mainWindow.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        QPointer<Aboutfrm> about = new Aboutfrm(kVersion, &mainWindow);
         about->show();
+        EXPECT_TRUE(about->isWindow()) << "a parented QWidget must not land inside the main window";
         EXPECT_EQ(about->windowTitle(), QStringLiteral("About Kestrum"));
         EXPECT_EQ(about->Label1()->text(), QStringLiteral("Kestrum"));
         EXPECT_EQ(about->Label2()->text(), QStringLiteral("Orvane Serial Port Test Software"));
@@ -32,42 +44,11 @@ TEST(AboutfrmTest, EveryOpeningShowsTheSameTextsInAFixedNonModalWindow) {
         EXPECT_EQ(about->Command1()->text(), QStringLiteral("OK"));
         EXPECT_EQ(about->windowModality(), Qt::NonModal);
         EXPECT_EQ(about->minimumSize(), about->maximumSize()) << "the box is not resizable";
-        about->Command1_Click();
+        c.close(*about);
         FlushDeletes();
         EXPECT_TRUE(about.isNull());
+        EXPECT_TRUE(mainWindow.isVisible());
     }
-}
-
-TEST(AboutfrmTest, OkEnterAndEscapeEachCloseAndDeleteTheBox) {
-    struct Case {
-        const char* reason;
-        std::function<void(Aboutfrm&)> act;
-    };
-    const Case cases[] = {
-        {"OK clicked", [](Aboutfrm& a) { QTest::mouseClick(a.Command1(), Qt::LeftButton); }},
-        {"Enter", [](Aboutfrm& a) { QTest::keyClick(&a, Qt::Key_Return); }},
-        {"Escape", [](Aboutfrm& a) { QTest::keyClick(&a, Qt::Key_Escape); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
-        QPointer<Aboutfrm> about = new Aboutfrm(kVersion);
-        about->show();
-        c.act(*about);
-        FlushDeletes();
-        EXPECT_TRUE(about.isNull());
-    }
-}
-
-TEST(AboutfrmTest, ChildOfTheMainWindowIsStillItsOwnWindow) {
-    QWidget mainWindow;
-    mainWindow.show();
-    QPointer<Aboutfrm> about = new Aboutfrm(kVersion, &mainWindow);
-    about->show();
-    EXPECT_TRUE(about->isWindow()) << "a parented QWidget must not land inside the main window";
-    about->Command1_Click();
-    FlushDeletes();
-    EXPECT_TRUE(about.isNull());
-    EXPECT_TRUE(mainWindow.isVisible());
 }
 
 TEST(AboutfrmTest, OpenBoxDoesNotKeepTheProgramAliveAfterTheMainWindowCloses) {
