@@ -46,10 +46,6 @@ protected:
         FlushDeletes();
         return Window().findChild<Checkfrm*>();
     }
-    int OpenEditors() {
-        FlushDeletes();
-        return static_cast<int>(Window().findChildren<Editfrm*>().size());
-    }
 
     static void FlushDeletes() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
