@@ -25,16 +25,18 @@ protected:
         return raw.childKeys();
     }
 
+    void WriteIni(const QByteArray& text) const {
+        QFile file(IniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
     QTemporaryDir dir_;
 };
 
 TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
     const SettingsStore store(IniPath());
-    struct Case {
-        SettingKey key;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::pair<SettingKey, const char*> cases[] = {
         {kCommPortAtStart, "1"},
         {kCommPort, "1"},
         {kPortLineSettings[0], "9600,n,8,1"},
@@ -49,15 +51,14 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
         {kTextFile, ""},
 #ifdef _WIN32
         {kPortDevices[0], "COM1"},
-        {kPortDevices[3], "COM4"},
+        {kPortDevices[3], "COM4"}
 #else
         {kPortDevices[0], "/dev/ttyS0"},
-        {kPortDevices[3], "/dev/ttyS3"},
+        {kPortDevices[3], "/dev/ttyS3"}
 #endif
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.key.name));
-        EXPECT_EQ(store.GetSetting(c.key), QString::fromLatin1(c.expected));
+    for (const auto& [key, expected] : cases) {
+        EXPECT_EQ(store.GetSetting(key), QString::fromLatin1(expected)) << key.name;
     }
     EXPECT_EQ(store.GetSetting(KeyName(kDirectoryKey), DefaultDirectory()),
               QCoreApplication::applicationDirPath());
@@ -91,10 +92,7 @@ TEST_F(SettingsStoreTest, ValuesSurviveANewStoreOnTheSameFile) {
 }
 
 TEST_F(SettingsStoreTest, HandEditedCommaValueReadsAsOneString) {
-    QFile file(IniPath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[Properties]\ncommport2=19200,e,7,1\n");
-    file.close();
+    WriteIni("[Properties]\ncommport2=19200,e,7,1\n");
     EXPECT_EQ(SettingsStore(IniPath()).GetSetting(kPortLineSettings[1]), "19200,e,7,1");
 }
 
@@ -119,10 +117,7 @@ TEST_F(SettingsStoreTest, EachFailedWriteIsDetectedAndLaterWritesSucceed) {
 }
 
 TEST_F(SettingsStoreTest, FileWithUnreadableLinesStillTakesWrites) {
-    QFile file(IniPath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[Properties\nFilename=\"unterminated\n");
-    file.close();
+    WriteIni("[Properties\nFilename=\"unterminated\n");
     SettingsStore store(IniPath());
     EXPECT_TRUE(store.SaveSetting(KeyName(kDirectoryKey), "/home/u/sets/A.cmd"));
     EXPECT_EQ(SettingsStore(IniPath()).GetSetting(KeyName(kDirectoryKey), ""),
