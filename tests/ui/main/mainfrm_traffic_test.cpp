@@ -134,6 +134,9 @@ TEST_F(TrafficTest, SentThenReceivedShareALineInTheirColours) {
 
 TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
     Mainfrm& window = Start();
+    window.Combo2().SetText("Ascii");
+    EXPECT_EQ(MonitorText(), "") << "an empty monitor stays empty";
+    window.Combo2().SetText("Hex");
     window.SendBox().setText("41 0D ");
     port_.InjectReceived("AB");
     window.Combo2().SetText("Decimal");
