@@ -1,17 +1,25 @@
+// The Data Monitor: save, print and the activity lamps beside it.
+
 #include "ui/main/data_monitor.h"
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+#include <chrono>
+#include <thread>
 
 #include "support/scripted_prompts.h"
 
 namespace kestrum {
 namespace {
+
+const QColor kGrey = QColor(128, 128, 128);
+const QColor kGreen = QColor(0, 255, 0);
 
 class DataMonitorTest : public testing::Test {
 protected:
@@ -21,10 +29,13 @@ protected:
         return file.readAll();
     }
     QString PathOf(const char* name) { return directory_.filePath(QString::fromLatin1(name)); }
+    // The colour a lamp is drawn in, at its centre.
+    static QColor Drawn(LampWidget& lamp) { return lamp.grab().toImage().pixelColor(7, 7); }
 
     QTemporaryDir directory_;
     QWidget window_;
     DataMonitor monitor_{&window_, &window_};
+    ActivityLamps& lamps_ = monitor_.Lamps();
     ScriptedPrompts prompts_;
 };
 
@@ -61,40 +72,6 @@ TEST_F(DataMonitorTest, SaveKeepsEveryByteAndWritesLoneBreaksAsCrLf) {
     EXPECT_EQ(ReadFile(PathOf("bytes.txt")), QByteArray::fromStdString(all + "\r\n\r\nX\r\n"));
 }
 
-TEST_F(DataMonitorTest, ReloadRewritesTheWholeTextInTransmitColour) {
-    const std::vector<ModeConversion> hexToDecimal = {{DisplayMode::Hex, DisplayMode::Decimal}};
-    const std::vector<ModeConversion> asciiRoundTrip = {{DisplayMode::Ascii, DisplayMode::Hex},
-                                                        {DisplayMode::Hex, DisplayMode::Ascii}};
-    struct Case {
-        const char* reason;
-        const std::vector<ModeConversion>& conversions;
-        bool crLfPassThrough;
-        std::string before;
-        std::string after;
-        std::size_t lines;
-    };
-    const Case cases[] = {
-        {"hex to decimal", hexToDecimal, false, "41 42 0D ", "065 066 013 ", 1},
-        {"caret pairs become breaks", asciiRoundTrip, true, "Hi^M^JOK", "Hi\r\nOK", 2},
-        {"breaks become caret pairs", asciiRoundTrip, false, "Hi\r\nOK", "Hi^M^JOK", 1},
-        {"an empty monitor stays empty", asciiRoundTrip, true, "", "", 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
-        monitor_.Clear();
-        monitor_.AppendText(c.before, ReceiveColour);
-        monitor_.ReloadMonitor(c.conversions, c.crLfPassThrough);
-        EXPECT_EQ(monitor_.PlainText(), c.after);
-        EXPECT_EQ(monitor_.Text().LineCount(), c.lines);
-        for (const ColourSegment& run : monitor_.Text().ColourSegments(0, monitor_.Text().Size())) {
-            EXPECT_EQ(run.colour, kTransmitColour);
-        }
-        // The next received data is red again.
-        monitor_.AppendText("0", ReceiveColour);
-        EXPECT_EQ(monitor_.Text().ColourAt(monitor_.Text().Size() - 1), kReceiveColour);
-    }
-}
-
 TEST_F(DataMonitorTest, PrintOffersTheSelectionAndPrintsOnThePrinterChosen) {
     monitor_.AppendText("41 42 43 ", ReceiveColour);
     prompts_.QueuePrintCancel();
@@ -121,6 +98,49 @@ TEST_F(DataMonitorTest, PrintOffersTheSelectionAndPrintsOnThePrinterChosen) {
     monitor_.AppendText("44 ", ReceiveColour);
     EXPECT_EQ(monitor_.PrintRange(true).from, 0u);
     EXPECT_EQ(monitor_.PrintRange(true).to, 12u);
+}
+
+TEST_F(DataMonitorTest, ALitLampIsDrawnGreenUntilTheNextTickPutsBothOut) {
+    lamps_.LED1()->resize(15, 15);
+    EXPECT_EQ(Drawn(*lamps_.LED1()), kGrey);
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
+    EXPECT_FALSE(lamps_.Timer1().isActive()) << "disabled at rest";
+
+    lamps_.LightReceiveLamp();
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGreen);
+    EXPECT_EQ(lamps_.LED1()->FillColour(), kGrey);
+    EXPECT_TRUE(lamps_.Timer1().isActive());
+    lamps_.LightTransmitLamp();
+    EXPECT_EQ(Drawn(*lamps_.LED1()), kGreen);
+
+    lamps_.Timer1_Timer();
+    EXPECT_EQ(Drawn(*lamps_.LED1()), kGrey);
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
+    EXPECT_FALSE(lamps_.Timer1().isActive());
+}
+
+TEST_F(DataMonitorTest, TheRunningTimerPutsTheLampsOut) {
+    // The one place where real time has to pass: the timer's own tick.
+    lamps_.LightReceiveLamp();
+    QDeadlineTimer deadline(2000);
+    while (lamps_.LED2()->IsLit() && !deadline.hasExpired()) {
+        QTest::qWait(10);
+    }
+    EXPECT_EQ(lamps_.LED2()->FillColour(), kGrey);
+    EXPECT_FALSE(lamps_.Timer1().isActive());
+}
+
+TEST_F(DataMonitorTest, LightingAgainDoesNotRestartTheInterval) {
+    // The lamp must go out within 100 ms of the first light however much traffic
+    // follows, so a running timer is left alone. Time passes without the event loop
+    // running, so the timer cannot fire in between.
+    lamps_.LightTransmitLamp();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const int before = lamps_.Timer1().remainingTime();
+    lamps_.LightReceiveLamp();
+    EXPECT_TRUE(lamps_.Timer1().isActive());
+    EXPECT_LE(lamps_.Timer1().remainingTime(), before);
+    EXPECT_LT(before, 100);
 }
 
 }  // namespace
