@@ -18,34 +18,22 @@ namespace {
 
 TEST(NameFiltersTest, PipeFiltersBecomeQtNameFilters) {
     struct Case {
+        const char* reason;
         const char* filter;
         QStringList expected;
-        const char* reason;
     };
-    const std::vector<Case> cases = {
-        {"All Files (*.*)|*.*|Text Files (*.txt)|*.txt",
-         {"All Files (*)", "Text Files (*.txt)"},
-         "*.* lists files without an extension too"},
-        {"All Files (*.*)|*.*|Command Files (*.cmd)|*.cmd",
-         {"All Files (*)", "Command Files (*.cmd)"},
-         "the command set filter"},
-        {"Pictures|*.png;*.jpg", {"Pictures (*.png *.jpg)"}, "several patterns, no caption (...)"},
-        {"Text Files (*.txt)|*.txt|Orphan", {"Text Files (*.txt)"}, "a caption without pattern"},
-        {"", {}, "no filter"},
+    const Case cases[] = {
+        {"*.* lists files without an extension too",
+         "All Files (*.*)|*.*|Text Files (*.txt)|*.txt",
+         {"All Files (*)", "Text Files (*.txt)"}},
+        {"several patterns, no caption (...)", "Pictures|*.png;*.jpg", {"Pictures (*.png *.jpg)"}},
+        {"a caption without pattern", "Text Files (*.txt)|*.txt|Orphan", {"Text Files (*.txt)"}},
+        {"no filter", "", {}},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.reason);
-        EXPECT_EQ(NameFiltersFromPipeFilter(QString::fromLatin1(test.filter)), test.expected);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ(NameFiltersFromPipeFilter(QString::fromLatin1(c.filter)), c.expected);
     }
-}
-
-TEST(DialogStartFolderTest, AFileNamesItsFolder) {
-    QTemporaryDir directory;
-    const QString file = directory.filePath(QStringLiteral("Default.cmd"));
-    QFile(file).open(QIODevice::WriteOnly);
-    EXPECT_EQ(DialogStartFolder(directory.path()), directory.path());
-    EXPECT_EQ(DialogStartFolder(file), directory.path());
-    EXPECT_EQ(DialogStartFolder(QString()), QString());
 }
 
 // Runs `inspect` on the modal dialog once it is showing, inside its event loop.
@@ -79,14 +67,13 @@ TEST(QtPromptsTest, MessageHasOnlyOkNoIconAndTheKestrumCaption) {
     EXPECT_TRUE(shown);
 }
 
-TEST(QtPromptsTest, SaveDialogPreselectsTheFilterAndFolderAndCancelGivesNothing) {
+TEST(QtPromptsTest, FileDialogsPreselectTheFilterAndStartFolderAndCancelGivesNothing) {
     QTemporaryDir directory;
     QtPrompts prompts;
     FileDialogRequest request;
     request.filter = QStringLiteral("All Files (*.*)|*.*|Text Files (*.txt)|*.txt");
     request.filterIndex = 2;
     request.directory = directory.path();
-
     WhenShown<QFileDialog>([&directory](QFileDialog& dialog) {
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(dialog.nameFilters(), QStringList({QStringLiteral("All Files (*)"),
@@ -102,21 +89,12 @@ TEST(QtPromptsTest, SaveDialogPreselectsTheFilterAndFolderAndCancelGivesNothing)
     request.fileName = QStringLiteral("monitor.txt");
     WhenShown<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
     EXPECT_EQ(prompts.SaveFile(request), directory.filePath(QStringLiteral("monitor.txt")));
-}
 
-TEST(QtPromptsTest, OpenDialogStartsInTheFolderOfAFile) {
-    QTemporaryDir directory;
-    const QString file = directory.filePath(QStringLiteral("Default.cmd"));
-    QFile(file).open(QIODevice::WriteOnly);
-    QtPrompts prompts;
-    FileDialogRequest request;
-    request.filter = QStringLiteral("All Files (*.*)|*.*|Command Files (*.cmd)|*.cmd");
-    request.filterIndex = 2;
-    request.directory = file;
-
+    // A start location naming a file starts in that file's folder.
+    request.directory = directory.filePath(QStringLiteral("monitor.txt"));
     WhenShown<QFileDialog>([&directory](QFileDialog& dialog) {
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Command Files (*.cmd)"));
+        EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Text Files (*.txt)"));
         EXPECT_EQ(dialog.directory().absolutePath(), directory.path());
         dialog.reject();
     });
