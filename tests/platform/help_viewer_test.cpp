@@ -7,8 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinter>
-#include <QRegularExpression>
+#include <QPrinter>  // for ScriptedPrompts
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -16,31 +15,11 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
-#include <vector>
 
-#include "platform/prompts.h"
+#include "support/scripted_prompts.h"
 
 namespace kestrum {
 namespace {
-
-// Records messages; the help viewer never asks for a dialog.
-class RecordingPrompts final : public Prompts {
-public:
-    void Message(const QString& text) override { messages.push_back(text); }
-    std::optional<QString> OpenFile(const FileDialogRequest&) override {
-        ADD_FAILURE() << "unexpected open dialog";
-        return std::nullopt;
-    }
-    std::optional<QString> SaveFile(const FileDialogRequest&) override {
-        ADD_FAILURE() << "unexpected save dialog";
-        return std::nullopt;
-    }
-    std::optional<PrintChoice> Print(bool) override {
-        ADD_FAILURE() << "unexpected print dialog";
-        return std::nullopt;
-    }
-    std::vector<QString> messages;
-};
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -48,25 +27,14 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-void FlushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// The folder of the shipped help file, from this test's own source location.
-QString ResourcesFolder() {
-    return QFileInfo(QString::fromUtf8(__FILE__))
-        .dir()
-        .absoluteFilePath(QStringLiteral("../../resources"));
-}
-
 TEST(HelpViewerTest, MissingFileIsReportedWithItsPathAndOpensNothing) {
     QTemporaryDir folder;
-    RecordingPrompts prompts;
+    ScriptedPrompts prompts;  // fails the test on any dialog
     HelpViewer viewer(prompts, folder.path());
 
     EXPECT_FALSE(viewer.Show());
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0],
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(prompts.Messages()[0],
               QStringLiteral("Help file not found: ") +
                   QDir::toNativeSeparators(folder.filePath(QStringLiteral("kestrum.hlp"))));
     EXPECT_EQ(viewer.Window(), nullptr);
@@ -77,7 +45,7 @@ TEST(HelpViewerTest, OpensOneNonModalViewerAndReopensAfterClose) {
     // The name does not say HTML: the markup must still be rendered, not shown.
     WriteFile(folder.filePath(QStringLiteral("kestrum.hlp")),
               "<html><body><h1>Kestrum Help</h1><p>Ports &amp; notations</p></body></html>");
-    RecordingPrompts prompts;
+    ScriptedPrompts prompts;
     HelpViewer viewer(prompts, folder.path());
 
     ASSERT_TRUE(viewer.Show());
@@ -99,39 +67,35 @@ TEST(HelpViewerTest, OpensOneNonModalViewerAndReopensAfterClose) {
 
     // Closing frees the viewer; the next request builds a fresh one.
     first->close();
-    FlushDeletes();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(viewer.Window(), nullptr);
     ASSERT_TRUE(viewer.Show());
     EXPECT_NE(viewer.Window(), nullptr);
-    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(prompts.Messages().empty());
 }
 
 TEST(HelpViewerTest, OpenViewerDoesNotKeepTheProgramAliveAfterTheMainWindowCloses) {
     QTemporaryDir folder;
     WriteFile(folder.filePath(QStringLiteral("kestrum.hlp")), "<p>help</p>");
-    RecordingPrompts prompts;
+    ScriptedPrompts prompts;
     HelpViewer viewer(prompts, folder.path());
     QWidget mainWindow;
     mainWindow.show();
     ASSERT_TRUE(viewer.Show());
 
     // The program quits when its last window closes; that is decided in the main loop.
-    QTimer closeMain;
-    closeMain.setSingleShot(true);
-    QObject::connect(&closeMain, &QTimer::timeout, &mainWindow, &QWidget::close);
-    closeMain.start(0);
-    QTimer giveUp;
-    giveUp.setSingleShot(true);
-    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    giveUp.start(3000);
+    QTimer::singleShot(0, &mainWindow, &QWidget::close);
+    QTimer::singleShot(3000, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0) << "the open help window kept the program running";
 }
 
 // Every in-page link must land somewhere, and the facts a user looks up must be there
 // in the exact words the program shows.
 TEST(HelpViewerTest, ShippedHelpPageLinksResolveAndNamesWhatTheProgramShows) {
-    RecordingPrompts prompts;
-    HelpViewer viewer(prompts, ResourcesFolder());
+    ScriptedPrompts prompts;
+    // The shipped file, found from this test's own source location.
+    HelpViewer viewer(prompts,
+                      QFileInfo(QStringLiteral(__FILE__)).dir().filePath("../../resources"));
     ASSERT_TRUE(viewer.Show()) << viewer.HelpFilePath().toStdString();
     QTextDocument* document = viewer.Browser()->document();
 
