@@ -22,18 +22,6 @@ std::string Tokens(const std::string& bytes, const char* format) {
     return text;
 }
 
-TEST(DisplayModeText, ListTextsAreExactAndCaseSensitive) {
-    EXPECT_EQ(DisplayModeText(Ascii), "Ascii");
-    EXPECT_EQ(DisplayModeText(Hex), "Hex");
-    EXPECT_EQ(DisplayModeText(Decimal), "Decimal");
-    for (DisplayMode mode : {Ascii, Hex, Decimal}) {
-        EXPECT_EQ(DisplayModeFromText(DisplayModeText(mode)), mode);
-    }
-    for (const char* text : {"ascii", "HEX", "Decimal ", "", "Binary"}) {
-        EXPECT_EQ(DisplayModeFromText(text), std::nullopt) << text;
-    }
-}
-
 TEST(ChangeMode, ConvertsByTheTokenRules) {
     std::string high;  // bytes 127..255
     for (int v = 127; v < 256; ++v) {
@@ -103,27 +91,6 @@ TEST(ChangeMode, ConvertsByTheTokenRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
         EXPECT_EQ(ChangeMode(c.input, c.source, c.target, c.passThrough), c.expected);
-    }
-}
-
-TEST(ChangeMode, AsciiRoundTripThroughHexNormalises) {
-    struct Case {
-        const char* reason;
-        std::string ascii;
-        bool passThrough;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"pair for a printable byte becomes the character", "^a", false, "!"},
-        {"^| and pairs below 32 stay pairs", "^|^M^J^[", false, "^|^M^J^["},
-        {"lone trailing caret dropped", "AB^", false, "AB"},
-        {"pass-through turns ^M^J into Cr Lf", "OK^M^J", true, "OK\r\n"},
-        {"raw Cr Lf become pairs without pass-through", "OK\r\n", false, "OK^M^J"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
-        EXPECT_EQ(ChangeMode(ChangeMode(c.ascii, Ascii, Hex), Hex, Ascii, c.passThrough),
-                  c.expected);
     }
 }
 
