@@ -101,10 +101,6 @@ TEST(ComputeChecksum, NegativeContributionsAndLongRunsReduceModulo256) {
     for (int i = 0; i < 5000; ++i) {
         pairs += "^0";
     }
-    std::string all;  // every byte value once, "A" for the caret: sum 32,611 = 127 * 256 + 99
-    for (int v = 0; v < 256; ++v) {
-        all.push_back(static_cast<char>(v == 94 ? 'A' : v));
-    }
     const Case cases[] = {
         {"positive sum below 0 reduces", "^0", ChecksumType::PositiveSum, 240},
         {"negative sum above 255 reduces", "\xFF^ ^ ", ChecksumType::NegativeSum, 65},
@@ -113,10 +109,6 @@ TEST(ComputeChecksum, NegativeContributionsAndLongRunsReduceModulo256) {
         {"modulo 255 start plus", "^0", ChecksumType::Modulo255Sum, 15},
         {"long negative run, negative sum", pairs, ChecksumType::NegativeSum, 80000 % 256},
         {"long negative run, positive sum", pairs, ChecksumType::PositiveSum, 256 - 80000 % 256},
-        {"every byte, positive sum", all, ChecksumType::PositiveSum, 99},
-        {"every byte, negative sum", all, ChecksumType::NegativeSum, 256 - 99},
-        {"every byte, modulo 255", all, ChecksumType::Modulo255Sum, 255 - 99},
-        {"every byte, or", all, ChecksumType::Or, 255},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
