@@ -185,26 +185,6 @@ TEST_F(QtSerialPortTest, CloseLetsQueuedOutputLeave) {
     EXPECT_EQ(pty_.Read(bytes.size(), 1000ms).size(), bytes.size());
 }
 
-TEST_F(QtSerialPortTest, ReceiveThresholdAndDiscard) {
-    auto port = MakePort();
-    port->SetRThreshold(0);
-    ASSERT_TRUE(pty_.Write("ab"));
-    ASSERT_TRUE(WaitForWaiting(*port, 2));
-    PumpEventsFor(100ms);
-    EXPECT_EQ(onComm_, 0) << "threshold 0 raises nothing";
-
-    port->SetRThreshold(3);
-    PumpEventsFor(100ms);
-    EXPECT_EQ(onComm_, 0) << "two bytes wait, three are needed";
-    ASSERT_TRUE(pty_.Write("c"));
-    EXPECT_TRUE(PumpEventsUntil([&] { return onComm_ == 1; }, 2000ms));
-
-    port->SetInBufferCount(0);
-    EXPECT_EQ(port->InBufferCount(), 0);
-    EXPECT_EQ(port->Input(), "");
-    EXPECT_EQ(KindOf([&] { port->SetInBufferCount(5); }), PortErrorKind::Other);
-}
-
 TEST_F(QtSerialPortTest, OnCommIsNeverReenteredAndLaterArrivalsAreStillReported) {
     auto port = MakePort();
     int depth = 0;
