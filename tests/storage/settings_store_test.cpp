@@ -25,10 +25,12 @@ protected:
         return raw.childKeys();
     }
 
-    void WriteIni(const QByteArray& text) const {
-        QFile file(IniPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // A hand-edited file `name` in the test's folder; returns its path.
+    QString WriteIni(const QString& name, const QByteArray& text) const {
+        QFile file(dir_.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
+        return file.fileName();
     }
 
     QTemporaryDir dir_;
@@ -91,11 +93,6 @@ TEST_F(SettingsStoreTest, ValuesSurviveANewStoreOnTheSameFile) {
     EXPECT_EQ(reopened.GetSetting("process", "0"), "1");
 }
 
-TEST_F(SettingsStoreTest, HandEditedCommaValueReadsAsOneString) {
-    WriteIni("[Properties]\ncommport2=19200,e,7,1\n");
-    EXPECT_EQ(SettingsStore(IniPath()).GetSetting(kPortLineSettings[1]), "19200,e,7,1");
-}
-
 TEST_F(SettingsStoreTest, EachFailedWriteIsDetectedAndLaterWritesSucceed) {
     QFile blocker(dir_.filePath("plain"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -116,12 +113,14 @@ TEST_F(SettingsStoreTest, EachFailedWriteIsDetectedAndLaterWritesSucceed) {
     EXPECT_EQ(SettingsStore(IniPath()).GetSetting(kByteDelay), "100");
 }
 
-TEST_F(SettingsStoreTest, FileWithUnreadableLinesStillTakesWrites) {
-    WriteIni("[Properties\nFilename=\"unterminated\n");
-    SettingsStore store(IniPath());
-    EXPECT_TRUE(store.SaveSetting(KeyName(kDirectoryKey), "/home/u/sets/A.cmd"));
-    EXPECT_EQ(SettingsStore(IniPath()).GetSetting(KeyName(kDirectoryKey), ""),
-              "/home/u/sets/A.cmd");
+TEST_F(SettingsStoreTest, HandEditedFilesAreReadAsWrittenAndStillTakeWrites) {
+    // Unquoted, an INI reader would make a list of it.
+    const QString comma = WriteIni("comma.ini", "[Properties]\ncommport2=19200,e,7,1\n");
+    EXPECT_EQ(SettingsStore(comma).GetSetting(kPortLineSettings[1]), "19200,e,7,1");
+
+    const QString broken = WriteIni("broken.ini", "[Properties\nFilename=\"unterminated\n");
+    EXPECT_TRUE(SettingsStore(broken).SaveSetting(KeyName(kDirectoryKey), "/home/u/A.cmd"));
+    EXPECT_EQ(SettingsStore(broken).GetSetting(KeyName(kDirectoryKey), ""), "/home/u/A.cmd");
 }
 
 }  // namespace
