@@ -72,6 +72,10 @@ public:
     // The design size of the client area under the menu bar: the size the window opens at.
     QSize sizeHint() const override;
 
+    // Before any send: an invalid port number or a port the user disconnected is refused
+    // with its message. Returns true when refused.
+    bool RefusePortUse();
+
     // Puts a command set into the button captions and CommandStrings (Hex notation).
     void ApplyCommandSet(const CommandSet& set);
 

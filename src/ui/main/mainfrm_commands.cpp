@@ -27,12 +27,7 @@ inline constexpr int kCommandSetFilterIndex = 2;
 }  // namespace
 
 void Mainfrm::Command_Click(int index) {
-    if (state_.BadPort == 1) {
-        prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
-        return;
-    }
-    if (state_.UserDisconnected == 1) {
-        prompts_.Message(QString::fromLatin1(kMsgDisconnected));
+    if (RefusePortUse()) {
         return;
     }
     const std::string& stored = state_.CommandStrings.at(static_cast<std::size_t>(index));

@@ -47,6 +47,18 @@ void Mainfrm::ReloadMonitor(std::initializer_list<ModeConversion> steps) {
                             state_.ProcessCrLfOn());
 }
 
+bool Mainfrm::RefusePortUse() {
+    if (state_.BadPort == 1) {
+        prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
+        return true;
+    }
+    if (state_.UserDisconnected == 1) {
+        prompts_.Message(QString::fromLatin1(kMsgDisconnected));
+        return true;
+    }
+    return false;
+}
+
 bool Mainfrm::OpenPortForSend() {
     if (port_.PortOpen()) {
         return true;
@@ -62,12 +74,7 @@ bool Mainfrm::OpenPortForSend() {
 }
 
 void Mainfrm::SendButton_Click() {
-    if (state_.BadPort == 1) {
-        prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
-        return;
-    }
-    if (state_.UserDisconnected == 1) {
-        prompts_.Message(QString::fromLatin1(kMsgDisconnected));
+    if (RefusePortUse()) {
         return;
     }
     const QString text = sendBox_->text();

@@ -235,13 +235,7 @@ void Sendfrm::SendButton_Click() {
         prompts.Message(QString::fromLatin1(kMsgCommPortError));
         return;
     }
-    const AppState& state = main_.State();
-    if (state.BadPort == 1) {
-        prompts.Message(QString::fromLatin1(main_ui::kMsgInvalidPort));
-        return;
-    }
-    if (state.UserDisconnected == 1) {
-        prompts.Message(QString::fromLatin1(main_ui::kMsgDisconnected));
+    if (main_.RefusePortUse()) {
         return;
     }
     openButton_->setEnabled(false);
