@@ -3,11 +3,13 @@
 // KESTRUM_SUSTAINED_SECONDS shortens the sustained run (default 60).
 
 #include <benchmark/benchmark.h>
+
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
+#include "qt_benchmark_main.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -245,15 +247,5 @@ BENCHMARK(BM_MainWindowSustained)->Iterations(1)->UseManualTime()->Unit(benchmar
 }  // namespace kestrum
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kestrum::RunQtBenchmarks(argc, argv);
 }

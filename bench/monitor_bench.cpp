@@ -5,7 +5,9 @@
 // a QPlainTextEdit for comparison.
 
 #include <benchmark/benchmark.h>
+
 #include <malloc.h>
+#include "qt_benchmark_main.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -215,15 +217,5 @@ BENCHMARK(BM_MonitorMemory)
 }  // namespace kestrum
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kestrum::RunQtBenchmarks(argc, argv);
 }
