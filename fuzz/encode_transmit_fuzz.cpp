@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "notation/byte_notation.h"
@@ -53,28 +54,35 @@ void CheckHex(std::string_view text) {
     KESTRUM_PROPERTY(sent == expected, GotExpected(sent, expected));
 }
 
-// Decimal: the conversion stops at the first token that is not a number; up to there the
-// sender sends the tokens of 0..255 and skips larger ones. Past the stop the sender skips the
-// bad token and goes on, so the rest is checked the same way.
+// Decimal: token by token, the sender sends what the conversion writes for that token when it
+// is 0..255, and skips a larger value or a token that is not a number (where the conversion of
+// the whole text stops). Linear in the text.
 void CheckDecimal(std::string_view text) {
     const std::string sent = EncodeTransmitBytes(text, Decimal);
     std::string expected;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::string hex = ChangeMode(rest, Decimal, Hex);
-        std::string why;
-        const auto values = ReadWritten(hex, Hex, true, &why);
-        KESTRUM_PROPERTY(values.has_value(), why);
-        for (const int v : *values) {
-            if (v <= 255) {
-                expected.push_back(static_cast<char>(v));
-            }
+    std::vector<int> converted;  // what the whole text converts to: up to the first non-number
+    bool stopped = false;
+    std::string why;
+    for (std::size_t at = 0; at < text.size(); at += 4) {
+        const std::string_view token = text.substr(at, 3);
+        const auto values = ReadWritten(ChangeMode(token, Decimal, Hex), Hex, true, &why);
+        KESTRUM_PROPERTY(values.has_value() && values->size() <= 1, why);
+        if (values->empty()) {
+            stopped = true;
+            continue;
         }
-        // Skip the converted tokens and the one that stopped the conversion.
-        const std::size_t skip = (values->size() + 1) * 4;
-        rest = skip >= rest.size() ? std::string_view() : rest.substr(skip);
+        const int v = values->front();
+        if (!stopped) {
+            converted.push_back(v);
+        }
+        if (v <= 255) {
+            expected.push_back(static_cast<char>(v));
+        }
     }
     KESTRUM_PROPERTY(sent == expected, GotExpected(sent, expected));
+    const auto whole = ReadWritten(ChangeMode(text, Decimal, Hex), Hex, true, &why);
+    KESTRUM_PROPERTY(whole.has_value() && *whole == converted,
+                     "the whole text converted otherwise than its tokens: " + why);
 }
 
 bool EndsInLoneCaret(std::string_view text) {
