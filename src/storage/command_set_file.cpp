@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "storage/file_writing.h"
+
 namespace kestrum {
 namespace {
 
@@ -32,19 +34,12 @@ std::optional<CommandSet> ReadCommandSet(const QString& path, QString* errorText
 bool WriteCommandSet(const QString& path, const CommandSet& set, QString* errorText) {
     const std::string bytes = SerializeCommandSet(set);
     QSaveFile file(path);
-    // Unbuffered: a buffered QSaveFile lets a short write at flush time (disk full, file
-    // size limit) go unnoticed and commits the truncated file. Unbuffered, write() returns
-    // what really reached the file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         SetError(errorText, file.errorString());
         return false;
     }
-    const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (written != static_cast<qint64>(bytes.size())) {
-        SetError(errorText, written < 0 ? file.errorString()
-                                        : QStringLiteral("Only %1 of %2 bytes could be written")
-                                              .arg(written)
-                                              .arg(bytes.size()));
+    if (!WriteFully(file, bytes)) {
+        SetError(errorText, file.errorString());
         file.cancelWriting();
         return false;
     }

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -26,6 +28,10 @@ struct Unwritable {
     bool holdsOldFile;   // an earlier file of that name exists
     bool limitFileSize;  // the disk is "full": no file may grow past a few bytes
 };
+
+// What the system says when a file would grow past the limit; the message must give it,
+// not only that fewer bytes were written.
+const QString kFileTooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
 
 const Unwritable kUnwritable[] = {
     {"full disk over an earlier file", "full.txt", true, true},
@@ -68,7 +74,7 @@ protected:
         }
     }
 
-    void ExpectOneMessage(const char* start, const QString& path) {
+    void ExpectOneMessage(const char* start, const QString& path, const Unwritable& c) {
         ASSERT_EQ(prompts_.Messages().size(), 1u);
         const QString& message = prompts_.Messages()[0];
         EXPECT_TRUE(message.startsWith(QString::fromLatin1(start) + " " + path + ": "))
@@ -76,6 +82,9 @@ protected:
         const QString reason = message.mid(QString::fromLatin1(start).size() + path.size() + 3);
         EXPECT_FALSE(reason.isEmpty() || reason.contains("Unknown error"))
             << "no reason given: " << message.toStdString();
+        if (c.limitFileSize) {
+            EXPECT_TRUE(reason.contains(kFileTooLarge)) << message.toStdString();
+        }
         prompts_ = ScriptedPrompts();
     }
 };
@@ -101,7 +110,7 @@ TEST_F(SaveFailureTest, DataMonitorSaveThatCannotBeWrittenKeepsTheEarlierFile) {
             }
             window.Savemenu_Click();
         }
-        ExpectOneMessage(main_ui::kMsgSaveFailed, path);
+        ExpectOneMessage(main_ui::kMsgSaveFailed, path, c);
         EXPECT_EQ(state_.DataFileName, Path("good.txt")) << "the last good save is still the start";
         ExpectNothingLeftBehind(c);
         QFile::remove(path);
@@ -127,7 +136,7 @@ TEST_F(SaveFailureTest, CommandSetSaveThatCannotBeWrittenKeepsTheEarlierFile) {
             }
             editor.SaveButton_Click();
         }
-        ExpectOneMessage(editor_ui::kMsgSaveFailed, path);
+        ExpectOneMessage(editor_ui::kMsgSaveFailed, path, c);
         EXPECT_EQ(state_.CommandFileName, before);
         EXPECT_EQ(settings_.GetSetting("Filename", ""), before);
         EXPECT_EQ(editor.ComSetText().text(), before);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/prompts.h"
+#include "storage/file_writing.h"
 
 namespace kestrum {
 
@@ -76,8 +77,6 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     // Written to a temporary file and renamed over the target, so a failed write
     // leaves an earlier file of that name as it was.
     QSaveFile file(*chosen);
-    // Unbuffered, so that a short write (disk full, file size limit) is seen here: a
-    // buffered QSaveFile can lose it in its final flush and still commit a cut-off file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.errorText = file.errorString();
         return result;
@@ -85,17 +84,7 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     bool written = true;
     std::string pending;
     const auto flush = [&file, &written, &pending] {
-        if (written && !pending.empty()) {
-            const auto size = static_cast<qint64>(pending.size());
-            qint64 done = file.write(pending.data(), size);
-            if (done >= 0 && done < size) {
-                // A short write does not say why. Writing the rest either finishes or meets
-                // the reason (disk full, file too large), which errorString() then gives.
-                const qint64 more = file.write(pending.data() + done, size - done);
-                done = more < 0 ? -1 : done + more;
-            }
-            written = done == size;
-        }
+        written = written && WriteFully(file, pending);
         pending.clear();
     };
     const auto write = [&pending, &flush](std::string_view piece) {
