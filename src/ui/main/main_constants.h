@@ -25,6 +25,9 @@ inline constexpr auto kMsgPortOpenFailed = "Warning: The Com port could not be o
 inline constexpr auto kMsgDeviceLost =
     "Warning: The Com port device was lost and the port is closed";
 inline constexpr auto kMsgSaveFailed = "Error - The Data Monitor could not be saved to";
+// %1 bytes refused of %2.
+inline constexpr auto kMsgWriteRefused =
+    "Warning: The Com port refused %1 of %2 bytes; the string is not shown as sent";
 
 // Lists.
 inline constexpr std::array<std::string_view, 4> kPortNumbers{"1", "2", "3", "4"};

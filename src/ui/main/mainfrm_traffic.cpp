@@ -91,7 +91,20 @@ void Mainfrm::SendButton_Click() {
     }
     const std::string bytes = ToBytes(text);
     const DisplayMode mode = state_.MainDisplayMode();
-    TransmitString(bytes, mode, port_);
+    const TransmitResult sent = TransmitString(bytes, mode, port_);
+    if (sent.refused > 0) {
+        if (sent.written > 0) {
+            monitor_->LightTransmitLamp();
+        }
+        // The echo would show bytes that never left. A port lost under the send is reported
+        // once, by OnDeviceLost; a refusal by a port still open is reported here.
+        if (port_.PortOpen()) {
+            prompts_.Message(QString::fromLatin1(kMsgWriteRefused)
+                                 .arg(sent.refused)
+                                 .arg(sent.written + sent.refused));
+        }
+        return;
+    }
 
     std::string echo = bytes;
     if (!(mode == DisplayMode::Ascii && state_.ProcessCrLf == 0)) {

@@ -84,6 +84,24 @@ TEST_F(TrafficTest, EmptyBoxAndUnopenablePortSendNothing) {
     EXPECT_EQ(MonitorText(), "41 ");
 }
 
+TEST_F(TrafficTest, AStringThePortRefusedIsReportedAndNotShownAsSent) {
+    Mainfrm& window = Start();
+    port_.ClearRecords();
+    port_.FailNext(MemorySerialPort::Operation::Output, PortErrorKind::Other);
+    window.SendBox().setText("41 42 ");
+    window.SendButton_Click();
+    EXPECT_EQ(port_.Written(), "B") << "a refused byte loses only itself";
+    EXPECT_EQ(prompts_.Messages(),
+              std::vector<QString>{
+                  "Warning: The Com port refused 1 of 2 bytes; the string is not shown as sent"});
+    EXPECT_EQ(MonitorText(), "");
+
+    // The next send goes and is echoed as usual.
+    window.SendButton_Click();
+    EXPECT_EQ(port_.Written(), "BAB");
+    EXPECT_EQ(MonitorText(), "41 42 ");
+}
+
 struct ReceiveCase {
     const char* mode;
     int processCrLf;
