@@ -23,6 +23,7 @@
 #include "ui/layout/twips.h"
 #include "ui/main/app_state.h"
 #include "ui/main/caption_button.h"
+#include "ui/main/command_button.h"
 #include "ui/main/data_monitor.h"
 #include "ui/main/drop_down_list.h"
 #include "ui/main/main_constants.h"
@@ -160,7 +161,7 @@ void Mainfrm::BuildControls() {
     for (int i = 1; i <= 40; ++i) {
         const int k = (i - 1) % 10 + 1;
         const int width = (i == 11 || i == 21 || i == 31) ? 1095 : 1100;
-        auto* button = new QPushButton(client_);
+        auto* button = new CommandButton(client_);
         button->setObjectName(QStringLiteral("Command%1").arg(i));
         button->setGeometry(Twips(360 + 1110 * (k - 1), 7440, width, 500));
         if (i <= 10) {

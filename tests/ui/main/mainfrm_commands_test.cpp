@@ -9,6 +9,7 @@
 
 #include "storage/command_set_file.h"
 #include "support/main_window_fixture.h"
+#include "ui/main/command_button.h"
 #include "ui/main/drop_down_list.h"
 #include "ui/main/notation_field.h"
 
@@ -57,6 +58,26 @@ TEST_F(CommandBankTest, PagingStopsAtBothEnds) {
     }
     EXPECT_EQ(ShownPages(), "1");
     EXPECT_EQ(window.Label10().text(), "Commands 1-10");
+}
+
+TEST_F(CommandBankTest, ButtonsLookLikePlainButtonsAndKeepTheWholeLabel) {
+    const QString labels[] = {"Reset", "Vol &+", "Power On and Warm Up Lamp", "x"};
+    for (const QString& label : labels) {
+        SCOPED_TRACE(label.toStdString());
+        CommandButton command;
+        QPushButton plain;
+        for (QPushButton* button : {static_cast<QPushButton*>(&command), &plain}) {
+            button->setGeometry(0, 0, 73, 33);
+            button->setText(label);
+        }
+        EXPECT_EQ(command.grab().toImage(), plain.grab().toImage());
+    }
+    // Only what can show is painted; the caption, which the editor reads back, is whole.
+    Mainfrm& window = Start();
+    const QString huge(3000, QLatin1Char('M'));
+    window.Command(1).setText(huge);
+    EXPECT_FALSE(window.Command(1).grab().isNull());
+    EXPECT_EQ(window.Command(1).text(), huge);
 }
 
 TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsWithoutWritingSettings) {
