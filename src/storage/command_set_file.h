@@ -1,6 +1,6 @@
 #pragma once
-// Command set files on disk: whole-file read, atomic write. Bytes in, bytes out; the
-// widgets convert labels with Latin-1, so every byte round-trips.
+// Command set files on disk: a read of the first forty lines, atomic write. Bytes in, bytes out;
+// the widgets convert labels with Latin-1, so every byte round-trips.
 
 #include "storage/command_set_format.h"
 
@@ -9,8 +9,10 @@
 
 namespace kestrum {
 
-// The file's entries (ParseCommandSet), or nullopt when the file cannot be opened or read;
-// the caller then keeps its previous entries. `errorText`, when given, receives the reason.
+// The file's entries (ParseCommandSet), or nullopt when the file cannot be opened or read,
+// is not a regular file, or holds more than 256 MiB before its fortieth line end; the caller
+// then keeps its previous entries. Bytes after the fortieth line end are not read. `errorText`,
+// when given, receives the reason.
 [[nodiscard]] std::optional<CommandSet> ReadCommandSet(const QString& path,
                                                        QString* errorText = nullptr);
 

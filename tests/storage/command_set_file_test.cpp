@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace kestrum {
 namespace {
 
@@ -56,6 +58,33 @@ TEST(CommandSetFile, UnreadableFileIsReportedApartFromAnEmptySet) {
     WriteBytes(dir.filePath("empty.cmd"), {});
     EXPECT_EQ(ReadCommandSet(dir.filePath("empty.cmd")), CommandSet{})
         << "an empty file is a successful read of forty empty entries";
+}
+
+TEST(CommandSetFile, ReadingStopsAfterFortyLinesAndRefusesEndlessOrHugeInput) {
+    QTemporaryDir dir;
+    constexpr qint64 kBeyondTheBound = qint64{300} << 20;  // sparse: no disk used
+
+    // Forty lines, then a long tail without line ends: the tail is never read.
+    const QString log = dir.filePath("log.txt");
+    WriteBytes(log, QByteArray(SerializeCommandSet(SampleSet()).c_str()));
+    ASSERT_TRUE(QFile(log).resize(kBeyondTheBound));
+    EXPECT_EQ(ReadCommandSet(log), SampleSet());
+
+    // No line end in sight: refused at the bound, not read until memory runs out.
+    const QString blob = dir.filePath("blob.bin");
+    WriteBytes(blob, "Label\x1E");
+    ASSERT_TRUE(QFile(blob).resize(kBeyondTheBound));
+    QString error;
+    EXPECT_FALSE(ReadCommandSet(blob, &error).has_value());
+    EXPECT_EQ(error, "The file is too large to be a command set");
+
+    // A device that never ends and a pipe nobody writes to: refused without reading.
+    const QString fifo = dir.filePath("pipe.cmd");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const QString& path : {QStringLiteral("/dev/zero"), fifo}) {
+        EXPECT_FALSE(ReadCommandSet(path, &error).has_value()) << path.toStdString();
+        EXPECT_EQ(error, "Not a regular file");
+    }
 }
 
 TEST(CommandSetFile, FailedWriteLeavesTheEarlierFileByteIdentical) {
