@@ -82,6 +82,7 @@ std::optional<CommandSet> ReadCommandSet(const QString& path, QString* errorText
 bool WriteCommandSet(const QString& path, const CommandSet& set, QString* errorText) {
     const std::string bytes = SerializeCommandSet(set);
     QSaveFile file(path);
+    // Unbuffered, so a short write is seen (file_writing.h says why).
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         SetError(errorText, file.errorString());
         return false;

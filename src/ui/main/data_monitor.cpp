@@ -77,6 +77,7 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     // Written to a temporary file and renamed over the target, so a failed write
     // leaves an earlier file of that name as it was.
     QSaveFile file(*chosen);
+    // Unbuffered, so a short write is seen (file_writing.h says why).
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.errorText = file.errorString();
         return result;
