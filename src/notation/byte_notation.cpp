@@ -163,4 +163,19 @@ std::string EncodeTransmitBytes(std::string_view text, DisplayMode mode) {
     return {};
 }
 
+std::optional<unsigned char> CaretPairByte(char second) {
+    const int v = CaretPairCode(second);
+    return v >= 0 ? std::optional<unsigned char>(static_cast<unsigned char>(v)) : std::nullopt;
+}
+
+std::optional<int> HexTokenValue(std::string_view token) {
+    const int v = token.empty() ? -1 : ReadHexStrict(token.data(), token.size());
+    return v >= 0 ? std::optional<int>(v) : std::nullopt;
+}
+
+std::optional<int> DecimalTokenValue(std::string_view token) {
+    const int v = ReadDecimal(token.data(), token.size());
+    return v != kNotANumber ? std::optional<int>(v) : std::nullopt;
+}
+
 }  // namespace kestrum

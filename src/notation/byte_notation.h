@@ -38,4 +38,14 @@ std::string ChangeMode(std::string_view input, DisplayMode source, DisplayMode t
 // A "^" that ends the text gives nothing. Example: "256 001" in Decimal gives the byte 0x01.
 std::string EncodeTransmitBytes(std::string_view text, DisplayMode mode);
 
+// Single tokens, read as the encoder reads them, for callers that step token by token.
+// The byte an Ascii caret pair "^<second>" stands for; nullopt when it stands for none.
+std::optional<unsigned char> CaretPairByte(char second);
+// A Hex token of one or two characters: its value when every character is a hexadecimal
+// digit of either case, else nullopt.
+std::optional<int> HexTokenValue(std::string_view token);
+// A Decimal token of up to three characters: its value (it may exceed 255) when it is digits
+// with optional spaces around them, else nullopt.
+std::optional<int> DecimalTokenValue(std::string_view token);
+
 }  // namespace kestrum

@@ -28,6 +28,12 @@ inline int Code(char c) {
     return static_cast<unsigned char>(c);
 }
 
+// The value of a caret pair whose second character is `second`; negative (no byte) for a
+// character with a code below 64.
+inline int CaretPairCode(char second) {
+    return second == kCaretBar ? kCaretByte : Code(second) - kCaretOffset;
+}
+
 // Value of a hexadecimal digit of either case, or -1.
 inline constexpr std::array<signed char, 256> kHexDigitValue = [] {
     std::array<signed char, 256> table{};
@@ -237,8 +243,7 @@ inline void ForEachAsciiByte(std::string_view text, Take&& take) {
         if (p == end) {
             return;
         }
-        const char second = *p++;
-        const int v = second == kCaretBar ? kCaretByte : Code(second) - kCaretOffset;
+        const int v = CaretPairCode(*p++);
         if (v >= 0) {
             take(v);
         }

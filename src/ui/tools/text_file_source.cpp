@@ -9,55 +9,6 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 constexpr char kCaret = '^';
-constexpr char kCaretBar = '|';
-constexpr int kCaretByte = 94;
-constexpr int kCaretOffset = 64;
-constexpr int kNotANumber = -1;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return kNotANumber;
-}
-
-// Every character a hexadecimal digit, else kNotANumber.
-int ReadHex(const std::string& token) {
-    int value = 0;
-    for (const char c : token) {
-        const int digit = HexDigit(c);
-        if (digit == kNotANumber) {
-            return kNotANumber;
-        }
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
-// Digits with optional spaces around them ("65 ", " 65"); anything else is not a number.
-int ReadDecimal(const std::string& token) {
-    std::size_t i = 0;
-    while (i < token.size() && token[i] == ' ') {
-        ++i;
-    }
-    int value = 0;
-    std::size_t digits = 0;
-    while (i < token.size() && token[i] >= '0' && token[i] <= '9') {
-        value = value * 10 + (token[i] - '0');
-        ++digits;
-        ++i;
-    }
-    while (i < token.size() && token[i] == ' ') {
-        ++i;
-    }
-    return digits > 0 && i == token.size() ? value : kNotANumber;
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -125,11 +76,7 @@ TextFileSource::Step TextFileSource::Next() {
     echo_ += character;
     if (caret_) {
         caret_ = false;
-        const int value = character == kCaretBar ? kCaretByte : c - kCaretOffset;
-        if (value < 0) {
-            return {StepKind::Token, std::nullopt};
-        }
-        return {StepKind::Token, static_cast<unsigned char>(value)};
+        return {StepKind::Token, CaretPairByte(character)};
     }
     if (character == kCaret) {
         caret_ = true;
@@ -162,14 +109,15 @@ TextFileSource::Step TextFileSource::ReadNumberToken() {
         Consume();
         echo_ += static_cast<char>(separator);
     }
-    const int value = fileType_ == DisplayMode::Hex ? ReadHex(token) : ReadDecimal(token);
-    if (value == kNotANumber) {
+    const std::optional<int> value =
+        fileType_ == DisplayMode::Hex ? HexTokenValue(token) : DecimalTokenValue(token);
+    if (!value) {
         return {StepKind::FormatError, std::nullopt};
     }
-    if (value > 255) {
+    if (*value > 255) {
         return {StepKind::Token, std::nullopt};
     }
-    return {StepKind::Token, static_cast<unsigned char>(value)};
+    return {StepKind::Token, static_cast<unsigned char>(*value)};
 }
 
 std::optional<DisplayMode> DetectFileType(const QString& path) {
