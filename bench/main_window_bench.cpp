@@ -28,10 +28,10 @@
 
 #include "platform/prompts.h"
 #include "platform/qt_serial_port.h"
+#include "session/app_state.h"
 #include "storage/settings_store.h"
-#include "ui/main/app_state.h"
-#include "ui/main/data_monitor.h"
 #include "ui/main/mainfrm.h"
+#include "ui/monitor/data_monitor.h"
 
 namespace kestrum {
 namespace {

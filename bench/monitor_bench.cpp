@@ -20,7 +20,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/main/data_monitor.h"
+#include "ui/monitor/data_monitor.h"
 
 namespace kestrum {
 namespace {

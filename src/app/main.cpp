@@ -5,10 +5,10 @@
 #include "platform/prompts.h"
 #include "platform/qt_serial_port.h"
 #include "platform/single_instance.h"
+#include "session/app_state.h"
 #include "storage/settings_store.h"
-#include "ui/main/app_state.h"
 #include "ui/main/mainfrm.h"
-#include "ui/tools/tool_windows.h"
+#include "ui/main/tool_windows.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

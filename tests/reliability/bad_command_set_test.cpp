@@ -8,9 +8,9 @@
 #include "notation/byte_notation.h"
 #include "storage/command_set_file.h"
 #include "ui/editor/editor_fixture.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/latin1.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {

@@ -11,15 +11,16 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "session/app_state.h"
+#include "session/port_constants.h"
 #include "storage/settings_store.h"
 #include "support/memory_serial_port.h"
 #include "support/scripted_prompts.h"
-#include "ui/main/app_state.h"
-#include "ui/main/data_monitor.h"
-#include "ui/main/drop_down_list.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
-#include "ui/main/notation_field.h"
+#include "ui/monitor/data_monitor.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
@@ -116,7 +117,7 @@ TEST(BadSettings, MalformedLineSettingsWarnOnceAndAreRepaired) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
         StartUp start(Stored{{c.key, c.value}});
-        EXPECT_EQ(start.Messages(), QStringList{main_ui::kMsgBaudNotSupported});
+        EXPECT_EQ(start.Messages(), QStringList{port_text::kMsgBaudNotSupported});
         EXPECT_FALSE(start.port.PortOpen());
         EXPECT_EQ(start.settings.GetSetting("CommPort1", "?"), "9600,n,8,1")
             << "the port's working settings replace the bad ones";
@@ -152,7 +153,7 @@ TEST(BadSettings, AFormatPickBesideABaudRateOutsideTheListWarnsOnce) {
     StartUp start(Stored{{"CommPort1", "1,n,8,1"}});
     ASSERT_TRUE(start.window->Combo3().Text().isEmpty());
     start.window->Combo4().SetText("e,7,1");
-    EXPECT_EQ(start.Messages(), QStringList{main_ui::kMsgFormatNotSupported});
+    EXPECT_EQ(start.Messages(), QStringList{port_text::kMsgFormatNotSupported});
     EXPECT_EQ(start.port.Settings(), "1,n,8,1");
     EXPECT_EQ(start.window->Combo4().Text(), "n,8,1");
     EXPECT_EQ(start.settings.GetSetting("CommPort1", "?"), "1,n,8,1");

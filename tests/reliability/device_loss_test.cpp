@@ -5,9 +5,10 @@
 
 #include "notation/received_formatter.h"
 #include "reliability/pty_window.h"
-#include "ui/main/drop_down_list.h"
+#include "session/port_constants.h"
 #include "ui/main/main_constants.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
@@ -25,7 +26,7 @@ std::string Pattern(std::size_t size) {
 
 bool ReportsLoss(const ScriptedPrompts& prompts, const QString& device) {
     return prompts.Messages().size() == 1 &&
-           prompts.Messages()[0].startsWith(QLatin1String(main_ui::kMsgDeviceLost)) &&
+           prompts.Messages()[0].startsWith(QLatin1String(port_text::kMsgDeviceLost)) &&
            prompts.Messages()[0].contains(device);
 }
 
@@ -89,13 +90,13 @@ TEST_F(PtyWindowTest, AfterALossPickingThePortAgainOpensTheReturnedDevice) {
 
     // Picking the port while the device is still gone says so and leaves the port closed.
     window.Combo1().SetText("1");
-    EXPECT_EQ(prompts_.Messages().back(), main_ui::kMsgInvalidPort);
+    EXPECT_EQ(prompts_.Messages().back(), port_text::kMsgInvalidPort);
     EXPECT_FALSE(port_->PortOpen());
 
     PtyPair& returned = ReturnDevice();
     window.Combo1().SetText("1");
     EXPECT_TRUE(port_->PortOpen());
-    EXPECT_EQ(state_.BadPort, 0);
+    EXPECT_FALSE(window_->Session().BadPort());
     ASSERT_TRUE(returned.Write("after"));
     EXPECT_TRUE(PumpEventsUntil([&] { return MonitorText() == "beforeafter"; }, 3s))
         << MonitorText();

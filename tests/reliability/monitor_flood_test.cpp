@@ -9,7 +9,7 @@
 
 #include "notation/received_formatter.h"
 #include "reliability/pty_window.h"
-#include "ui/main/monitor_constants.h"
+#include "ui/monitor/monitor_constants.h"
 
 namespace kestrum {
 namespace {

@@ -14,9 +14,10 @@
 #include <functional>
 
 #include "reliability/pty_window.h"
-#include "ui/main/drop_down_list.h"
+#include "session/port_constants.h"
 #include "ui/main/main_constants.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
@@ -113,7 +114,7 @@ protected:
     // While the device is held: every way into the port is refused with the warning, and
     // nothing is sent or echoed. After `letGo` the port works again.
     void ExpectRefusedUntilLetGo(const std::function<void()>& letGo) {
-        const QString inUse = QString::fromLatin1(main_ui::kMsgPortInUse);
+        const QString inUse = QString::fromLatin1(port_text::kMsgPortInUse);
         Mainfrm& window = *window_;
         EXPECT_FALSE(port_->PortOpen());
         ASSERT_FALSE(prompts_.Messages().empty()) << "start-up said nothing";

@@ -18,12 +18,12 @@
 #include <thread>
 
 #include "platform/qt_serial_port.h"
+#include "session/app_state.h"
 #include "storage/settings_store.h"
 #include "support/pty_pair.h"
 #include "support/scripted_prompts.h"
-#include "ui/main/app_state.h"
-#include "ui/main/data_monitor.h"
 #include "ui/main/mainfrm.h"
+#include "ui/monitor/data_monitor.h"
 
 namespace kestrum {
 

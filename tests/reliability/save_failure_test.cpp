@@ -14,8 +14,8 @@
 #include "storage/file_size_limit.h"
 #include "ui/editor/editor_constants.h"
 #include "ui/editor/editor_fixture.h"
-#include "ui/editor/latin1_field.h"
 #include "ui/main/main_constants.h"
+#include "ui/widgets/latin1_field.h"
 
 namespace kestrum {
 namespace {

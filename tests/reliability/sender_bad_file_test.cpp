@@ -9,8 +9,8 @@
 #include "notation/byte_notation.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
-#include "ui/main/drop_down_list.h"
 #include "ui/tools/sendfrm.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -67,7 +67,7 @@ protected:
 
     Sendfrm& OpenSender(const QString& path) {
         settings_.SaveSetting("File", path);
-        sender_ = std::make_unique<Sendfrm>(Window());
+        sender_ = std::make_unique<Sendfrm>(Window().Tools());
         return *sender_;
     }
 
@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(SenderBadFileTest, HostileFilesEndAsTheirTypeRulesSay) {
-    const QString formatError = QString::fromLatin1(send_ui::kMsgFormatError);
+    const QString formatError = QString::fromLatin1(send_text::kMsgFormatError);
     const std::string binary = AllByteValues() + AllByteValues();
     const HostileText cases[] = {
         {"binary as Ascii: every byte by the caret rules, CR ends lines",
@@ -125,7 +125,7 @@ TEST_F(SenderBadFileTest, AFolderIsNoFileToSend) {
     sender.SendButton_Click();
     ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 5s));
     EXPECT_EQ(port_.Written(), "");
-    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{send_ui::kMsgFileNotFound});
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{send_text::kMsgFileNotFound});
 }
 
 TEST_F(SenderBadFileTest, AnEndlessDeviceIsShownBoundedAndSentUntilStopped) {
@@ -139,7 +139,7 @@ TEST_F(SenderBadFileTest, AnEndlessDeviceIsShownBoundedAndSentUntilStopped) {
     EXPECT_TRUE(sender.Sending());
     sender.SendButton_Click();  // pressed again: the send ends
     EXPECT_FALSE(sender.Sending());
-    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{send_ui::kMsgCommPortError});
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{send_text::kMsgCommPortError});
     const std::size_t sent = port_.Written().size();
     PumpEventsFor(200ms);
     EXPECT_EQ(port_.Written().size(), sent);

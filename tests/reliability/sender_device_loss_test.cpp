@@ -7,9 +7,10 @@
 #include <QSignalSpy>
 
 #include "reliability/pty_window.h"
-#include "ui/main/drop_down_list.h"
+#include "session/port_constants.h"
 #include "ui/main/main_constants.h"
 #include "ui/tools/sendfrm.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -46,7 +47,7 @@ protected:
         file.close();
         settings_.SaveSetting("File", file.fileName());
         Start("Ascii");
-        sender_ = std::make_unique<Sendfrm>(*window_);
+        sender_ = std::make_unique<Sendfrm>(window_->Tools());
         sender_->Combo2().SetText("Ascii");
         return *sender_;
     }
@@ -74,7 +75,7 @@ TEST_F(SenderDeviceLossTest, LossMidSendStopsItOnceAndTheReturnedDeviceGetsTheWh
     PumpEventsFor(300ms);
     EXPECT_EQ(finished.count(), 1);
     ASSERT_EQ(prompts_.Messages().size(), 1u) << prompts_.Messages().back().toStdString();
-    EXPECT_TRUE(prompts_.Messages()[0].startsWith(QLatin1String(main_ui::kMsgDeviceLost)));
+    EXPECT_TRUE(prompts_.Messages()[0].startsWith(QLatin1String(port_text::kMsgDeviceLost)));
     EXPECT_TRUE(prompts_.Messages()[0].contains(lostDevice));
     EXPECT_FALSE(port_->PortOpen());
     // Whole lines, each of which went to the port, and not all of them.

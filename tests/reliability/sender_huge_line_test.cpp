@@ -13,15 +13,15 @@
 
 #include "platform/port_settings.h"
 #include "platform/serial_port.h"
+#include "session/app_state.h"
 #include "storage/settings_store.h"
 #include "support/pty_pair.h"
 #include "support/scripted_prompts.h"
-#include "ui/main/app_state.h"
-#include "ui/main/data_monitor.h"
-#include "ui/main/drop_down_list.h"
 #include "ui/main/mainfrm.h"
-#include "ui/main/monitor_constants.h"
+#include "ui/monitor/data_monitor.h"
+#include "ui/monitor/monitor_constants.h"
 #include "ui/tools/sendfrm.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -98,7 +98,7 @@ TEST(SenderHugeLine, OneHugeLineIsStreamedInBoundedMemory) {
     AppState state;
     Mainfrm window(state, settings, port, prompts);
     window.Form_Load();
-    Sendfrm sender(window);
+    Sendfrm sender(window.Tools());
     sender.Combo2().SetText("Ascii");
 
     const std::size_t baseline = ResidentBytes();

@@ -6,12 +6,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "session/app_state.h"
 #include "storage/settings_store.h"
 #include "support/memory_serial_port.h"
 #include "support/scripted_prompts.h"
-#include "ui/main/app_state.h"
-#include "ui/main/data_monitor.h"
 #include "ui/main/mainfrm.h"
+#include "ui/monitor/data_monitor.h"
 
 namespace kestrum {
 

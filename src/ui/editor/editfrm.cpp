@@ -9,19 +9,18 @@
 #include <stdexcept>
 
 #include "platform/prompts.h"
+#include "session/app_state.h"
 #include "storage/command_set_file.h"
 #include "storage/settings_store.h"
 #include "ui/editor/editor_constants.h"
-#include "ui/editor/latin1_field.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/layout/twips.h"
-#include "ui/main/app_state.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/latin1.h"
-#include "ui/main/main_constants.h"
-#include "ui/main/mainfrm.h"
-#include "ui/main/notation_field.h"
-#include "ui/main/up_down_control.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1.h"
+#include "ui/widgets/latin1_field.h"
+#include "ui/widgets/notation_field.h"
+#include "ui/widgets/shared_constants.h"
+#include "ui/widgets/up_down_control.h"
 
 namespace kestrum {
 
@@ -65,8 +64,8 @@ int RowTopTwips(int row) {
 
 }  // namespace
 
-Editfrm::Editfrm(Mainfrm& main, QWidget* parent)
-    : QWidget(parent), main_(main), state_(main.State()) {
+Editfrm::Editfrm(const ToolContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), state_(context.state) {
     setObjectName(QStringLiteral("Editfrm"));
     // Goes with the main window; closing the editor alone never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -94,7 +93,7 @@ void Editfrm::BuildControls() {
 
     label3_ = MakeLabel(this, kLabelByteDisplay, Twips(6000, 300, 1035, 255), Grow::Left);
     combo2_ = new DropDownList(this);
-    for (std::string_view mode : main_ui::kDisplayModes) {
+    for (std::string_view mode : shared_ui::kDisplayModes) {
         combo2_->addItem(FromBytes(mode));
     }
     combo2_->setCurrentIndex(-1);
@@ -147,7 +146,7 @@ void Editfrm::BuildControls() {
 }
 
 void Editfrm::BuildRows() {
-    Prompts& prompts = main_.Dialogs();
+    Prompts& prompts = context_.prompts;
     const QFont arial = ArialFont(*this);
     for (int i = 1; i <= kRowCount; ++i) {
         Row& row = rows_[static_cast<std::size_t>(i - 1)];
@@ -217,7 +216,7 @@ void Editfrm::Form_Load() {
     SetRowsVisible(1, kRowsPerBlock, true);
     SetRowsVisible(kRowsPerBlock + 1, kRowCount, false);
     for (int i = 1; i <= kRowCount; ++i) {
-        ButtonText(i).setText(main_.Command(i).text());
+        ButtonText(i).setText(context_.main.CommandLabel(i));
         const std::string& hex = state_.CommandStrings.at(static_cast<std::size_t>(i));
         StringText(i).setText(
             FromBytes(mode == DisplayMode::Hex ? hex : ChangeMode(hex, DisplayMode::Hex, mode)));
@@ -302,7 +301,7 @@ void Editfrm::StringText_Left(int row) {
 
 void Editfrm::CheckButton_Click() {
     if (state_.ChecksumString.empty()) {
-        main_.Dialogs().Message(QString::fromLatin1(kMsgNoChecksumString));
+        context_.prompts.Message(QString::fromLatin1(kMsgNoChecksumString));
         return;
     }
     if (const auto mode = DisplayModeFromText(ToBytes(combo2_->Text()))) {
@@ -330,7 +329,7 @@ void Editfrm::SaveButton_Click() {
     request.filter = QString::fromLatin1(kCommandSetFilter);
     request.filterIndex = kCommandSetFilterIndex;
     request.fileName = state_.CommandFileName;
-    const std::optional<QString> chosen = main_.Dialogs().SaveFile(request);
+    const std::optional<QString> chosen = context_.prompts.SaveFile(request);
     if (!chosen) {
         return;
     }
@@ -338,12 +337,12 @@ void Editfrm::SaveButton_Click() {
     if (!WriteCommandSet(*chosen, RowsAsCommandSet(), &reason)) {
         // The earlier file is intact and the current command set file stays what it was;
         // say so rather than let the user believe the set was saved.
-        main_.Dialogs().Message(
+        context_.prompts.Message(
             QStringLiteral("%1 %2: %3").arg(QString::fromLatin1(kMsgSaveFailed), *chosen, reason));
         return;
     }
     state_.CommandFileName = *chosen;
-    main_.Settings().SaveSetting(settings::kCommandFileName, state_.CommandFileName);
+    context_.settings.SaveSetting(settings::kCommandFileName, state_.CommandFileName);
     comSetText_->setText(state_.CommandFileName);
     comSetSaved_ = true;
 }
@@ -360,11 +359,8 @@ void Editfrm::closeEvent(QCloseEvent* event) {
 void Editfrm::Form_Unload() {
     if (comSetSaved_) {
         // What the rows hold now, including changes made after the last save.
-        main_.ComSetLabel().setText(state_.CommandFileName);
-        for (int i = 1; i <= kRowCount; ++i) {
-            main_.Command(i).setText(ButtonText(i).text());
-            state_.CommandStrings[static_cast<std::size_t>(i)] = HexString(i);
-        }
+        context_.main.ShowCommandFileName(state_.CommandFileName);
+        context_.main.ApplyCommandSet(RowsAsCommandSet());
     }
     comSetSaved_ = false;
 }

@@ -9,6 +9,7 @@
 #include "notation/byte_notation.h"
 #include "notation/entry_validation.h"
 #include "storage/command_set_format.h"
+#include "ui/widgets/tool_context.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,15 +20,14 @@ namespace kestrum {
 struct AppState;
 class DropDownList;
 class Latin1Field;
-class Mainfrm;
 class NotationField;
 class UpDownControl;
 
 class Editfrm final : public QWidget {
     Q_OBJECT
 public:
-    // Loads the rows from `main` at once; the window is ready to show.
-    explicit Editfrm(Mainfrm& main, QWidget* parent = nullptr);
+    // Loads the rows from the main window at once; the window is ready to show.
+    explicit Editfrm(const ToolContext& context, QWidget* parent = nullptr);
     ~Editfrm() override;
 
     // The window's handlers, callable directly.
@@ -82,7 +82,7 @@ private:
     CommandSet RowsAsCommandSet() const;
     const Row& At(int row) const;
 
-    Mainfrm& main_;
+    ToolContext context_;
     AppState& state_;
     // EditCursor and AutoSpace, one pair for all forty string fields.
     EntryState entry_;

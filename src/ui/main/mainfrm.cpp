@@ -18,19 +18,22 @@
 
 #include "platform/help_viewer.h"
 #include "platform/prompts.h"
+#include "session/app_state.h"
+#include "session/port_constants.h"
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/layout/twips.h"
-#include "ui/main/app_state.h"
 #include "ui/main/caption_button.h"
 #include "ui/main/command_button.h"
-#include "ui/main/data_monitor.h"
-#include "ui/main/drop_down_list.h"
 #include "ui/main/main_constants.h"
-#include "ui/main/monitor_constants.h"
-#include "ui/main/notation_field.h"
 #include "ui/main/toolbar_buttons.h"
-#include "ui/main/up_down_control.h"
+#include "ui/monitor/data_monitor.h"
+#include "ui/monitor/monitor_constants.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1.h"
+#include "ui/widgets/notation_field.h"
+#include "ui/widgets/shared_constants.h"
+#include "ui/widgets/up_down_control.h"
 
 namespace kestrum {
 
@@ -75,7 +78,13 @@ DropDownList* MakeList(QWidget* parent, const QStringList& items, const char* to
 
 Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Prompts& prompts,
                  QWidget* parent)
-    : QMainWindow(parent), state_(state), settings_(settings), port_(port), prompts_(prompts) {
+    : QMainWindow(parent),
+      state_(state),
+      settings_(settings),
+      port_(port),
+      prompts_(prompts),
+      session_(std::make_unique<PortSession>(port, settings)) {
+    session_->SetBoxes(*this);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls();
     BuildToolbar();
@@ -85,6 +94,18 @@ Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Pro
 }
 
 Mainfrm::~Mainfrm() = default;
+
+ToolContext Mainfrm::Tools() {
+    return {state_, settings_, *session_, prompts_, *monitor_, *this};
+}
+
+void Mainfrm::PickDisplayMode(DisplayMode mode) {
+    try {
+        combo2_->SetText(FromBytes(DisplayModeText(mode)));
+    } catch (const ListTextNotFound&) {
+        // The list offers every notation; nothing to do otherwise.
+    }
+}
 
 MonitorView& Mainfrm::ReceiveBox() {
     return *monitor_->View();
@@ -105,7 +126,7 @@ void Mainfrm::BuildControls() {
     client_->setObjectName("Mainfrm");
     client_->resize(Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
     QFont clientFont = client_->font();
-    clientFont.setPixelSize(kClientFontPixels);
+    clientFont.setPixelSize(shared_ui::kClientFontPixels);
     client_->setFont(clientFont);
     setCentralWidget(client_);
 
@@ -116,15 +137,17 @@ void Mainfrm::BuildControls() {
     comSetLabel_->setGeometry(Twips(900, 930, 5610, 300));
 
     label2_ = MakeLabel(client_, "Byte Display", Twips(9210, 1050, 1035, 255));
-    combo2_ = MakeList(client_, ToStringList(kDisplayModes), kTipDisplayMode,
+    combo2_ = MakeList(client_, ToStringList(shared_ui::kDisplayModes), kTipDisplayMode,
                        Twips(9240, 1320, 975, 315));
     label1_ = MakeLabel(client_, "Com Port", Twips(10440, 1050, 1035, 255));
-    combo1_ =
-        MakeList(client_, ToStringList(kPortNumbers), kTipComPort, Twips(10680, 1320, 615, 315));
+    combo1_ = MakeList(client_, ToStringList(port_text::kPortNumbers), kTipComPort,
+                       Twips(10680, 1320, 615, 315));
     label8_ = MakeLabel(client_, "Baud Rate", Twips(9240, 1800, 915, 255));
-    combo3_ = MakeList(client_, ToStringList(kBaudRates), kTipBaud, Twips(9240, 2040, 975, 315));
+    combo3_ = MakeList(client_, ToStringList(port_text::kBaudRates), kTipBaud,
+                       Twips(9240, 2040, 975, 315));
     label9_ = MakeLabel(client_, "Format", Twips(10680, 1800, 615, 255));
-    combo4_ = MakeList(client_, ToStringList(kFormats), kTipFormat, Twips(10560, 2040, 855, 315));
+    combo4_ = MakeList(client_, ToStringList(port_text::kFormats), kTipFormat,
+                       Twips(10560, 2040, 855, 315));
 
     label4_ = MakeLabel(client_, "String to Send", Twips(3090, 1440, 1710, 255), true);
     sendBox_ = new NotationField(
@@ -245,7 +268,8 @@ void Mainfrm::ConnectHandlers() {
     connect(sendButton_, &QPushButton::clicked, this, &Mainfrm::SendButton_Click);
     connect(checkButton_, &QPushButton::clicked, this, &Mainfrm::CheckButton_Click);
     connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
-    connect(&port_, &SerialPort::DeviceLost, this, &Mainfrm::OnDeviceLost);
+    connect(session_.get(), &PortSession::Warning, this,
+            [this](const QString& text) { prompts_.Message(text); });
     connect(upDown1_, &UpDownControl::UpClick, this, &Mainfrm::UpDown1_UpClick);
     connect(upDown1_, &UpDownControl::DownClick, this, &Mainfrm::UpDown1_DownClick);
     for (int i = 1; i <= 40; ++i) {
@@ -307,7 +331,7 @@ void Mainfrm::RunStartupStep(const std::function<void()>& step) {
         RecoverStartupDefaults();
     } catch (const PortError& error) {
         if (error.kind() == PortErrorKind::PortInUse) {
-            prompts_.Message(QString::fromLatin1(kMsgStartupPortInUse));
+            prompts_.Message(QString::fromLatin1(port_text::kMsgStartupPortInUse));
         }
     } catch (const std::exception&) {
         // Start-up goes on with its next step whatever else failed.

@@ -13,8 +13,11 @@
 #include "notation/byte_notation.h"
 #include "notation/entry_validation.h"
 #include "platform/serial_port.h"
+#include "session/port_session.h"
 #include "storage/command_set_format.h"
-#include "ui/main/data_monitor.h"
+#include "ui/monitor/data_monitor.h"
+#include "ui/widgets/notation_field.h"
+#include "ui/widgets/tool_context.h"
 
 class QAction;
 class QFrame;
@@ -30,12 +33,11 @@ class DropDownList;
 class HelpViewer;
 class MonitorView;
 class Prompts;
-class NotationField;
 class ProportionalLayout;
 class SettingsStore;
 class UpDownControl;
 
-class Mainfrm : public QMainWindow {
+class Mainfrm : public QMainWindow, public MainWindowOperations, private PortBoxes {
     Q_OBJECT
 public:
     Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Prompts& prompts,
@@ -49,13 +51,16 @@ public:
     AppState& State() { return state_; }
     SettingsStore& Settings() { return settings_; }
     SerialPort& Port() { return port_; }
+    PortSession& Session() { return *session_; }
+    // What a tool window is given.
+    ToolContext Tools();
     Prompts& Dialogs() { return prompts_; }
     DataMonitor& Monitor() { return *monitor_; }
     DropDownList& Combo1() { return *combo1_; }
     DropDownList& Combo2() { return *combo2_; }
     DropDownList& Combo3() { return *combo3_; }
     DropDownList& Combo4() { return *combo4_; }
-    NotationField& SendBox() { return *sendBox_; }
+    NotationField& SendBox() override { return *sendBox_; }
     QLineEdit& ComSetLabel() { return *comSetLabel_; }
     QPushButton& Command(int index) { return *command_.at(static_cast<std::size_t>(index - 1)); }
     QLabel& Label10() { return *label10_; }
@@ -72,12 +77,11 @@ public:
     // The design size of the client area under the menu bar: the size the window opens at.
     QSize sizeHint() const override;
 
-    // Before any send: an invalid port number or a port the user disconnected is refused
-    // with its message. Returns true when refused.
-    bool RefusePortUse();
-
-    // Puts a command set into the button captions and CommandStrings (Hex notation).
-    void ApplyCommandSet(const CommandSet& set);
+    // The operations the tool windows use.
+    QString CommandLabel(int index) const override;
+    void ApplyCommandSet(const CommandSet& set) override;
+    void ShowCommandFileName(const QString& fileName) override;
+    void PickDisplayMode(DisplayMode mode) override;
 
 public slots:
     // Port selection and connection.
@@ -139,12 +143,16 @@ private:
     void StartupLoadCommandSet();
     void RecoverStartupDefaults();
     void RunStartupStep(const std::function<void()>& step);
-    void ApplySettingsFromBoxes(DropDownList& box, bool isFormat);
-    // Shows `format` in the format box (adding it when the list lacks it) without applying it.
-    void ShowFormatWithoutApplying(const QString& format);
-    void ShowPortWarning(const PortError& error);
-    void OnDeviceLost(const QString& reason);
-    bool OpenPortForSend();
+
+    // The port selection's lists, as the port rules see them.
+    QString PortNumberText() const override;
+    QString BaudText() const override;
+    QString FormatText() const override;
+    bool PickPortNumber(const QString& text) override;
+    bool PickBaud(const QString& text) override;
+    bool PickFormat(const QString& text) override;
+    bool HasFormat(const QString& format) const override;
+    void AddFormat(const QString& format) override;
     void ReloadMonitor(std::initializer_list<ModeConversion> steps);
     void ShowPage(int firstShown, int firstHidden, const QString& caption);
 
@@ -152,6 +160,7 @@ private:
     SettingsStore& settings_;
     SerialPort& port_;
     Prompts& prompts_;
+    std::unique_ptr<PortSession> session_;
 
     QWidget* client_ = nullptr;
     ProportionalLayout* layout_ = nullptr;  // owned by client_
@@ -176,8 +185,6 @@ private:
     NotationField* sendBox_ = nullptr;
     // SendCursor and SendAutoSpace of the String to Send box.
     EntryState sendEntry_;
-    // ApplySettingsFromBoxes is putting a box back after the port refused its settings.
-    bool puttingBoxBack_ = false;
     QPushButton* sendButton_ = nullptr;
     QPushButton* checkButton_ = nullptr;
     QFrame* frame1_ = nullptr;

@@ -7,13 +7,13 @@
 #include <QPushButton>
 
 #include "platform/prompts.h"
+#include "session/app_state.h"
 #include "storage/command_set_file.h"
 #include "storage/settings_store.h"
-#include "ui/main/app_state.h"
-#include "ui/main/latin1.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/latin1.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 
@@ -27,7 +27,7 @@ inline constexpr int kCommandSetFilterIndex = 2;
 }  // namespace
 
 void Mainfrm::Command_Click(int index) {
-    if (RefusePortUse()) {
+    if (session_->RefuseUse()) {
         return;
     }
     const std::string& stored = state_.CommandStrings.at(static_cast<std::size_t>(index));
@@ -67,6 +67,14 @@ void Mainfrm::UpDown1_UpClick() {
     } else if (!Command(11).isHidden()) {
         ShowPage(1, 11, QStringLiteral("Commands 1-10"));
     }
+}
+
+QString Mainfrm::CommandLabel(int index) const {
+    return command_.at(static_cast<std::size_t>(index - 1))->text();
+}
+
+void Mainfrm::ShowCommandFileName(const QString& fileName) {
+    comSetLabel_->setText(fileName);
 }
 
 void Mainfrm::ApplyCommandSet(const CommandSet& set) {

@@ -8,16 +8,16 @@
 #include "notation/received_formatter.h"
 #include "platform/prompts.h"
 #include "platform/transmit.h"
+#include "session/app_state.h"
 #include "storage/settings_store.h"
-#include "ui/main/app_state.h"
-#include "ui/main/data_monitor.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/latin1.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
-#include "ui/main/monitor_constants.h"
-#include "ui/main/notation_field.h"
 #include "ui/main/toolbar_buttons.h"
+#include "ui/monitor/data_monitor.h"
+#include "ui/monitor/monitor_constants.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 
@@ -47,34 +47,8 @@ void Mainfrm::ReloadMonitor(std::initializer_list<ModeConversion> steps) {
                             state_.ProcessCrLfOn());
 }
 
-bool Mainfrm::RefusePortUse() {
-    if (state_.BadPort == 1) {
-        prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
-        return true;
-    }
-    if (state_.UserDisconnected == 1) {
-        prompts_.Message(QString::fromLatin1(kMsgDisconnected));
-        return true;
-    }
-    return false;
-}
-
-bool Mainfrm::OpenPortForSend() {
-    if (port_.PortOpen()) {
-        return true;
-    }
-    try {
-        port_.SetPortOpen(true);
-        return true;
-    } catch (const PortError& error) {
-        // Nothing is sent or echoed: a string that did not leave must not look as if it had.
-        ShowPortWarning(error);
-        return false;
-    }
-}
-
 void Mainfrm::SendButton_Click() {
-    if (RefusePortUse()) {
+    if (session_->RefuseUse()) {
         return;
     }
     const QString text = sendBox_->text();
@@ -86,7 +60,7 @@ void Mainfrm::SendButton_Click() {
         prompts_.Message(QString::fromLatin1(kNotLatin1Message));
         return;
     }
-    if (!OpenPortForSend()) {
+    if (!session_->OpenForSend()) {
         return;
     }
     const std::string bytes = ToBytes(text);
@@ -165,9 +139,7 @@ void Mainfrm::Toolbar1_ButtonClick(const QString& key) {
     } else if (key == "SendText") {
         emit SendTextRequested();
     } else if (key == "SetCom") {
-        if (state_.BadPort == 1) {
-            prompts_.Message(QString::fromLatin1(kMsgInvalidPort));
-        }
+        session_->WarnIfBadPort();
         // Even then the dialog opens, limited to the device box: choosing the device is the
         // only way to make a port number that names no device usable again.
         emit SetComRequested();

@@ -6,13 +6,13 @@
 #include <QPushButton>
 
 #include "notation/checksum.h"
+#include "session/app_state.h"
 #include "storage/settings_store.h"
-#include "ui/editor/latin1_field.h"
 #include "ui/layout/twips.h"
-#include "ui/main/app_state.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/latin1.h"
-#include "ui/main/main_constants.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1.h"
+#include "ui/widgets/latin1_field.h"
+#include "ui/widgets/shared_constants.h"
 
 namespace kestrum {
 
@@ -42,7 +42,7 @@ Checkfrm::Checkfrm(AppState& state, SettingsStore& settings, Prompts& prompts, Q
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kCheckfrmCaption));
     QFont windowFont = font();
-    windowFont.setPixelSize(main_ui::kClientFontPixels);
+    windowFont.setPixelSize(shared_ui::kClientFontPixels);
     setFont(windowFont);
     setFixedSize(Twips(0, 0, kCheckfrmWidthTwips, kCheckfrmHeightTwips).size());
     BuildControls();

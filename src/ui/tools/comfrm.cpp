@@ -9,13 +9,11 @@
 
 #include "platform/prompts.h"
 #include "platform/serial_devices.h"
-#include "platform/serial_port.h"
+#include "session/port_constants.h"
+#include "session/port_session.h"
 #include "storage/settings_store.h"
-#include "ui/main/app_state.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/main_constants.h"
-#include "ui/main/mainfrm.h"
-#include "ui/main/port_warning.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/tool_context.h"
 
 namespace kestrum {
 
@@ -25,15 +23,6 @@ namespace {
 
 QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// "9600,n,8,1": the baud part is everything before the first comma, the format the last
-// five characters.
-QString BaudPart(const QString& settings) {
-    return settings.left(settings.indexOf(','));
-}
-QString FormatPart(const QString& settings) {
-    return settings.right(5);
 }
 
 QFrame* MakeFrame(QWidget* parent, QRect geometry) {
@@ -75,10 +64,11 @@ int IndexOf(const std::array<std::string_view, N>& letters, const QString& value
 
 }  // namespace
 
-Comfrm::Comfrm(Mainfrm& main, QWidget* parent) : Comfrm(main, AvailableSerialDevices, parent) {}
+Comfrm::Comfrm(const ToolContext& context, QWidget* parent)
+    : Comfrm(context, AvailableSerialDevices, parent) {}
 
-Comfrm::Comfrm(Mainfrm& main, DeviceList devices, QWidget* parent)
-    : QWidget(parent), main_(main), devices_(std::move(devices)) {
+Comfrm::Comfrm(const ToolContext& context, DeviceList devices, QWidget* parent)
+    : QWidget(parent), session_(context.port), devices_(std::move(devices)) {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls();
@@ -94,7 +84,7 @@ void Comfrm::BuildControls() {
     frame1_ = MakeFrame(this, QRect(8, 8, 150, 58));
     label1_ = MakeLabel(frame1_, "Baud rate:", QRect(8, 6, 134, 16));
     baudBox_ = new DropDownList(frame1_);
-    for (std::string_view baud : main_ui::kBaudRates) {
+    for (std::string_view baud : port_text::kBaudRates) {
         baudBox_->addItem(Latin1(baud));
     }
     baudBox_->setCurrentIndex(-1);
@@ -139,7 +129,7 @@ void Comfrm::BuildControls() {
 }
 
 void Comfrm::Form_Load() {
-    const QString settings = main_.Port().Settings();
+    const QString settings = session_.Port().Settings();
     try {
         baudBox_->SetText(BaudPart(settings));
     } catch (const ListTextNotFound&) {
@@ -161,15 +151,15 @@ void Comfrm::Form_Load() {
         StopButton_Click(i);
     }
 
-    const int port = main_.Combo1().Text().toInt();
+    const int port = session_.PortNumber();
     deviceBox_->addItems(devices_());
-    if (port >= 1 && port <= 4) {
+    if (port != 0) {
         deviceBox_->setToolTip(QStringLiteral("The device of Com port %1").arg(port));
-        deviceBox_->setCurrentText(main_.Settings().GetSetting(settings::PortDeviceKey(port)));
+        deviceBox_->setCurrentText(session_.Device(port));
     } else {
         deviceBox_->setEnabled(false);
     }
-    if (main_.State().BadPort == 1) {
+    if (session_.BadPort()) {
         // The port number names no device: only the device can be chosen until it does.
         for (QFrame* frame : {frame1_, frame2_, frame3_, frame4_}) {
             frame->setEnabled(false);
@@ -204,102 +194,21 @@ void Comfrm::CancelButton_Click() {
 }
 
 void Comfrm::OKButton_Click() {
-    if (main_.State().BadPort == 1) {
-        ApplyDeviceToInvalidPort();
+    const QString device = deviceBox_->currentText();
+    if (session_.BadPort()) {
+        // The port number names no device: the dialog closes once the chosen one works.
+        if (session_.ChangeDeviceOfInvalidPort(device)) {
+            close();
+        }
         return;
     }
-    if (!ApplyDevice()) {
+    if (!session_.ChangeDevice(device)) {
         return;
     }
     format_ = parity_ + QStringLiteral(",") + dataBits_ + QStringLiteral(",") + stopBits_;
-    SerialPort& port = main_.Port();
-    Prompts& prompts = main_.Dialogs();
-    try {
-        port.SetSettings(baudBox_->Text() + QStringLiteral(",") + format_);
-    } catch (const PortError& error) {
-        const bool baudRefused = error.kind() == PortErrorKind::BaudRateNotSupported;
-        if (baudRefused && lastChangeWasFormat_ == 0) {
-            prompts.Message(QString::fromLatin1(main_ui::kMsgBaudNotSupported));
-            PutBack(main_.Combo3(), BaudPart(port.Settings()));
-            return;
-        }
-        if (baudRefused || error.kind() == PortErrorKind::SettingsNotApplied) {
-            prompts.Message(QString::fromLatin1(main_ui::kMsgFormatNotSupported));
-            PutBack(main_.Combo4(), FormatPart(port.Settings()));
-            return;
-        }
-        // Any other failure: the main window's lists apply the settings again below and
-        // report their own failures.
-    }
-    PutBack(main_.Combo3(), baudBox_->Text());
-    DropDownList& formats = main_.Combo4();
-    if (formats.findText(format_, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-        formats.addItem(format_);
-    }
-    PutBack(formats, format_);
-    close();
-}
-
-void Comfrm::PutBack(DropDownList& list, const QString& text) {
-    try {
-        list.SetText(text);
-    } catch (const ListTextNotFound&) {
-        // Nothing to select: the list keeps what it shows.
-    }
-}
-
-void Comfrm::ApplyDeviceToInvalidPort() {
-    const int number = main_.Combo1().Text().toInt();
-    const QString device = deviceBox_->currentText().trimmed();
-    if (number < 1 || number > 4 || device.isEmpty()) {
-        return;
-    }
-    main_.Settings().SaveSetting(settings::PortDeviceKey(number), device);
-    // The port selection runs again on the new device; it reports its own failures.
-    PutBack(main_.Combo1(), main_.Combo1().Text());
-    if (main_.State().BadPort == 0) {
+    if (session_.ApplyDialogSettings(baudBox_->Text(), format_, lastChangeWasFormat_ == 1)) {
         close();
     }
-}
-
-bool Comfrm::ApplyDevice() {
-    const int number = main_.Combo1().Text().toInt();
-    if (number < 1 || number > 4) {
-        return true;
-    }
-    const settings::SettingKey& key = settings::PortDeviceKey(number);
-    const QString device = deviceBox_->currentText().trimmed();
-    const QString previous = main_.Settings().GetSetting(key);
-    if (device.isEmpty() || device == previous) {
-        return true;
-    }
-    main_.Settings().SaveSetting(key, device);
-    SerialPort& port = main_.Port();
-    const bool wasOpen = port.PortOpen();
-    if (main_.State().UserDisconnected == 1) {
-        // Disconnected by the user: the new device is used at the next Connect.
-        return true;
-    }
-    // The port service looks the device up at every open.
-    port.SetPortOpen(false);
-    try {
-        port.SetPortOpen(true);
-        port.SetRThreshold(1);
-        return true;
-    } catch (const PortError& error) {
-        main_.Dialogs().Message(PortWarningText(error.kind()));
-    }
-    // Back to the device that worked before, so that Cancel leaves everything as it was.
-    main_.Settings().SaveSetting(key, previous);
-    if (wasOpen) {
-        try {
-            port.SetPortOpen(true);
-            port.SetRThreshold(1);
-        } catch (const PortError&) {
-            // Gone meanwhile; the next send says why.
-        }
-    }
-    return false;
 }
 
 }  // namespace kestrum

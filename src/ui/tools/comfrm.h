@@ -1,7 +1,7 @@
 #pragma once
 // The port settings dialog, "Setup Com Port": baud rate, parity, data bits and stop bits in
-// one place, and the device behind the current port number. OK applies them to the port and
-// to the main window's baud and format lists, which store them.
+// one place, and the device behind the current port number. OK applies them through the port
+// rules, which show them in the main window's baud and format lists.
 
 #include <QStringList>
 #include <QWidget>
@@ -18,7 +18,8 @@ class QRadioButton;
 namespace kestrum {
 
 class DropDownList;
-class Mainfrm;
+class PortSession;
+struct ToolContext;
 
 namespace com_ui {
 
@@ -42,8 +43,8 @@ public:
     // The serial devices the system offers, for the device box.
     using DeviceList = std::function<QStringList()>;
 
-    explicit Comfrm(Mainfrm& main, QWidget* parent = nullptr);
-    Comfrm(Mainfrm& main, DeviceList devices, QWidget* parent = nullptr);
+    explicit Comfrm(const ToolContext& context, QWidget* parent = nullptr);
+    Comfrm(const ToolContext& context, DeviceList devices, QWidget* parent = nullptr);
 
     // Handlers. Option buttons are numbered from 1, as in their tables.
     void BaudBox_Click();
@@ -71,15 +72,7 @@ private:
 
     void BuildControls();
     void Form_Load();
-    // The device box's entry for the current port number, applied by reopening the port.
-    // False when the new device could not be opened (the previous one is back then).
-    bool ApplyDevice();
-    // With the port number naming no device, OK only stores the device and selects the
-    // port again; the dialog closes once that worked.
-    void ApplyDeviceToInvalidPort();
-    void PutBack(DropDownList& list, const QString& text);
-
-    Mainfrm& main_;
+    PortSession& session_;
     DeviceList devices_;
 
     QFrame* frame1_ = nullptr;

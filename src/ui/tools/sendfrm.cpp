@@ -2,30 +2,26 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <algorithm>
 
 #include "platform/prompts.h"
-#include "platform/serial_port.h"
+#include "session/app_state.h"
+#include "session/port_session.h"
+#include "session/text_file_source.h"
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
-#include "ui/main/app_state.h"
-#include "ui/main/data_monitor.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/main_constants.h"
-#include "ui/main/mainfrm.h"
-#include "ui/main/port_warning.h"
-#include "ui/tools/text_file_source.h"
+#include "ui/monitor/data_monitor.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 
 using namespace send_ui;
+using namespace send_text;
 
 namespace {
 
@@ -63,22 +59,21 @@ constexpr std::array<std::string_view, 3> kFileTypes{"Ascii", "Hex", "Decimal"};
 
 }  // namespace
 
-Sendfrm::Sendfrm(Mainfrm& main, QWidget* parent) : QWidget(parent), main_(main) {
+Sendfrm::Sendfrm(const ToolContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), send_(context.port, context.state) {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls();
-    step_.setSingleShot(true);
-    // Byte and line pauses are measured on the wire: a coarse timer would stretch them.
-    step_.setTimerType(Qt::PreciseTimer);
-    connect(&step_, &QTimer::timeout, this, &Sendfrm::SendStep);
+    connect(&send_, &TextFileSend::Echo, this,
+            [this](const std::string& text) { context_.monitor.AppendText(text, TransmitColour); });
+    connect(&send_, &TextFileSend::LineSent, this, [this] { context_.monitor.HoldTransmitLamp(); });
+    connect(&send_, &TextFileSend::Finished, this, &Sendfrm::ShowSendEnded);
+    connect(&send_, &TextFileSend::Warning, this,
+            [this](const QString& text) { context_.prompts.Message(text); });
     Form_Load();
 }
 
-Sendfrm::~Sendfrm() {
-    // The main window may already be gone: only this window's own state is let go here.
-    step_.stop();
-    source_.reset();
-}
+Sendfrm::~Sendfrm() = default;
 
 void Sendfrm::BuildControls() {
     resize(kDesignWidth, kDesignHeight);
@@ -142,9 +137,10 @@ void Sendfrm::BuildControls() {
     connect(combo2_, &DropDownList::Click, this, &Sendfrm::Combo2_Click);
     connect(combo5_, &DropDownList::Click, this, &Sendfrm::Combo5_Click);
     connect(combo6_, &DropDownList::Click, this, &Sendfrm::Combo6_Click);
+    connect(check1_, &QCheckBox::toggled, &send_, &TextFileSend::SetStripLineEnds);
 
     layout_ = new ProportionalLayout(*this, ResizePolicy::ArmedAboveDesignSize,
-                                     main_.State().LayoutArmed);
+                                     context_.state.LayoutArmed);
 }
 
 void Sendfrm::Form_Load() {
@@ -152,15 +148,15 @@ void Sendfrm::Form_Load() {
     SelectStored(*combo2_, settings::kFiletypeTextSender);
     SelectStored(*combo5_, settings::kLineDelay);
     SelectStored(*combo6_, settings::kByteDelay);
-    text1_->setText(main_.Settings().GetSetting(settings::kTextFile));
+    text1_->setText(context_.settings.GetSetting(settings::kTextFile));
     if (!text1_->text().isEmpty() && !LoadView(text1_->text())) {
-        main_.Dialogs().Message(QString::fromLatin1(kMsgFileNotFound));
+        context_.prompts.Message(QString::fromLatin1(kMsgFileNotFound));
     }
 }
 
 void Sendfrm::SelectStored(DropDownList& box, const settings::SettingKey& key) {
     try {
-        box.SetText(main_.Settings().GetSetting(key));
+        box.SetText(context_.settings.GetSetting(key));
     } catch (const ListTextNotFound&) {
         // A stored value the list does not offer: the list's default instead.
         box.SetText(Latin1(key.defaultValue));
@@ -189,7 +185,7 @@ void Sendfrm::OpenButton_Click() {
     FileDialogRequest request;
     request.filter = QString::fromLatin1(kOpenFilter);
     request.directory = text1_->text();
-    const std::optional<QString> path = main_.Dialogs().OpenFile(request);
+    const std::optional<QString> path = context_.prompts.OpenFile(request);
     if (!path) {
         return;
     }
@@ -198,7 +194,7 @@ void Sendfrm::OpenButton_Click() {
     if (!LoadView(*path)) {
         return;
     }
-    main_.Settings().SaveSetting(settings::kTextFile, *path);
+    context_.settings.SaveSetting(settings::kTextFile, *path);
     if (const std::optional<DisplayMode> type = DetectFileType(*path)) {
         combo2_->SetText(Latin1(DisplayModeText(*type)));
     }
@@ -209,176 +205,56 @@ void Sendfrm::CloseButton_Click() {
 }
 
 void Sendfrm::closeEvent(QCloseEvent* event) {
-    if (Sending()) {
-        FinishSend();
-    }
+    send_.Stop();
     event->accept();
 }
 
 void Sendfrm::Combo2_Click() {
-    main_.Settings().SaveSetting(settings::kFiletypeTextSender, combo2_->Text());
+    context_.settings.SaveSetting(settings::kFiletypeTextSender, combo2_->Text());
 }
 
 void Sendfrm::Combo5_Click() {
-    main_.Settings().SaveSetting(settings::kLineDelay, combo5_->Text());
+    context_.settings.SaveSetting(settings::kLineDelay, combo5_->Text());
+    send_.SetLineDelayMs(combo5_->Text().toInt());
 }
 
 void Sendfrm::Combo6_Click() {
-    main_.Settings().SaveSetting(settings::kByteDelay, combo6_->Text());
+    context_.settings.SaveSetting(settings::kByteDelay, combo6_->Text());
+    send_.SetByteDelayMs(combo6_->Text().toInt());
 }
 
 void Sendfrm::SendButton_Click() {
-    Prompts& prompts = main_.Dialogs();
+    Prompts& prompts = context_.prompts;
     if (Sending()) {
         // Both the running send and this one end.
-        FinishSend();
+        send_.Stop();
         prompts.Message(QString::fromLatin1(kMsgCommPortError));
         return;
     }
-    if (main_.RefusePortUse()) {
+    if (context_.port.RefuseUse()) {
         return;
     }
     openButton_->setEnabled(false);
     label3_->show();
-
-    SerialPort& port = main_.Port();
-    if (!port.PortOpen()) {
-        try {
-            port.SetPortOpen(true);
-        } catch (const PortError& error) {
-            // Nothing goes out, so nothing may look as if it had.
-            FinishSend();
-            prompts.Message(PortWarningText(error.kind()));
-            return;
-        }
-    }
-    sendType_ = DisplayModeFromText(combo2_->Text().toStdString()).value_or(DisplayMode::Ascii);
-    try {
-        main_.Combo2().SetText(combo2_->Text());
-    } catch (const ListTextNotFound&) {
-        // The main window offers the same three notations; nothing to do otherwise.
-    }
-    auto source = std::make_unique<TextFileSource>(sendType_);
-    if (viewFile_.isEmpty() || !source->Open(viewFile_)) {
-        FinishSend();
-        prompts.Message(QString::fromLatin1(kMsgFileNotFound));
+    if (!context_.port.OpenForSend()) {
+        // Nothing goes out, so nothing may look as if it had.
+        ShowSendEnded();
         return;
     }
-    source_ = std::move(source);
-    // The first line goes after the event loop has run once and drawn "Sending......".
-    step_.start(0);
-}
-
-void Sendfrm::SendStep() {
-    QElapsedTimer batch;
-    batch.start();
-    while (source_ != nullptr) {
-        if (main_.Port().OutBufferCount() > kMaxQueuedBytes) {
-            // Let the port catch up rather than queue the file in memory.
-            step_.start(kQueueWaitMs);
-            return;
-        }
-        const TextFileSource::Step step = source_->Next();
-        switch (step.kind) {
-            case TextFileSource::StepKind::Token: {
-                if (step.byte) {
-                    const char byte = static_cast<char>(*step.byte);
-                    if (!Write(std::string_view(&byte, 1))) {
-                        return;
-                    }
-                }
-                if (source_->PendingEcho() >= kEchoPieceBytes) {
-                    EchoPending(source_->TakeEcho());
-                }
-                if (const int pause = DelayMs(*combo6_); pause > 0) {
-                    step_.start(pause);
-                    return;
-                }
-                if (batch.elapsed() >= kBatchMs) {
-                    step_.start(0);
-                    return;
-                }
-                break;
-            }
-            case TextFileSource::StepKind::LineEnd: {
-                std::string echo = source_->TakeEcho();
-                if (!check1_->isChecked()) {
-                    if (!Write("\r\n")) {
-                        return;
-                    }
-                    echo += LineEndEcho();
-                }
-                EchoPending(std::move(echo));
-                main_.Monitor().HoldTransmitLamp();
-                // The event loop runs before the next line, also without a pause.
-                step_.start(DelayMs(*combo5_));
-                return;
-            }
-            case TextFileSource::StepKind::EndOfFile:
-                FinishSend();
-                return;
-            case TextFileSource::StepKind::FormatError:
-                FinishSend();
-                main_.Dialogs().Message(QString::fromLatin1(kMsgFormatError));
-                return;
-            case TextFileSource::StepKind::ReadError:
-                FinishSend();
-                main_.Dialogs().Message(QString::fromLatin1(kMsgFileNotFound));
-                return;
-        }
+    const DisplayMode type =
+        DisplayModeFromText(combo2_->Text().toStdString()).value_or(DisplayMode::Ascii);
+    context_.main.PickDisplayMode(type);
+    if (!send_.Start(viewFile_, type)) {
+        ShowSendEnded();
+        prompts.Message(QString::fromLatin1(kMsgFileNotFound));
     }
 }
 
-bool Sendfrm::Write(std::string_view bytes) {
-    SerialPort& port = main_.Port();
-    try {
-        port.Output(bytes);
-        return true;
-    } catch (const PortError&) {
-        // The rest of the file is not sent, and the line in progress is not echoed.
-        const bool portClosed = !port.PortOpen();
-        const bool disconnected = main_.State().UserDisconnected == 1;
-        FinishSend();
-        if (disconnected) {
-            main_.Dialogs().Message(QString::fromLatin1(main_ui::kMsgDisconnected));
-        } else if (!portClosed) {
-            main_.Dialogs().Message(QString::fromLatin1(kMsgWriteRefused));
-        }
-        // A port that closed under the send has been reported by the main window.
-        return false;
-    }
-}
-
-void Sendfrm::EchoPending(std::string text) {
-    if (!text.empty()) {
-        main_.Monitor().AppendText(text, TransmitColour);
-    }
-}
-
-std::string Sendfrm::LineEndEcho() const {
-    switch (sendType_) {
-        case DisplayMode::Ascii:
-            return main_.State().ProcessCrLf == 1 ? "\r\n" : "^M^J";
-        case DisplayMode::Hex:
-            return "0D 0A";
-        case DisplayMode::Decimal:
-            return "013 010";
-    }
-    return {};
-}
-
-int Sendfrm::DelayMs(const DropDownList& box) const {
-    // Read afresh at every use: a change made during a send applies from then on.
-    return std::max(0, box.Text().toInt());
-}
-
-void Sendfrm::FinishSend() {
-    step_.stop();
-    source_.reset();
+void Sendfrm::ShowSendEnded() {
     label3_->hide();
     openButton_->setEnabled(true);
     // The transmit lamp goes out also after a send that failed.
-    main_.Monitor().EnableLampTimer();
+    context_.monitor.EnableLampTimer();
     emit SendFinished();
 }
 

@@ -1,12 +1,7 @@
 #pragma once
-// The text file sender, "Send Text File": sends a text file to the port line by line in the
-// file's notation, with a pause after every byte and every line, echoing every line sent
-// into the main window's Data Monitor.
-//
-// The send runs from the event loop, one token per timer step (a batch of tokens when there
-// is no byte pause), so this window and the main window stay live while it runs.
+// The text file sender, "Send Text File": picks a text file, shows it, and hands it to the
+// send engine (TextFileSend), echoing every line sent into the main window's Data Monitor.
 
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -14,6 +9,8 @@
 #include <string_view>
 
 #include "notation/byte_notation.h"
+#include "session/text_file_send.h"
+#include "ui/widgets/tool_context.h"
 
 class QCheckBox;
 class QLabel;
@@ -24,9 +21,7 @@ class QPushButton;
 namespace kestrum {
 
 class DropDownList;
-class Mainfrm;
 class ProportionalLayout;
-class TextFileSource;
 namespace settings {
 struct SettingKey;
 }
@@ -34,10 +29,6 @@ struct SettingKey;
 namespace send_ui {
 
 inline constexpr auto kCaption = "Send Text File";
-inline constexpr auto kMsgFileNotFound = "File Not Found";
-inline constexpr auto kMsgFormatError = "File Format or File Type Error";
-inline constexpr auto kMsgCommPortError = "CommPort Error";
-inline constexpr auto kMsgWriteRefused = "Warning: The Com port refused the data; the send stopped";
 inline constexpr auto kOpenFilter = "All Files (*.*)|*.*";
 inline constexpr std::array<std::string_view, 8> kDelays{"0",    "100",  "200",  "500",
                                                          "1000", "2000", "5000", "10000"};
@@ -47,21 +38,12 @@ inline constexpr int kDesignWidth = 580;
 inline constexpr int kDesignHeight = 414;
 inline constexpr int kFontPixels = 11;
 
-// Without a byte pause, tokens are sent in batches of at most this long before the event
-// loop runs again.
-inline constexpr int kBatchMs = 20;
-// A send waits while the port holds this many bytes it has not sent yet.
-inline constexpr int kMaxQueuedBytes = 16 * 1024;
-inline constexpr int kQueueWaitMs = 10;
-// A line longer than this is echoed in pieces of this size as its tokens go out.
-inline constexpr std::size_t kEchoPieceBytes = 64 * 1024;
-
 }  // namespace send_ui
 
 class Sendfrm final : public QWidget {
     Q_OBJECT
 public:
-    explicit Sendfrm(Mainfrm& main, QWidget* parent = nullptr);
+    explicit Sendfrm(const ToolContext& context, QWidget* parent = nullptr);
     ~Sendfrm() override;
 
     // Handlers.
@@ -73,7 +55,7 @@ public:
     void Combo5_Click();
     void Combo6_Click();
 
-    bool Sending() const { return source_ != nullptr; }
+    bool Sending() const { return send_.Running(); }
     // The file the view was loaded from: the file a send reads. Empty when none is loaded.
     const QString& RichTextBox1FileName() const { return viewFile_; }
 
@@ -102,16 +84,10 @@ private:
     void SelectStored(DropDownList& box, const settings::SettingKey& key);
     bool LoadView(const QString& path);
 
-    void SendStep();
-    // Writes to the port; on a refusal ends the send and says why. False when refused.
-    bool Write(std::string_view bytes);
-    void EchoPending(std::string text);
-    std::string LineEndEcho() const;
-    int DelayMs(const DropDownList& box) const;
-    // Ends a running send: the file is closed, the lamp goes out, the window is idle again.
-    void FinishSend();
+    // The window is idle again after a send, however it ended.
+    void ShowSendEnded();
 
-    Mainfrm& main_;
+    ToolContext context_;
 
     QLabel* label1_ = nullptr;
     QLineEdit* text1_ = nullptr;
@@ -133,10 +109,7 @@ private:
 
     QString viewFile_;
 
-    // The running send; null while idle.
-    std::unique_ptr<TextFileSource> source_;
-    DisplayMode sendType_ = DisplayMode::Ascii;
-    QTimer step_;
+    TextFileSend send_;
 };
 
 }  // namespace kestrum

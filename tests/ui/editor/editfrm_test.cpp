@@ -9,10 +9,10 @@
 #include <QToolButton>
 
 #include "ui/editor/editor_fixture.h"
-#include "ui/editor/latin1_field.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/notation_field.h"
-#include "ui/main/up_down_control.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1_field.h"
+#include "ui/widgets/notation_field.h"
+#include "ui/widgets/up_down_control.h"
 
 namespace kestrum {
 namespace {

@@ -11,8 +11,8 @@
 #include "storage/command_set_file.h"
 #include "support/main_window_fixture.h"
 #include "ui/editor/editfrm.h"
+#include "ui/main/tool_windows.h"
 #include "ui/tools/checkfrm.h"
-#include "ui/tools/tool_windows.h"
 
 namespace kestrum {
 

@@ -15,9 +15,9 @@
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
 #include "ui/layout/proportional_layout.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/monitor_view.h"
-#include "ui/main/notation_field.h"
+#include "ui/monitor/monitor_view.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {

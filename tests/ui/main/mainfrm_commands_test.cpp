@@ -10,8 +10,8 @@
 #include "storage/command_set_file.h"
 #include "support/main_window_fixture.h"
 #include "ui/main/command_button.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {

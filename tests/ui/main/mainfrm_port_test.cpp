@@ -5,8 +5,8 @@
 #include <QFocusEvent>
 
 #include "support/main_window_fixture.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
@@ -87,7 +87,7 @@ TEST_F(PortStartTest, InvalidPortIsReportedAndBlocksEveryPortAction) {
     settings_.SaveSetting("CommPort", "2");
     Mainfrm& window = Start();
     ASSERT_EQ(prompts_.Messages(), std::vector<QString>{"Warning: Invalid Port Number"});
-    EXPECT_EQ(state_.BadPort, 1);
+    EXPECT_TRUE(Window().Session().BadPort());
     EXPECT_FALSE(port_.PortOpen());
     // The number is still stored, so the next start warns again.
     EXPECT_EQ(settings_.GetSetting("Commport", ""), "2");
@@ -106,7 +106,7 @@ TEST_F(PortStartTest, InvalidPortIsReportedAndBlocksEveryPortAction) {
 
     // Picking an existing port clears the condition.
     window.Combo1().SetText("1");
-    EXPECT_EQ(state_.BadPort, 0);
+    EXPECT_FALSE(Window().Session().BadPort());
     EXPECT_TRUE(port_.PortOpen());
 }
 
@@ -117,7 +117,7 @@ TEST_F(PortStartTest, PortInUseAndRefusedSettingsShowTheirWarnings) {
     EXPECT_EQ(prompts_.Messages().back(), "Warning: Comm port in use by another application");
     EXPECT_FALSE(port_.PortOpen());
     EXPECT_EQ(window.Combo3().Text(), "9600");
-    EXPECT_EQ(state_.BadPort, 0);
+    EXPECT_FALSE(Window().Session().BadPort());
 
     port_.SetOpenFailure(4, std::nullopt);
     settings_.SaveSetting("CommPort2", "115200,n,8,1");
@@ -133,7 +133,7 @@ TEST_F(PortStartTest, AnyOtherOpenFailureIsExplainedNotSwallowed) {
     ASSERT_EQ(prompts_.Messages().size(), 1u);
     EXPECT_TRUE(prompts_.Messages()[0].startsWith("Warning: The Com port could not be opened"));
     EXPECT_FALSE(port_.PortOpen());
-    EXPECT_EQ(state_.BadPort, 0);
+    EXPECT_FALSE(Window().Session().BadPort());
 }
 
 TEST_F(PortStartTest, RefusedBaudWhileOpenKeepsThePreviousSettings) {
@@ -173,7 +173,7 @@ TEST_F(PortStartTest, DisconnectAndConnect) {
     QAction* button = window.ToolbarButton("ClosePort");
     button->trigger();  // pressed: disconnect
     EXPECT_FALSE(port_.PortOpen());
-    EXPECT_EQ(state_.UserDisconnected, 1);
+    EXPECT_TRUE(Window().Session().UserDisconnected());
     EXPECT_EQ(button->text(), "Connect");
     EXPECT_EQ(button->toolTip(), "Open the ComPort");
 
@@ -191,7 +191,7 @@ TEST_F(PortStartTest, DisconnectAndConnect) {
     port_.SetOpenFailure(2, PortErrorKind::PortInUse);
     button->trigger();
     EXPECT_TRUE(button->isChecked());
-    EXPECT_EQ(state_.UserDisconnected, 1);
+    EXPECT_TRUE(Window().Session().UserDisconnected());
     EXPECT_EQ(prompts_.Messages().back(), "Warning: Comm port in use by another application");
 
     port_.SetOpenFailure(2, std::nullopt);
@@ -200,7 +200,7 @@ TEST_F(PortStartTest, DisconnectAndConnect) {
     EXPECT_TRUE(port_.PortOpen());
     EXPECT_EQ(button->text(), "Disconnect");
     EXPECT_EQ(button->toolTip(), "Close the ComPort");
-    EXPECT_EQ(state_.UserDisconnected, 0);
+    EXPECT_FALSE(Window().Session().UserDisconnected());
 }
 
 TEST_F(PortStartTest, FocusReturningFromAMessageBoxDoesNotWarnAgain) {

@@ -7,8 +7,8 @@
 #include "platform/qt_serial_port.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {

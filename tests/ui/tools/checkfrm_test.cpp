@@ -6,9 +6,9 @@
 
 #include "notation/checksum.h"
 #include "ui/editor/editor_fixture.h"
-#include "ui/editor/latin1_field.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1_field.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {

@@ -8,8 +8,8 @@
 #include "platform/qt_serial_port.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
-#include "ui/main/drop_down_list.h"
 #include "ui/tools/comfrm.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 class ComfrmTest : public MainWindowTest {
 protected:
     Comfrm& OpenDialog(QStringList devices = {}) {
-        dialog_ = std::make_unique<Comfrm>(Window(), [devices] { return devices; });
+        dialog_ = std::make_unique<Comfrm>(Window().Tools(), [devices] { return devices; });
         dialog_->show();
         return *dialog_;
     }
@@ -38,7 +38,7 @@ protected:
 TEST_F(ComfrmTest, PortNamingNoDeviceCanOnlyHaveItsDeviceChosen) {
     port_.SetOpenFailure(1, PortErrorKind::InvalidPortNumber);
     Start();
-    ASSERT_EQ(state_.BadPort, 1);
+    ASSERT_TRUE(Window().Session().BadPort());
     Comfrm& dialog = OpenDialog({"/dev/ttyUSB0"});
     EXPECT_FALSE(dialog.BaudBox().isEnabled());
     EXPECT_FALSE(dialog.ParityButton(1).isEnabled());
@@ -55,7 +55,7 @@ TEST_F(ComfrmTest, PortNamingNoDeviceCanOnlyHaveItsDeviceChosen) {
     dialog.DeviceBox().setCurrentText("/dev/ttyUSB0");
     dialog.OKButton().click();
     EXPECT_EQ(settings_.GetSetting("Device1", ""), "/dev/ttyUSB0");
-    EXPECT_EQ(state_.BadPort, 0);
+    EXPECT_FALSE(Window().Session().BadPort());
     EXPECT_TRUE(port_.PortOpen());
     EXPECT_TRUE(dialog.isHidden());
 }
@@ -140,7 +140,7 @@ TEST_F(ComfrmTest, RefusedSettingsAreNamedByTheLastChangeAndTheDialogStays) {
         AppState state;
         Mainfrm window(state, settings_, port, prompts);
         window.Form_Load();
-        Comfrm dialog(window, [] { return QStringList{}; });
+        Comfrm dialog(window.Tools(), [] { return QStringList{}; });
         dialog.show();
         if (c.refuseCurrentBaud) {
             // Once: the main window's list then re-applies the same settings successfully.
@@ -221,7 +221,7 @@ TEST(ComfrmOnPty, DeviceChangeReopensThePortOnTheNewDevice) {
 
     // A device that does not exist: the port selection's message, the dialog stays, and
     // the port is back on the device it had.
-    auto dialog = std::make_unique<Comfrm>(window, [] { return QStringList{}; });
+    auto dialog = std::make_unique<Comfrm>(window.Tools(), [] { return QStringList{}; });
     dialog->show();
     dialog->DeviceBox().setCurrentText(QStringLiteral("/dev/kestrum-no-such-device"));
     dialog->OKButton().click();

@@ -10,12 +10,12 @@
 
 #include "support/pty_pair.h"
 #include "ui/editor/editor_fixture.h"
-#include "ui/editor/latin1_field.h"
 #include "ui/layout/proportional_layout.h"
-#include "ui/main/drop_down_list.h"
-#include "ui/main/notation_field.h"
 #include "ui/tools/comfrm.h"
 #include "ui/tools/sendfrm.h"
+#include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1_field.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
@@ -148,9 +148,10 @@ TEST_F(ScreenshotTest, PortSettingsFromTheToolbarAlsoWhenThePortNamesNoDevice) {
     // offers only the device box.
     dialog->CancelButton().click();
     ASSERT_TRUE(PumpEventsUntil([&] { return Window().findChild<Comfrm*>() == nullptr; }, 2s));
-    state_.BadPort = 1;
+    port_.SetOpenFailure(1, PortErrorKind::InvalidPortNumber);
+    Window().Combo1().SetText("1");
     Window().ToolbarButton("SetCom")->trigger();
-    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"Warning: Invalid Port Number"});
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>(2, "Warning: Invalid Port Number"));
     auto* limited = Window().findChild<Comfrm*>();
     ASSERT_NE(limited, nullptr);
     EXPECT_FALSE(limited->BaudBox().isEnabled());

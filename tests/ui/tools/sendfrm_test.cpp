@@ -13,11 +13,11 @@
 #include <random>
 
 #include "platform/qt_serial_port.h"
+#include "session/text_file_source.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
-#include "ui/main/drop_down_list.h"
 #include "ui/tools/sendfrm.h"
-#include "ui/tools/text_file_source.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -45,7 +45,7 @@ protected:
         port_.SetOpenFailure(1, std::nullopt);  // scripted by an earlier case
         Start();
         port_.ClearRecords();
-        sender_ = std::make_unique<Sendfrm>(Window());
+        sender_ = std::make_unique<Sendfrm>(Window().Tools());
         return *sender_;
     }
 
@@ -124,13 +124,7 @@ TEST_F(SendfrmTest, SendsThatCannotGoOnStopWithTheirMessageAndEchoNoUnsentLine) 
         const char* message;  // the one message shown, or nullptr
     };
     const Action removeFile = [this](Sendfrm&) { QFile::remove(Path("stop.txt")); };
-    const Action badPort = [this](Sendfrm&) { state_.BadPort = 1; };
-    const Action disconnected = [this](Sendfrm&) { state_.UserDisconnected = 1; };
     const Action closed = [this](Sendfrm&) { port_.SetPortOpen(false); };
-    const Action cannotOpen = [this](Sendfrm&) {
-        port_.SetPortOpen(false);
-        port_.SetOpenFailure(1, PortErrorKind::PortInUse);
-    };
     const Action refuseByte = [this](Sendfrm&) {
         port_.FailNext(MemorySerialPort::Operation::Output, PortErrorKind::Other);
     };
@@ -146,12 +140,6 @@ TEST_F(SendfrmTest, SendsThatCannotGoOnStopWithTheirMessageAndEchoNoUnsentLine) 
          "AB\r\nC", "41 420D 0A", "File Format or File Type Error"},
         {"decimal token that is not a number", "065 066\r\n067 0x1 068", "Decimal", nullptr, "",
          nullptr, "AB\r\nC", "065 066013 010", "File Format or File Type Error"},
-        {"the port number names no device", "abc", "Ascii", badPort, "", nullptr, "", "",
-         "Warning: Invalid Port Number"},
-        {"the user disconnected", "abc", "Ascii", disconnected, "", nullptr, "", "",
-         "The Port is disconnected"},
-        {"the port cannot be opened", "abc", "Ascii", cannotOpen, "", nullptr, "", "",
-         "Warning: Comm port in use by another application"},
         {"a closed port that can be opened is opened", "abc", "Ascii", closed, "", nullptr,
          "abc\r\n", "abc^M^J", nullptr},
         {"the port refuses a byte", "ab\rcd", "Ascii", refuseByte, "", nullptr, "", "",
@@ -292,7 +280,7 @@ TEST_F(SendfrmTest, ListsStartFromTheStoreAndStoreEveryChoice) {
 
 TEST_F(SendfrmTest, ClosingTheWindowDuringASendEndsItCleanly) {
     Start();
-    QPointer<Sendfrm> sender = new Sendfrm(Window(), &Window());
+    QPointer<Sendfrm> sender = new Sendfrm(Window().Tools(), &Window());
     sender->setWindowFlag(Qt::Window);
     sender->setAttribute(Qt::WA_DeleteOnClose);
     sender->show();
@@ -352,7 +340,7 @@ protected:
         window_ = std::make_unique<Mainfrm>(state_, settings_, port_, prompts_);
         window_->Form_Load();
         EXPECT_TRUE(port_.PortOpen());
-        sender_ = std::make_unique<Sendfrm>(*window_);
+        sender_ = std::make_unique<Sendfrm>(window_->Tools());
         sender_->Combo2().SetText("Ascii");
         return *sender_;
     }
@@ -409,7 +397,7 @@ TEST_F(SenderOnPty, LongSendWaitsForThePortAndDeliversEverything) {
         500ms);
     EXPECT_TRUE(sender.Sending());
     EXPECT_GT(mostQueued, 0) << "the port had to hold bytes back";
-    EXPECT_LE(mostQueued, send_ui::kMaxQueuedBytes + 1);
+    EXPECT_LE(mostQueued, send_text::kMaxQueuedBytes + 1);
 
     std::string arrived;
     const auto deadline = Clock::now() + 60s;
@@ -419,7 +407,7 @@ TEST_F(SenderOnPty, LongSendWaitsForThePortAndDeliversEverything) {
     }
     EXPECT_EQ(arrived.size(), line.size());
     EXPECT_EQ(arrived, line);
-    EXPECT_LE(mostQueued, send_ui::kMaxQueuedBytes + 1);
+    EXPECT_LE(mostQueued, send_text::kMaxQueuedBytes + 1);
     ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 5s));
     EXPECT_TRUE(prompts_.Messages().empty());
 }

@@ -1,4 +1,4 @@
-#include "ui/tools/text_file_source.h"
+#include "session/text_file_source.h"
 
 #include <array>
 

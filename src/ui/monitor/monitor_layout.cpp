@@ -1,4 +1,4 @@
-#include "ui/main/monitor_layout.h"
+#include "ui/monitor/monitor_layout.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The Data Monitor: save, print and the activity lamps beside it.
 
-#include "ui/main/data_monitor.h"
+#include "ui/monitor/data_monitor.h"
 
 #include <gtest/gtest.h>
 

@@ -12,9 +12,9 @@
 #include <array>
 #include <memory>
 
-#include "ui/main/monitor_layout.h"
-#include "ui/main/monitor_scroll_bar.h"
-#include "ui/main/monitor_text.h"
+#include "ui/monitor/monitor_layout.h"
+#include "ui/monitor/monitor_scroll_bar.h"
+#include "ui/monitor/monitor_text.h"
 
 class QMenu;
 

@@ -1,11 +1,11 @@
-#include "ui/main/notation_field.h"
+#include "ui/widgets/notation_field.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <limits>
 
 #include "platform/prompts.h"
-#include "ui/main/latin1.h"
+#include "ui/widgets/latin1.h"
 
 namespace kestrum {
 

@@ -1,4 +1,4 @@
-#include "ui/main/monitor_view.h"
+#include "ui/monitor/monitor_view.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/main/monitor_constants.h"
-#include "ui/main/monitor_scroll_bar.h"
+#include "ui/monitor/monitor_constants.h"
+#include "ui/monitor/monitor_scroll_bar.h"
 
 namespace kestrum {
 

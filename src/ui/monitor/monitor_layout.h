@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/main/monitor_text.h"
+#include "ui/monitor/monitor_text.h"
 
 namespace kestrum {
 

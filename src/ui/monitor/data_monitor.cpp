@@ -1,4 +1,4 @@
-#include "ui/main/data_monitor.h"
+#include "ui/monitor/data_monitor.h"
 
 #include <QPrinter>
 #include <QSaveFile>

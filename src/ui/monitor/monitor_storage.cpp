@@ -1,4 +1,4 @@
-#include "ui/main/monitor_storage.h"
+#include "ui/monitor/monitor_storage.h"
 
 #include <algorithm>
 

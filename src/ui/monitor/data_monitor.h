@@ -12,12 +12,12 @@
 #include <string_view>
 
 #include "notation/byte_notation.h"
-#include "ui/main/activity_lamps.h"
-#include "ui/main/monitor_constants.h"
-#include "ui/main/monitor_layout.h"
-#include "ui/main/monitor_print.h"
-#include "ui/main/monitor_text.h"
-#include "ui/main/monitor_view.h"
+#include "ui/monitor/activity_lamps.h"
+#include "ui/monitor/monitor_constants.h"
+#include "ui/monitor/monitor_layout.h"
+#include "ui/monitor/monitor_print.h"
+#include "ui/monitor/monitor_text.h"
+#include "ui/monitor/monitor_view.h"
 
 namespace kestrum {
 

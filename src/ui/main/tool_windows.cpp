@@ -1,13 +1,13 @@
-#include "ui/tools/tool_windows.h"
+#include "ui/main/tool_windows.h"
 
+#include "session/app_state.h"
 #include "ui/editor/editfrm.h"
-#include "ui/main/app_state.h"
 #include "ui/main/mainfrm.h"
-#include "ui/main/notation_field.h"
 #include "ui/tools/aboutfrm.h"
 #include "ui/tools/checkfrm.h"
 #include "ui/tools/comfrm.h"
 #include "ui/tools/sendfrm.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 
@@ -43,7 +43,7 @@ void ToolWindows::ShowAbout() {
 
 void ToolWindows::ShowEditor() {
     const bool opening = editor_ == nullptr;
-    Editfrm* editor = ShowOrRaise(editor_, main_, main_);
+    Editfrm* editor = ShowOrRaise(editor_, main_, main_.Tools());
     if (opening) {
         connect(editor, &Editfrm::ChecksumRequested, this, &ToolWindows::ShowChecksum);
     }
@@ -65,11 +65,11 @@ void ToolWindows::ShowChecksum() {
 }
 
 void ToolWindows::ShowSendText() {
-    ShowOrRaise(sendText_, main_, main_);
+    ShowOrRaise(sendText_, main_, main_.Tools());
 }
 
 void ToolWindows::ShowPortSettings() {
-    ShowOrRaise(portSettings_, main_, main_);
+    ShowOrRaise(portSettings_, main_, main_.Tools());
 }
 
 }  // namespace kestrum

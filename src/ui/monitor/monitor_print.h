@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "ui/main/monitor_text.h"
+#include "ui/monitor/monitor_text.h"
 
 class QPrinter;
 

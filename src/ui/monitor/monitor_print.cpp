@@ -1,4 +1,4 @@
-#include "ui/main/monitor_print.h"
+#include "ui/monitor/monitor_print.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -6,7 +6,7 @@
 #include <QPrinter>
 #include <cmath>
 
-#include "ui/main/monitor_layout.h"
+#include "ui/monitor/monitor_layout.h"
 
 namespace kestrum {
 

@@ -1,4 +1,4 @@
-#include "ui/main/drop_down_list.h"
+#include "ui/widgets/drop_down_list.h"
 
 #include <QFocusEvent>
 #include <QSignalBlocker>

@@ -1,4 +1,4 @@
-#include "ui/main/monitor_view.h"
+#include "ui/monitor/monitor_view.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "ui/main/monitor_constants.h"
+#include "ui/monitor/monitor_constants.h"
 
 namespace kestrum {
 namespace {

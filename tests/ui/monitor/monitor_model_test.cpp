@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/main/monitor_layout.h"
-#include "ui/main/monitor_text.h"
+#include "ui/monitor/monitor_layout.h"
+#include "ui/monitor/monitor_text.h"
 
 namespace kestrum {
 namespace {

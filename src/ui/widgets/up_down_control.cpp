@@ -1,4 +1,4 @@
-#include "ui/main/up_down_control.h"
+#include "ui/widgets/up_down_control.h"
 
 #include <QResizeEvent>
 #include <QToolButton>

@@ -1,9 +1,9 @@
-#include "ui/main/activity_lamps.h"
+#include "ui/monitor/activity_lamps.h"
 
 #include <QPainter>
 #include <algorithm>
 
-#include "ui/main/monitor_constants.h"
+#include "ui/monitor/monitor_constants.h"
 
 namespace kestrum {
 

@@ -1,4 +1,4 @@
-#include "ui/main/monitor_text.h"
+#include "ui/monitor/monitor_text.h"
 
 #include <algorithm>
 #include <limits>

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/main/monitor_constants.h"
-#include "ui/main/monitor_storage.h"
+#include "ui/monitor/monitor_constants.h"
+#include "ui/monitor/monitor_storage.h"
 
 namespace kestrum {
 

@@ -1,11 +1,11 @@
-#include "ui/editor/latin1_field.h"
+#include "ui/widgets/latin1_field.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "platform/prompts.h"
-#include "ui/main/latin1.h"
-#include "ui/main/notation_field.h"
+#include "ui/widgets/latin1.h"
+#include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 

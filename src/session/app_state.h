@@ -1,6 +1,6 @@
 #pragma once
 // The process-wide values that the windows share. One object, created by main() and handed
-// to every window that needs it.
+// to every window that needs it. The port flags live with the port rules (PortSession).
 
 #include <array>
 #include <cstdint>
@@ -28,11 +28,6 @@ struct AppState {
     QString CommandDirectory;
     // Where the Data Monitor was last saved; kept apart from the command set file name.
     QString DataFileName;
-
-    // Port state flags.
-    std::int16_t BadPort = 0;
-    std::int16_t UserDisconnected = 0;
-    std::int16_t SkipComboClick = 0;
 
     // The string handed to the checksum calculator and where it goes back
     // (ChecksumRow 0: the String to Send box; 1 to 40: that editor row).

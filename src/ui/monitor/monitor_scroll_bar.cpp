@@ -1,4 +1,4 @@
-#include "ui/main/monitor_scroll_bar.h"
+#include "ui/monitor/monitor_scroll_bar.h"
 
 #include <QStyle>
 #include <QStyleOptionSlider>

@@ -1,0 +1,124 @@
+#pragma once
+// The port rules every window shares: selecting a port, applying its line settings,
+// Connect/Disconnect, opening before a send, choosing a port's device, and the warning each
+// failure shows. The windows only translate their events into these calls.
+//
+// The main window's three lists (port number, baud rate, format) are the port selection's
+// own controls: a program's pick runs the list's click handler as a user's does, and these
+// rules rely on that order, so the session drives the lists through `PortBoxes`.
+
+#include <QObject>
+#include <QString>
+
+#include "platform/serial_port.h"
+
+namespace kestrum {
+
+class SettingsStore;
+
+// The port number, baud rate and format lists of the window that shows the selection.
+class PortBoxes {
+public:
+    virtual ~PortBoxes() = default;
+    virtual QString PortNumberText() const = 0;
+    virtual QString BaudText() const = 0;
+    virtual QString FormatText() const = 0;
+    // Each picks the first entry with exactly this text and runs that list's click handler,
+    // as a user's pick does. False, with nothing changed, when the list has no such entry.
+    virtual bool PickPortNumber(const QString& text) = 0;
+    virtual bool PickBaud(const QString& text) = 0;
+    virtual bool PickFormat(const QString& text) = 0;
+    virtual bool HasFormat(const QString& format) const = 0;
+    // Adds `format` as the format list's last entry.
+    virtual void AddFormat(const QString& format) = 0;
+};
+
+// "9600,n,8,1": the baud part is everything before the first comma, the format the last
+// five characters.
+QString BaudPart(const QString& settings);
+QString FormatPart(const QString& settings);
+
+// The message for a port failure; a failure of no particular kind also says why, since no
+// fixed text covers it.
+QString PortWarningText(const PortError& error);
+
+class PortSession final : public QObject {
+    Q_OBJECT
+public:
+    PortSession(SerialPort& port, SettingsStore& settings, QObject* parent = nullptr);
+
+    // The window whose lists show the selection; set once, before the first selection.
+    void SetBoxes(PortBoxes& boxes) { boxes_ = &boxes; }
+
+    SerialPort& Port() { return port_; }
+    const SerialPort& Port() const { return port_; }
+
+    // The last port selection failed because its number names no device.
+    bool BadPort() const { return badPort_; }
+    // The user pressed Disconnect and has not pressed Connect since.
+    bool UserDisconnected() const { return userDisconnected_; }
+    // 1 to 4, or 0 when the port number list shows none of them.
+    int PortNumber() const;
+    // The device behind a port number (settings "Device1".."Device4").
+    QString Device(int portNumber) const;
+
+    // The port number list was picked: close, configure from the port's stored settings,
+    // show them in the baud and format lists (without applying them again) and open, unless
+    // the user disconnected.
+    void SelectPort();
+    // The baud rate or format list was picked: apply both lists' texts to the port and store
+    // what it accepted for this port. A refusal puts the picked list back.
+    enum class LineBox { Baud, Format };
+    void ApplyLineSettings(LineBox picked);
+    // A baud or format list got the focus.
+    void WarnIfBadPort();
+
+    // Connect/Disconnect: `disconnect` is the button's new state. Refused puts the button
+    // back; a Connect whose open fails says why and leaves the user disconnected.
+    enum class ConnectResult { Connected, Disconnected, Refused };
+    ConnectResult Connect(bool disconnect);
+
+    // Before any send (Send String, a command button, the text file sender): an invalid or
+    // disconnected port is refused with its message. True when refused.
+    bool RefuseUse();
+    // Then, once the send has its bytes: opens a closed port, or says why it cannot. True
+    // when the port is ready for them.
+    bool OpenForSend();
+
+    // Port Settings' OK: applies "baud,format" and shows it in the lists, which store it.
+    // `formatChanged` tells which part the user changed last, for the refusal's message.
+    // False when the port refused them (the lists show what it still runs at).
+    bool ApplyDialogSettings(const QString& baud, const QString& format, bool formatChanged);
+    // Port Settings' device box: stores the device of the current port number and reopens
+    // the port on it, unless the user disconnected. False, with the previous device back in
+    // force, when the new one cannot be opened.
+    bool ChangeDevice(const QString& device);
+    // With the port number naming no device: stores the device and selects the port again.
+    // True when the port number now names a device.
+    bool ChangeDeviceOfInvalidPort(const QString& device);
+
+signals:
+    // A message the user must see, in the order the rules meet it.
+    void Warning(const QString& text);
+
+private:
+    void Warn(const char* text);
+    void OnDeviceLost(const QString& reason);
+    void PutBack(LineBox box, const QString& settings);
+    void ShowFormatWithoutApplying(const QString& format);
+    void StoreLineSettings();
+
+    SerialPort& port_;
+    SettingsStore& settings_;
+    PortBoxes* boxes_ = nullptr;
+
+    bool badPort_ = false;
+    bool userDisconnected_ = false;
+    // The next baud or format click comes from the port selection showing the port's
+    // settings: it applies nothing.
+    bool skipComboClick_ = false;
+    // A refused list is being put back; a second refusal then stops instead of looping.
+    bool puttingBoxBack_ = false;
+};
+
+}  // namespace kestrum

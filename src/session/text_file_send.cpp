@@ -1,0 +1,153 @@
+#include "session/text_file_send.h"
+
+#include <QElapsedTimer>
+
+#include "session/app_state.h"
+#include "session/port_constants.h"
+#include "session/port_session.h"
+#include "session/text_file_source.h"
+
+namespace kestrum {
+
+using namespace send_text;
+
+TextFileSend::TextFileSend(PortSession& port, const AppState& state, QObject* parent)
+    : QObject(parent), port_(port), state_(state) {
+    step_.setSingleShot(true);
+    // Byte and line pauses are measured on the wire: a coarse timer would stretch them.
+    step_.setTimerType(Qt::PreciseTimer);
+    connect(&step_, &QTimer::timeout, this, &TextFileSend::Step);
+}
+
+TextFileSend::~TextFileSend() {
+    // Whoever listens may already be gone: only the engine's own state is let go here.
+    step_.stop();
+    source_.reset();
+}
+
+bool TextFileSend::Start(const QString& path, DisplayMode fileType) {
+    auto source = std::make_unique<TextFileSource>(fileType);
+    if (path.isEmpty() || !source->Open(path)) {
+        return false;
+    }
+    fileType_ = fileType;
+    source_ = std::move(source);
+    // The first line goes after the event loop has run once and drawn the window's state.
+    step_.start(0);
+    return true;
+}
+
+void TextFileSend::Stop() {
+    if (Running()) {
+        Finish();
+    }
+}
+
+void TextFileSend::Finish() {
+    step_.stop();
+    source_.reset();
+    emit Finished();
+}
+
+void TextFileSend::FinishWith(const char* message) {
+    Finish();
+    emit Warning(QString::fromLatin1(message));
+}
+
+void TextFileSend::Step() {
+    QElapsedTimer batch;
+    batch.start();
+    while (source_ != nullptr) {
+        if (port_.Port().OutBufferCount() > kMaxQueuedBytes) {
+            // Let the port catch up rather than queue the file in memory.
+            step_.start(kQueueWaitMs);
+            return;
+        }
+        const TextFileSource::Step step = source_->Next();
+        switch (step.kind) {
+            case TextFileSource::StepKind::Token: {
+                if (step.byte) {
+                    const char byte = static_cast<char>(*step.byte);
+                    if (!Write(std::string_view(&byte, 1))) {
+                        return;
+                    }
+                }
+                if (source_->PendingEcho() >= kEchoPieceBytes) {
+                    EchoPending(source_->TakeEcho());
+                }
+                if (byteDelayMs_ > 0) {
+                    step_.start(byteDelayMs_);
+                    return;
+                }
+                if (batch.elapsed() >= kBatchMs) {
+                    step_.start(0);
+                    return;
+                }
+                break;
+            }
+            case TextFileSource::StepKind::LineEnd: {
+                std::string echo = source_->TakeEcho();
+                if (!stripLineEnds_) {
+                    if (!Write("\r\n")) {
+                        return;
+                    }
+                    echo += LineEndEcho();
+                }
+                EchoPending(std::move(echo));
+                emit LineSent();
+                // The event loop runs before the next line, also without a pause.
+                step_.start(lineDelayMs_);
+                return;
+            }
+            case TextFileSource::StepKind::EndOfFile:
+                Finish();
+                return;
+            case TextFileSource::StepKind::FormatError:
+                FinishWith(kMsgFormatError);
+                return;
+            case TextFileSource::StepKind::ReadError:
+                FinishWith(kMsgFileNotFound);
+                return;
+        }
+    }
+}
+
+bool TextFileSend::Write(std::string_view bytes) {
+    SerialPort& port = port_.Port();
+    try {
+        port.Output(bytes);
+        return true;
+    } catch (const PortError&) {
+        // The rest of the file is not sent, and the line in progress is not echoed.
+        const bool portClosed = !port.PortOpen();
+        if (port_.UserDisconnected()) {
+            FinishWith(port_text::kMsgDisconnected);
+        } else if (!portClosed) {
+            FinishWith(kMsgWriteRefused);
+        } else {
+            // A port that closed under the send has been reported as a lost device.
+            Finish();
+        }
+        return false;
+    }
+}
+
+void TextFileSend::EchoPending(std::string text) {
+    if (!text.empty()) {
+        emit Echo(text);
+    }
+}
+
+std::string TextFileSend::LineEndEcho() const {
+    switch (fileType_) {
+        case DisplayMode::Ascii:
+            return state_.ProcessCrLf == 1 ? "\r\n" : "^M^J";
+        case DisplayMode::Hex:
+            return "0D 0A";
+        case DisplayMode::Decimal:
+            return "013 010";
+    }
+    return {};
+}
+
+}  // namespace kestrum
