@@ -1,13 +1,12 @@
 // AppendChecksum on any text: a sum adds exactly one byte, the checksum of the text's bytes,
-// and a CRC adds its 1, 2 or 4 bytes, the CRC of the text's bytes in the model's byte order;
-// the text before it is kept; Hex and Decimal results are well formed; and for text without
-// negative caret pairs a sum equals plain modular arithmetic over the bytes, while a CRC always
-// equals a bit-at-a-time reference.
+// and a CRC adds its 1, 2 or 4 bytes, the CRC of the text's bytes; the text before it is kept;
+// Hex and Decimal results are well formed; for text without negative caret pairs a sum equals
+// plain modular arithmetic over the bytes; and the CRC over the result's bytes gives the
+// model's residue, which holds only when the CRC bytes are right and in the order sent.
 //
 // Input: one control byte (mode = control % 3, type = control / 3 % 13, where 12 stands for a
 // text that names no type), then the text.
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -71,53 +70,24 @@ std::uint8_t ReferenceChecksum(std::string_view bytes, ChecksumType type) {
     }
 }
 
-struct ReferenceModel {
-    int width;
-    std::uint32_t poly;
-    std::uint32_t init;
-    bool reflected;
-    std::uint32_t xorOut;
-};
+// Bytes a CRC type appends: its width in bytes.
+std::size_t CrcSize(ChecksumType type) {
+    switch (type) {
+        case ChecksumType::Crc8Smbus:
+        case ChecksumType::Crc8Maxim:
+            return 1;
+        case ChecksumType::Crc32:
+            return 4;
+        default:
+            return 2;
+    }
+}
 
-// The published models, in list order after the five sums.
-constexpr std::array<ReferenceModel, 7> kCrcModels = {{
-    {8, 0x07, 0, false, 0},
-    {8, 0x31, 0, true, 0},
-    {16, 0x8005, 0xFFFF, true, 0},
-    {16, 0x1021, 0xFFFF, false, 0},
-    {16, 0x1021, 0, false, 0},
-    {16, 0x1021, 0, true, 0},
-    {32, 0x04C11DB7, 0xFFFFFFFF, true, 0xFFFFFFFF},
-}};
-
-// The CRC one message bit at a time, as bytes in the order they go on the line: low byte
-// first for the reflected models.
-std::string ReferenceCrcBytes(std::string_view bytes, const ReferenceModel& m) {
-    const std::uint32_t top = 1u << (m.width - 1);
-    const std::uint64_t mask = (std::uint64_t{1} << m.width) - 1;
-    std::uint32_t crc = m.init;
-    for (const char c : bytes) {
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool in = (static_cast<unsigned char>(c) >> (m.reflected ? bit : 7 - bit) & 1);
-            const bool out = (crc & top) != 0;
-            crc = static_cast<std::uint32_t>((std::uint64_t{crc} << 1) & mask) ^
-                  (in != out ? m.poly : 0u);
-        }
-    }
-    if (m.reflected) {
-        std::uint32_t reflected = 0;
-        for (int bit = 0; bit < m.width; ++bit) {
-            reflected = reflected << 1 | (crc >> bit & 1);
-        }
-        crc = reflected;
-    }
-    crc ^= m.xorOut;
-    std::string line;
-    const int count = m.width / 8;
-    for (int i = 0; i < count; ++i) {
-        line.push_back(static_cast<char>(crc >> 8 * (m.reflected ? i : count - 1 - i)));
-    }
-    return line;
+// The CRC over a message followed by its own CRC, in the order sent: zero for the models
+// without a final xor, the well-known residue for CRC-32. A wrong byte order or a CRC of other
+// bytes does not give it.
+std::uint32_t Residue(ChecksumType type) {
+    return type == ChecksumType::Crc32 ? 0x2144DF1Cu : 0u;
 }
 
 void Check(std::string_view text, std::uint8_t control) {
@@ -142,7 +112,7 @@ void Check(std::string_view text, std::uint8_t control) {
     const std::string resultAscii = mode == Ascii ? result : ChangeMode(result, mode, Ascii);
     const std::string after = EncodeTransmitBytes(resultAscii, Ascii);
     const std::string checksum =
-        IsCrc(type) ? ReferenceCrcBytes(before, kCrcModels[typeIndex - 5])
+        IsCrc(type) ? CrcBytes(ComputeCrc(before, type), type)
                     : std::string(1, static_cast<char>(ComputeChecksum(ascii, type)));
 
     KESTRUM_PROPERTY(after.size() == before.size() + checksum.size(),
@@ -161,7 +131,14 @@ void Check(std::string_view text, std::uint8_t control) {
         std::string why;
         KESTRUM_PROPERTY(ReadWritten(result, mode, false, &why).has_value(), why);
     }
-    if (!IsCrc(type) && !HasNegativePair(ascii)) {
+    if (IsCrc(type)) {
+        KESTRUM_PROPERTY(checksum.size() == CrcSize(type),
+                         std::string(kChecksumTypeLabels[typeIndex]) + ": " +
+                             std::to_string(checksum.size()) + " bytes");
+        KESTRUM_PROPERTY(ComputeCrc(after, type) == Residue(type),
+                         std::string(kChecksumTypeLabels[typeIndex]) +
+                             " over message and CRC: " + std::to_string(ComputeCrc(after, type)));
+    } else if (!HasNegativePair(ascii)) {
         const std::uint8_t sum = static_cast<std::uint8_t>(checksum[0]);
         const std::uint8_t reference = ReferenceChecksum(before, type);
         KESTRUM_PROPERTY(sum == reference, std::string(kChecksumTypeLabels[typeIndex]) + ": " +
