@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace kestrum {
@@ -14,6 +15,62 @@ const std::string_view kModulo255 = kChecksumTypeLabels[1];
 const std::string_view kPositive = kChecksumTypeLabels[2];
 const std::string_view kXor = kChecksumTypeLabels[3];
 const std::string_view kOr = kChecksumTypeLabels[4];
+const std::string_view kSmbus = kChecksumTypeLabels[5];
+const std::string_view kModbus = kChecksumTypeLabels[7];
+const std::string_view kCcittFalse = kChecksumTypeLabels[8];
+const std::string_view kXmodem = kChecksumTypeLabels[9];
+const std::string_view kCrc32 = kChecksumTypeLabels[11];
+
+// The published CRC models, with their check values over "123456789" and the Hex bytes that
+// check value is appended as.
+struct CrcCase {
+    std::string_view label;
+    int width;
+    std::uint32_t poly;
+    std::uint32_t init;
+    bool reflected;
+    std::uint32_t xorOut;
+    std::uint32_t check;
+    std::string checkHex;
+    std::string emptyHex;
+};
+
+const CrcCase kCrcCases[] = {
+    {"CRC-8  (SMBus)", 8, 0x07, 0, false, 0, 0xF4, "F4 ", "00 "},
+    {"CRC-8/MAXIM  (1-Wire)", 8, 0x31, 0, true, 0, 0xA1, "A1 ", "00 "},
+    {"CRC-16/MODBUS  (low byte first)", 16, 0x8005, 0xFFFF, true, 0, 0x4B37, "37 4B ", "FF FF "},
+    {"CRC-16/CCITT-FALSE  (high byte first)", 16, 0x1021, 0xFFFF, false, 0, 0x29B1, "29 B1 ",
+     "FF FF "},
+    {"CRC-16/XMODEM  (high byte first)", 16, 0x1021, 0, false, 0, 0x31C3, "31 C3 ", "00 00 "},
+    {"CRC-16/KERMIT  (low byte first)", 16, 0x1021, 0, true, 0, 0x2189, "89 21 ", "00 00 "},
+    {"CRC-32  (low byte first)", 32, 0x04C11DB7, 0xFFFFFFFF, true, 0xFFFFFFFF, 0xCBF43926,
+     "26 39 F4 CB ", "00 00 00 00 "},
+};
+
+// One message bit at a time through the shift register: nothing in common with the tables.
+std::uint32_t BitwiseCrc(std::string_view bytes, const CrcCase& m) {
+    const std::uint32_t top = 1u << (m.width - 1);
+    const std::uint32_t mask = static_cast<std::uint32_t>((std::uint64_t{1} << m.width) - 1);
+    std::uint32_t crc = m.init;
+    for (const char c : bytes) {
+        for (int bit = 0; bit < 8; ++bit) {
+            const bool in = (static_cast<unsigned char>(c) >> (m.reflected ? bit : 7 - bit) & 1);
+            const bool out = (crc & top) != 0;
+            crc = (crc << 1) & mask;
+            if (in != out) {
+                crc ^= m.poly;
+            }
+        }
+    }
+    if (m.reflected) {
+        std::uint32_t reflected = 0;
+        for (int bit = 0; bit < m.width; ++bit) {
+            reflected = reflected << 1 | (crc >> bit & 1);
+        }
+        crc = reflected;
+    }
+    return crc ^ m.xorOut;
+}
 
 TEST(ChecksumLabels, ExactTextsInListOrderAndOnlyThoseAreTypes) {
     EXPECT_EQ(kNegative, "Negative Two's Complement Sum  (Orvane/Dynalite Dimmers)");
@@ -22,8 +79,13 @@ TEST(ChecksumLabels, ExactTextsInListOrderAndOnlyThoseAreTypes) {
     EXPECT_EQ(kXor, "XOR");
     EXPECT_EQ(kOr, "OR");
     EXPECT_EQ(ChecksumTypeFromLabel(kModulo255), ChecksumType::Modulo255Sum);
+    for (std::size_t i = 0; i < std::size(kCrcCases); ++i) {
+        EXPECT_EQ(kChecksumTypeLabels[5 + i], kCrcCases[i].label);
+    }
+    EXPECT_EQ(ChecksumTypeFromLabel(kCrc32), ChecksumType::Crc32);
     for (const char* label :
-         {"", "xor", "Modulo 255 Sum (Dolby CP500)", "OR ", "Negative Two's Complement Sum"}) {
+         {"", "xor", "Modulo 255 Sum (Dolby CP500)", "OR ", "Negative Two's Complement Sum",
+          "CRC-32 (low byte first)", "CRC-32"}) {
         EXPECT_EQ(ChecksumTypeFromLabel(label), std::nullopt) << label;
     }
 }
@@ -74,6 +136,13 @@ TEST(AppendChecksum, EdgeCases) {
         {"Hex read leniently and rewritten", "61 62 63", Hex, kPositive, "61 62 63 26 "},
         {"Hex bytes below 32 survive the Ascii step", "0D 0A ", Hex, kPositive, "0D 0A 17 "},
         {"Decimal failure truncates", "097 0A0 099 ", Decimal, kPositive, "097 097 "},
+        {"CRC byte below 32 as a caret pair", "^D", Ascii, kSmbus, "^D^\\"},
+        {"CRC caret pairs in and out", "^A^C", Ascii, kXmodem, "^A^C^CR"},
+        {"CRC after a lone caret dropped", "123456789^", Ascii, kModbus, "1234567897K"},
+        {"a pair for no byte is kept, not in the CRC", "A^1B", Ascii, kModbus, "A^1B\xB1\xD1"},
+        {"CRC over lenient Hex as rewritten", "4G", Hex, kSmbus, "04 1C "},
+        {"Decimal failure truncates before the CRC", "065 066 0A0 099 ", Decimal, kCcittFalse,
+         "065 066 075 116 "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -85,6 +154,51 @@ TEST(AppendChecksum, EdgeCases) {
             EXPECT_EQ(AppendChecksum(text, mode, ""), text);
             EXPECT_EQ(AppendChecksum(text, mode, "Checksum"), text);
         }
+    }
+}
+
+TEST(Crc, KnownAnswersAndTheBitwiseReference) {
+    std::string longBytes;  // many rounds of eight and a tail
+    for (int i = 0; i < 1003; ++i) {
+        longBytes.push_back(static_cast<char>(i * 37 + (i >> 3)));
+    }
+    const std::string texts[] = {"123456789", "",       "^M^J^|x^@^[", "\xE9t\xE9 \xFF\x80\xA0",
+                                 "A^1B",      longBytes};
+    for (const CrcCase& m : kCrcCases) {
+        SCOPED_TRACE(m.label);
+        const ChecksumType type = *ChecksumTypeFromLabel(m.label);
+        EXPECT_EQ(ComputeCrc("123456789", type), m.check);
+        EXPECT_EQ(ComputeCrc("", type), m.init ^ m.xorOut);
+        EXPECT_EQ(AppendChecksum("31 32 33 34 35 36 37 38 39 ", Hex, m.label),
+                  "31 32 33 34 35 36 37 38 39 " + m.checkHex);
+        EXPECT_EQ(AppendChecksum("", Hex, m.label), m.emptyHex);
+        for (const std::string& text : texts) {
+            const std::string bytes = EncodeTransmitBytes(text, Ascii);
+            EXPECT_EQ(ComputeCrc(bytes, type), BitwiseCrc(bytes, m)) << text;
+        }
+    }
+}
+
+TEST(AppendChecksum, CrcsInEveryNotation) {
+    struct Case {
+        std::string_view type;
+        std::string ascii;
+        std::string hex;
+        std::string decimal;
+    };
+    const std::string digitsHex = "31 32 33 34 35 36 37 38 39 ";
+    const std::string digitsDecimal = "049 050 051 052 053 054 055 056 057 ";
+    const Case cases[] = {
+        {kModbus, "1234567897K", digitsHex + "37 4B ", digitsDecimal + "055 075 "},
+        {kCcittFalse, "123456789)\xB1", digitsHex + "29 B1 ", digitsDecimal + "041 177 "},
+        {kCrc32, "123456789&9\xF4\xCB", digitsHex + "26 39 F4 CB ",
+         digitsDecimal + "038 057 244 203 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        EXPECT_EQ(AppendChecksum("123456789", Ascii, c.type), c.ascii);
+        EXPECT_EQ(AppendChecksum(digitsHex, Hex, c.type), c.hex);
+        EXPECT_EQ(AppendChecksum(digitsDecimal, Decimal, c.type), c.decimal);
     }
 }
 

@@ -116,7 +116,10 @@ TEST(HelpViewerTest, ShippedHelpPageLinksResolveAndNamesWhatTheProgramShows) {
     const char* const mustName[] = {
         // checksum type labels, exactly as listed
         "Negative Two's Complement Sum  (Orvane/Dynalite Dimmers)", "Modulo 255 Sum  (Dolby CP500)",
-        "Positive Two's Complement Sum",
+        "Positive Two's Complement Sum", "CRC-8  (SMBus)", "CRC-8/MAXIM  (1-Wire)",
+        "CRC-16/MODBUS  (low byte first)", "CRC-16/CCITT-FALSE  (high byte first)",
+        "CRC-16/XMODEM  (high byte first)", "CRC-16/KERMIT  (low byte first)",
+        "CRC-32  (low byte first)",
         // toolbar captions
         "Open Com Set", "Save Data", "Print Data", "Clear Data", "Send String", "Edit Com Set",
         "Send Text File", "Port Settings", "Disconnect", "Process Cr/Lf", "Show Cr/Lf",
@@ -125,6 +128,7 @@ TEST(HelpViewerTest, ShippedHelpPageLinksResolveAndNamesWhatTheProgramShows) {
         "Ctrl+S", "Ctrl+P", "Ctrl+Q", "Ctrl+X",
         // notations and the worked checksum example
         "41 42 0D ", "065 066 013 ", "^M", "^J", "^|", "^[", "61 62 63 DA ", "097 098 099 217 ",
+        "1234567897K",
         // files and settings
         "0x1E", "~/.config/Kestrum/Kestrum.ini", "[Properties]", "Device1", "Default.cmd",
         // messages

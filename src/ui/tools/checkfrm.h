@@ -1,5 +1,5 @@
 #pragma once
-// The checksum calculator: appends a checksum byte to a string handed over by the main
+// The checksum calculator: appends a checksum to a string handed over by the main
 // window's String to Send box or by a row of the command set editor, and on closing gives
 // the string back to the field it came from.
 
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "notation/byte_notation.h"
+#include "notation/checksum.h"
 
 class QLabel;
 class QLineEdit;
@@ -69,8 +70,8 @@ private:
     AppState& state_;
     SettingsStore& settings_;
     Prompts& prompts_;
-    // The five checksum type labels in list order, then the blank entry.
-    std::array<std::string_view, 6> checksumLabels_{};
+    // The checksum type labels in list order, then the blank entry.
+    std::array<std::string_view, kChecksumTypeCount + 1> checksumLabels_{};
     // Text1 as it was just before the last Calculate.
     QString preCalcText_;
     DisplayMode mode_ = DisplayMode::Hex;

@@ -86,16 +86,19 @@ TEST_F(CheckfrmTest, TheWorkedAbcTableInEveryNotation) {
 }
 
 TEST_F(CheckfrmTest, OpensOnTheStoredTypeAndWithNoTypeCalculatesNothing) {
+    constexpr int kBlank = static_cast<int>(kChecksumTypeLabels.size());
     struct Case {
         const char* reason;
         std::optional<QString> stored;
         int selected;  // index in the list, -1 for none
+        QString calculated;
     };
     const Case cases[] = {
-        {"nothing stored: the first type", std::nullopt, 0},
-        {"a stored type", Label(3), 3},
-        {"the blank entry stored", QString(""), 5},
-        {"a text that is no entry", QString("CRC-16"), -1},
+        {"nothing stored: the first type", std::nullopt, 0, "41 BF "},
+        {"a stored type", Label(3), 3, "41 41 "},
+        {"a stored CRC", Label(11), 11, "41 8B 9E D9 D3 "},
+        {"the blank entry stored", QString(""), kBlank, "41 "},
+        {"a text that is no entry", QString("CRC-16"), -1, "41 "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -105,11 +108,13 @@ TEST_F(CheckfrmTest, OpensOnTheStoredTypeAndWithNoTypeCalculatesNothing) {
         }
         state_.ChecksumString = "41 ";
         Checkfrm calculator(state_, settings, prompts_);
-        EXPECT_EQ(calculator.Combo1().count(), 6);
+        EXPECT_EQ(calculator.Combo1().count(), kBlank + 1);
         EXPECT_EQ(calculator.Combo1().currentIndex(), c.selected);
         EXPECT_EQ(calculator.Text1().text(), "41 ");
         calculator.CalculateButton_Click();
-        EXPECT_EQ(calculator.Text1().text().size(), c.selected == 5 || c.selected == -1 ? 3 : 6);
+        EXPECT_EQ(calculator.Text1().text(), c.calculated);
+        // The list is wide enough for its longest label.
+        EXPECT_GE(calculator.Combo1().width(), calculator.Combo1().sizeHint().width());
     }
 }
 
