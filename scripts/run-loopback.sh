@@ -27,25 +27,8 @@ device=$run_dir/ttyKestrum0
 config_home=$run_dir/config
 ini=$config_home/Kestrum/Kestrum.ini
 
-# The executable's place depends on how the app target is laid out; take the first found.
-find_kestrum() {
-    local candidate
-    for candidate in "$build_dir/src/app/kestrum" "$build_dir/src/kestrum" \
-        "$build_dir/kestrum" "$build_dir/bin/kestrum"; do
-        if [[ -f $candidate && -x $candidate ]]; then
-            echo "$candidate"
-            return 0
-        fi
-    done
-    return 1
-}
-
-if [[ -n ${KESTRUM_BIN:-} ]]; then
-    program=$KESTRUM_BIN
-    [[ -x $program ]] || die "KESTRUM_BIN=$program is not an executable file"
-else
-    program=$(find_kestrum) || die "no kestrum executable under $build_dir (looked in src/app, src, ., bin): build first (make build)"
-fi
+program=${KESTRUM_BIN:-$build_dir/src/kestrum}
+[[ -x $program ]] || die "no kestrum executable at $program: build first (make build)"
 
 command -v socat >/dev/null ||
     die "socat is needed for the loopback device: run 'make deps' (or: apt-get install socat)"

@@ -15,10 +15,12 @@
 #include "ui/editor/editor_constants.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/layout/twips.h"
+#include "ui/widgets/controls.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/latin1.h"
 #include "ui/widgets/latin1_field.h"
 #include "ui/widgets/notation_field.h"
+#include "ui/widgets/paging.h"
 #include "ui/widgets/shared_constants.h"
 #include "ui/widgets/up_down_control.h"
 
@@ -32,30 +34,6 @@ QFont ArialFont(const QWidget& parent) {
     QFont font(QString::fromLatin1(kArial));
     font.setPixelSize(parent.font().pixelSize());
     return font;
-}
-
-// Which way a caption too long for its design width grows: a caption that leads up to the
-// control on its right keeps its right edge, so that it never runs under that control.
-enum class Grow { Right, Left };
-
-QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry, Grow grow = Grow::Right) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    const int width = std::max(geometry.width(), label->sizeHint().width());
-    if (grow == Grow::Left) {
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        geometry.setLeft(geometry.right() + 1 - width);
-    } else {
-        geometry.setWidth(width);
-    }
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* caption, const char* toolTip, QRect geometry) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setToolTip(QString::fromLatin1(toolTip));
-    button->setGeometry(geometry);
-    return button;
 }
 
 int RowTopTwips(int row) {
@@ -124,8 +102,8 @@ void Editfrm::BuildControls() {
     comSetText_->setPalette(palette);
     comSetText_->setGeometry(Twips(1020, 5850, 4635, 300));
 
-    saveButton_ = MakeButton(this, kCaptionSave, kTipSave, Twips(5910, 5700, 915, 615));
-    closeButton_ = MakeButton(this, kCaptionClose, kTipClose, Twips(7020, 5700, 915, 615));
+    saveButton_ = MakeButton(this, kCaptionSave, Twips(5910, 5700, 915, 615), kTipSave);
+    closeButton_ = MakeButton(this, kCaptionClose, Twips(7020, 5700, 915, 615), kTipClose);
 
     // Label 1, string 1, label 2, string 2, ... and on through the hidden blocks (hidden
     // fields are skipped), then the window's own controls.
@@ -274,22 +252,17 @@ void Editfrm::ShowBlock(int firstShown, int firstHidden) {
 }
 
 void Editfrm::UpDown1_UpClick() {
-    if (!ButtonLabel(1).isHidden()) {
-        ShowBlock(11, 1);
-    } else if (!ButtonLabel(11).isHidden()) {
-        ShowBlock(21, 11);
-    } else if (!ButtonLabel(21).isHidden()) {
-        ShowBlock(31, 21);
-    }
+    TurnBlock(true);
 }
 
 void Editfrm::UpDown1_DownClick() {
-    if (!ButtonLabel(31).isHidden()) {
-        ShowBlock(21, 31);
-    } else if (!ButtonLabel(21).isHidden()) {
-        ShowBlock(11, 21);
-    } else if (!ButtonLabel(11).isHidden()) {
-        ShowBlock(1, 11);
+    TurnBlock(false);
+}
+
+void Editfrm::TurnBlock(bool forward) {
+    if (const auto turn =
+            TurnPage([this](int first) { return !ButtonLabel(first).isHidden(); }, forward)) {
+        ShowBlock(turn->show, turn->hide);
     }
 }
 

@@ -74,6 +74,7 @@ private:
     void Form_Unload();
     void SetRowsVisible(int first, int last, bool visible);
     void ShowBlock(int firstShown, int firstHidden);
+    void TurnBlock(bool forward);
     bool BlockHoldsFocus(int first) const;
     void StringText_Left(int row);
     DisplayMode EditorDisplayMode() const;

@@ -29,6 +29,7 @@
 #include "ui/main/toolbar_buttons.h"
 #include "ui/monitor/data_monitor.h"
 #include "ui/monitor/monitor_constants.h"
+#include "ui/widgets/controls.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/latin1.h"
 #include "ui/widgets/notation_field.h"
@@ -41,37 +42,15 @@ using namespace main_ui;
 
 namespace {
 
-template <std::size_t N>
-QStringList ToStringList(const std::array<std::string_view, N>& items) {
-    QStringList list;
-    for (std::string_view item : items) {
-        list << QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size()));
-    }
-    return list;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry, bool bold = false) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    if (bold) {
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(parent->font().pixelSize());
-        font.setBold(true);
-        label->setFont(font);
-    }
-    // The design widths were made for a narrower font: never cut a caption short.
-    geometry.setWidth(std::max(geometry.width(), label->sizeHint().width()));
-    label->setGeometry(geometry);
+// The two headings are bold Arial at the window's text size.
+QLabel* MakeBoldLabel(QWidget* parent, const char* text, QRect geometry) {
+    QLabel* label = MakeLabel(parent, text, geometry);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(parent->font().pixelSize());
+    font.setBold(true);
+    label->setFont(font);
+    FitCaption(*label, geometry);
     return label;
-}
-
-DropDownList* MakeList(QWidget* parent, const QStringList& items, const char* toolTip,
-                       QRect geometry) {
-    auto* list = new DropDownList(parent);
-    list->addItems(items);
-    list->setToolTip(QString::fromLatin1(toolTip));
-    list->setGeometry(geometry);
-    list->setCurrentIndex(-1);
-    return list;
 }
 
 }  // namespace
@@ -149,7 +128,7 @@ void Mainfrm::BuildControls() {
     combo4_ = MakeList(client_, ToStringList(port_text::kFormats), kTipFormat,
                        Twips(10560, 2040, 855, 315));
 
-    label4_ = MakeLabel(client_, "String to Send", Twips(3090, 1440, 1710, 255), true);
+    label4_ = MakeBoldLabel(client_, "String to Send", Twips(3090, 1440, 1710, 255));
     sendBox_ = new NotationField(
         EntryField::SendBox, sendEntry_, [this] { return state_.MainDisplayMode(); }, prompts_,
         client_);
@@ -169,7 +148,7 @@ void Mainfrm::BuildControls() {
     frame1_->setFrameShape(QFrame::Box);
     frame1_->setFrameShadow(QFrame::Sunken);
     frame1_->setGeometry(Twips(870, 2130, 1335, 465));
-    label5_ = MakeLabel(client_, "Data Monitor", Twips(4890, 2382, 1710, 255), true);
+    label5_ = MakeBoldLabel(client_, "Data Monitor", Twips(4890, 2382, 1710, 255));
 
     MakeLabel(frame1_, "Tx", QRect(8, 8, 16, 15));
     MakeLabel(frame1_, "Rx", QRect(50, 8, 16, 15));

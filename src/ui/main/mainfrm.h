@@ -154,7 +154,7 @@ private:
     bool HasFormat(const QString& format) const override;
     void AddFormat(const QString& format) override;
     void ReloadMonitor(std::initializer_list<ModeConversion> steps);
-    void ShowPage(int firstShown, int firstHidden, const QString& caption);
+    void TurnCommandPage(bool forward);
 
     AppState& state_;
     SettingsStore& settings_;

@@ -14,6 +14,7 @@
 #include "ui/main/mainfrm.h"
 #include "ui/widgets/latin1.h"
 #include "ui/widgets/notation_field.h"
+#include "ui/widgets/paging.h"
 
 namespace kestrum {
 
@@ -38,35 +39,28 @@ void Mainfrm::Command_Click(int index) {
     SendButton_Click();
 }
 
-void Mainfrm::ShowPage(int firstShown, int firstHidden, const QString& caption) {
+void Mainfrm::TurnCommandPage(bool forward) {
+    const auto turn = TurnPage([this](int first) { return !Command(first).isHidden(); }, forward);
+    if (!turn) {
+        return;
+    }
     // The new page is shown before the old one is hidden, button by button.
-    for (int i = 0; i < 10; ++i) {
-        Command(firstShown + i).setVisible(true);
+    for (int i = 0; i < kRowsPerPage; ++i) {
+        Command(turn->show + i).setVisible(true);
     }
-    for (int i = 0; i < 10; ++i) {
-        Command(firstHidden + i).setVisible(false);
+    for (int i = 0; i < kRowsPerPage; ++i) {
+        Command(turn->hide + i).setVisible(false);
     }
-    label10_->setText(caption);
+    label10_->setText(
+        QStringLiteral("Commands %1-%2").arg(turn->show).arg(turn->show + kRowsPerPage - 1));
 }
 
 void Mainfrm::UpDown1_DownClick() {
-    if (!Command(1).isHidden()) {
-        ShowPage(11, 1, QStringLiteral("Commands 11-20"));
-    } else if (!Command(11).isHidden()) {
-        ShowPage(21, 11, QStringLiteral("Commands 21-30"));
-    } else if (!Command(21).isHidden()) {
-        ShowPage(31, 21, QStringLiteral("Commands 31-40"));
-    }
+    TurnCommandPage(true);
 }
 
 void Mainfrm::UpDown1_UpClick() {
-    if (!Command(31).isHidden()) {
-        ShowPage(21, 31, QStringLiteral("Commands 21-30"));
-    } else if (!Command(21).isHidden()) {
-        ShowPage(11, 21, QStringLiteral("Commands 11-20"));
-    } else if (!Command(11).isHidden()) {
-        ShowPage(1, 11, QStringLiteral("Commands 1-10"));
-    }
+    TurnCommandPage(false);
 }
 
 QString Mainfrm::CommandLabel(int index) const {

@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <array>
 
+#include "ui/main/main_constants.h"
+
 namespace kestrum {
 
 struct ToolbarButtonDesign {
@@ -23,8 +25,8 @@ inline constexpr std::array<ToolbarButtonDesign, 10> kToolbarButtons{{
     {"Edit", "Edit Com Set", "Edit the Command Set file", 6, false},
     {"SendText", "Send Text File", "Send a complete text file", 7, false},
     {"SetCom", "Port Settings", "Change the Com Port settings", 8, false},
-    {"ClosePort", "Disconnect", "Close the Com Port", 9, true},
-    {"ProcessCrLf", "Process Cr/Lf", "Display ascii text as separate lines", 11, true},
+    {"ClosePort", main_ui::kCaptionDisconnect, main_ui::kTipCloseDesigned, 9, true},
+    {"ProcessCrLf", main_ui::kCaptionProcessCrLf, main_ui::kTipProcessDesigned, 11, true},
 }};
 
 // Images of the image list: 9 and 10 are the port connected and disconnected, 11 and 12

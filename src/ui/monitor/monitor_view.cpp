@@ -17,6 +17,7 @@
 
 #include "ui/monitor/monitor_constants.h"
 #include "ui/monitor/monitor_scroll_bar.h"
+#include "ui/widgets/latin1.h"
 
 namespace kestrum {
 
@@ -80,8 +81,7 @@ void MonitorView::Copy() const {
     }
     const std::string selected =
         text_.TextRange(text_.SelectionStart(), text_.SelectionStart() + text_.SelectionLength());
-    QGuiApplication::clipboard()->setText(
-        QString::fromLatin1(selected.data(), static_cast<qsizetype>(selected.size())));
+    QGuiApplication::clipboard()->setText(FromBytes(selected));
 }
 
 void MonitorView::SelectAll() {
@@ -292,9 +292,7 @@ void MonitorView::mouseReleaseEvent(QMouseEvent* event) {
     if (text_.HasSelection() && clipboard->supportsSelection()) {
         const std::string selected = text_.TextRange(
             text_.SelectionStart(), text_.SelectionStart() + text_.SelectionLength());
-        clipboard->setText(
-            QString::fromLatin1(selected.data(), static_cast<qsizetype>(selected.size())),
-            QClipboard::Selection);
+        clipboard->setText(FromBytes(selected), QClipboard::Selection);
     }
 }
 

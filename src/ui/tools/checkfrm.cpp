@@ -9,6 +9,7 @@
 #include "session/app_state.h"
 #include "storage/settings_store.h"
 #include "ui/layout/twips.h"
+#include "ui/widgets/controls.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/latin1.h"
 #include "ui/widgets/latin1_field.h"
@@ -17,18 +18,6 @@
 namespace kestrum {
 
 namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* text, const QRect& geometry) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* caption, const QRect& geometry) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setGeometry(geometry);
-    return button;
-}
 
 DisplayMode ModeOf(std::int16_t value) {
     return value >= 1 && value <= 3 ? static_cast<DisplayMode>(value) : DisplayMode::Hex;

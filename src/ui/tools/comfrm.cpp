@@ -12,7 +12,9 @@
 #include "session/port_constants.h"
 #include "session/port_session.h"
 #include "storage/settings_store.h"
+#include "ui/widgets/controls.h"
 #include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1.h"
 #include "ui/widgets/tool_context.h"
 
 namespace kestrum {
@@ -20,10 +22,6 @@ namespace kestrum {
 using namespace com_ui;
 
 namespace {
-
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QFrame* MakeFrame(QWidget* parent, QRect geometry) {
     auto* frame = new QFrame(parent);
@@ -33,19 +31,13 @@ QFrame* MakeFrame(QWidget* parent, QRect geometry) {
     return frame;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
 // One group of option buttons, stacked in their frame; the frame makes them exclusive.
 template <std::size_t N>
 std::array<QRadioButton*, N> MakeOptions(QFrame* frame,
                                          const std::array<std::string_view, N>& captions) {
     std::array<QRadioButton*, N> buttons{};
     for (std::size_t i = 0; i < N; ++i) {
-        buttons[i] = new QRadioButton(Latin1(captions[i]), frame);
+        buttons[i] = new QRadioButton(FromBytes(captions[i]), frame);
         buttons[i]->setGeometry(14, 26 + 18 * static_cast<int>(i), frame->width() - 20, 18);
     }
     return buttons;
@@ -55,7 +47,7 @@ std::array<QRadioButton*, N> MakeOptions(QFrame* frame,
 template <std::size_t N>
 int IndexOf(const std::array<std::string_view, N>& letters, const QString& value) {
     for (std::size_t i = 0; i < N; ++i) {
-        if (Latin1(letters[i]) == value) {
+        if (FromBytes(letters[i]) == value) {
             return static_cast<int>(i) + 1;
         }
     }
@@ -83,12 +75,8 @@ void Comfrm::BuildControls() {
 
     frame1_ = MakeFrame(this, QRect(8, 8, 150, 58));
     label1_ = MakeLabel(frame1_, "Baud rate:", QRect(8, 6, 134, 16));
-    baudBox_ = new DropDownList(frame1_);
-    for (std::string_view baud : port_text::kBaudRates) {
-        baudBox_->addItem(Latin1(baud));
-    }
-    baudBox_->setCurrentIndex(-1);
-    baudBox_->setGeometry(8, 26, 134, 22);
+    baudBox_ =
+        MakeList(frame1_, ToStringList(port_text::kBaudRates), nullptr, QRect(8, 26, 134, 22));
 
     frame4_ = MakeFrame(this, QRect(8, 74, 150, 122));
     label2_ = MakeLabel(frame4_, "Parity:", QRect(8, 6, 134, 16));
@@ -173,19 +161,19 @@ void Comfrm::BaudBox_Click() {
 
 void Comfrm::ParityButton_Click(int index) {
     ParityButton(index).setChecked(true);
-    parity_ = Latin1(kParityLetters.at(Slot(index)));
+    parity_ = FromBytes(kParityLetters.at(Slot(index)));
     lastChangeWasFormat_ = 1;
 }
 
 void Comfrm::DataButton_Click(int index) {
     DataButton(index).setChecked(true);
-    dataBits_ = Latin1(kDataBits.at(Slot(index)));
+    dataBits_ = FromBytes(kDataBits.at(Slot(index)));
     lastChangeWasFormat_ = 1;
 }
 
 void Comfrm::StopButton_Click(int index) {
     StopButton(index).setChecked(true);
-    stopBits_ = Latin1(kStopBits.at(Slot(index)));
+    stopBits_ = FromBytes(kStopBits.at(Slot(index)));
     lastChangeWasFormat_ = 1;
 }
 

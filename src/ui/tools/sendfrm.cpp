@@ -16,7 +16,9 @@
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/monitor/data_monitor.h"
+#include "ui/widgets/controls.h"
 #include "ui/widgets/drop_down_list.h"
+#include "ui/widgets/latin1.h"
 
 namespace kestrum {
 
@@ -24,36 +26,6 @@ using namespace send_ui;
 using namespace send_text;
 
 namespace {
-
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* text, const char* toolTip, QRect geometry) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setToolTip(QString::fromLatin1(toolTip));
-    button->setGeometry(geometry);
-    return button;
-}
-
-template <std::size_t N>
-DropDownList* MakeList(QWidget* parent, const std::array<std::string_view, N>& items,
-                       const char* toolTip, QRect geometry) {
-    auto* list = new DropDownList(parent);
-    for (std::string_view item : items) {
-        list->addItem(Latin1(item));
-    }
-    list->setToolTip(QString::fromLatin1(toolTip));
-    list->setGeometry(geometry);
-    list->setCurrentIndex(-1);
-    return list;
-}
 
 constexpr std::array<std::string_view, 3> kFileTypes{"Ascii", "Hex", "Decimal"};
 
@@ -100,18 +72,19 @@ void Sendfrm::BuildControls() {
     richTextBox1_->setFont(viewFont);
     richTextBox1_->setGeometry(8, 71, 420, 304);
 
-    openButton_ = MakeButton(this, "Open File", "Open a text file", QRect(440, 71, 132, 28));
-    sendButton_ = MakeButton(this, "Send File", "Transmit text file", QRect(440, 105, 132, 28));
-    closeButton_ = MakeButton(this, "Close", "Close this window", QRect(440, 139, 132, 28));
+    openButton_ = MakeButton(this, "Open File", QRect(440, 71, 132, 28), "Open a text file");
+    sendButton_ = MakeButton(this, "Send File", QRect(440, 105, 132, 28), "Transmit text file");
+    closeButton_ = MakeButton(this, "Close", QRect(440, 139, 132, 28), "Close this window");
 
     label7_ = MakeLabel(this, "File Type:", QRect(440, 182, 132, 16));
-    combo2_ = MakeList(this, kFileTypes, "Notation of the file's lines", QRect(440, 199, 132, 22));
+    combo2_ = MakeList(this, ToStringList(kFileTypes), "Notation of the file's lines",
+                       QRect(440, 199, 132, 22));
     label6_ = MakeLabel(this, "String Delay:", QRect(440, 230, 132, 16));
-    combo5_ =
-        MakeList(this, kDelays, "Pause after each line, in milliseconds", QRect(440, 247, 132, 22));
+    combo5_ = MakeList(this, ToStringList(kDelays), "Pause after each line, in milliseconds",
+                       QRect(440, 247, 132, 22));
     label5_ = MakeLabel(this, "Byte Delay:", QRect(440, 278, 132, 16));
-    combo6_ =
-        MakeList(this, kDelays, "Pause after each byte, in milliseconds", QRect(440, 295, 132, 22));
+    combo6_ = MakeList(this, ToStringList(kDelays), "Pause after each byte, in milliseconds",
+                       QRect(440, 295, 132, 22));
 
     label3_ = MakeLabel(this, "Sending......", QRect(440, 338, 132, 18));
     QFont bold = label3_->font();
@@ -159,7 +132,7 @@ void Sendfrm::SelectStored(DropDownList& box, const settings::SettingKey& key) {
         box.SetText(context_.settings.GetSetting(key));
     } catch (const ListTextNotFound&) {
         // A stored value the list does not offer: the list's default instead.
-        box.SetText(Latin1(key.defaultValue));
+        box.SetText(FromBytes(key.defaultValue));
     }
 }
 
@@ -196,7 +169,7 @@ void Sendfrm::OpenButton_Click() {
     }
     context_.settings.SaveSetting(settings::kTextFile, *path);
     if (const std::optional<DisplayMode> type = DetectFileType(*path)) {
-        combo2_->SetText(Latin1(DisplayModeText(*type)));
+        combo2_->SetText(FromBytes(DisplayModeText(*type)));
     }
 }
 

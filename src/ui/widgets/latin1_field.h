@@ -1,16 +1,12 @@
 #pragma once
-// A single-line field whose text is stored as bytes (a command label, the checksum
-// calculator's string): a change that brings in a character without a Latin-1 code, or one
-// of the characters the owner forbids, is refused as a whole with a message, and the text
-// stays as it was. Nothing is ever stored as a substitute character.
+// A field of bytes with no notation (a command label, the checksum calculator's string);
+// its owner may forbid further characters, refused with the owner's message.
 
-#include <QLineEdit>
+#include "ui/widgets/byte_field.h"
 
 namespace kestrum {
 
-class Prompts;
-
-class Latin1Field final : public QLineEdit {
+class Latin1Field final : public ByteField {
     Q_OBJECT
 public:
     explicit Latin1Field(Prompts& prompts, QWidget* parent = nullptr);
@@ -18,15 +14,12 @@ public:
     // Also refuse these characters, with this message.
     void ForbidCharacters(QString characters, QString message);
 
-private:
-    void Change();
+protected:
+    QString Refusal(const QString& text) const override;
 
-    Prompts& prompts_;
+private:
     QString forbidden_;
     QString forbiddenMessage_;
-    // The text before the latest change, put back when the change is refused.
-    QString accepted_;
-    bool inChange_ = false;
 };
 
 }  // namespace kestrum

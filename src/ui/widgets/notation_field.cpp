@@ -2,7 +2,6 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <limits>
 
 #include "platform/prompts.h"
 #include "ui/widgets/latin1.h"
@@ -12,19 +11,14 @@ namespace kestrum {
 namespace {
 
 QString MessageText(std::string_view message) {
-    return QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size()));
+    return FromBytes(message);
 }
 
 }  // namespace
 
 NotationField::NotationField(EntryField field, EntryState& state, std::function<DisplayMode()> mode,
                              Prompts& prompts, QWidget* parent)
-    : QLineEdit(parent), field_(field), state_(state), mode_(std::move(mode)), prompts_(prompts) {
-    // A line edit silently cuts its text at 32767 characters; a long command must reach the
-    // port, and its file, whole.
-    setMaxLength(std::numeric_limits<int>::max());
-    connect(this, &QLineEdit::textChanged, this, &NotationField::Change);
-}
+    : ByteField(prompts, parent), field_(field), state_(state), mode_(std::move(mode)) {}
 
 void NotationField::keyPressEvent(QKeyEvent* event) {
     const QString typed = event->text();
@@ -57,27 +51,12 @@ bool NotationField::KeyPress(QChar key) {
     return true;
 }
 
-void NotationField::Change() {
-    if (inChange_) {
-        return;
-    }
-    inChange_ = true;
-    if (!IsLatin1(text())) {
-        // Pasted or dropped text with characters that have no byte is refused as a whole.
-        const int caret = std::min(static_cast<int>(accepted_.size()), cursorPosition());
-        setText(accepted_);
-        setCursorPosition(caret);
-        inChange_ = false;
-        prompts_.Message(QString::fromLatin1(kNotLatin1Message));
-        return;
-    }
+void NotationField::ChangeAccepted() {
     if (const auto edit = ApplyAutoSpace(state_, static_cast<int>(text().size()))) {
         setCursorPosition(edit->insertAt);
         insert(QStringLiteral(" "));
         setCursorPosition(edit->caretAfter);
     }
-    accepted_ = text();
-    inChange_ = false;
 }
 
 void NotationField::focusOutEvent(QFocusEvent* event) {

@@ -5,20 +5,15 @@
 // (SendBox_Change / StringText_Change) and the whole-string check (SendBox_LostFocus /
 // StringText_LostFocus).
 
-#include <QLineEdit>
 #include <functional>
 
 #include "notation/byte_notation.h"
 #include "notation/entry_validation.h"
+#include "ui/widgets/byte_field.h"
 
 namespace kestrum {
 
-class Prompts;
-
-inline constexpr auto kNotLatin1Message =
-    "Error - Only characters of the Latin-1 character set can be entered";
-
-class NotationField : public QLineEdit {
+class NotationField : public ByteField {
     Q_OBJECT
 public:
     // `state` is the window's recorded cursor and auto-space flag, shared by all its fields;
@@ -28,7 +23,6 @@ public:
 
     // The handlers, callable directly. KeyPress returns whether the key was taken.
     bool KeyPress(QChar key);
-    void Change();
     void LostFocus();
 
 signals:
@@ -39,15 +33,13 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // The automatic space.
+    void ChangeAccepted() override;
 
 private:
     EntryField field_;
     EntryState& state_;
     std::function<DisplayMode()> mode_;
-    Prompts& prompts_;
-    // The text before the latest change, to undo a paste of characters with no byte.
-    QString accepted_;
-    bool inChange_ = false;
     // Set while a field takes the focus back after a message, so that the field it takes
     // it from does not check itself in turn (two bad fields would pass it back and forth).
     static inline bool reclaimingFocus_ = false;
