@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "platform/command_set_folder.h"
+#include "platform/data_files.h"
 #include "platform/help_viewer.h"
 #include "platform/prompts.h"
 #include "storage/settings_store.h"
@@ -290,9 +292,11 @@ void Mainfrm::Form_Load() {
         }
     });
     ShowProcessCrLfState();
-    state_.CommandDirectory = settings_.GetSetting(settings::KeyName(settings::kDirectoryKey),
-                                                   settings::DefaultDirectory());
-    state_.CommandFileName = settings_.GetSetting(settings::kCommandFileName);
+    const CommandSetDefaults commandSets = ProgramCommandSetDefaults();
+    state_.CommandDirectory =
+        settings_.GetSetting(settings::KeyName(settings::kDirectoryKey), commandSets.directory);
+    state_.CommandFileName = settings_.GetSetting(
+        settings::KeyName(settings::kCommandFileName.name), commandSets.fileName);
     RunStartupStep([this] { StartupLoadCommandSet(); });
     if (const auto mode = DisplayModeFromText(combo2_->Text().toStdString())) {
         state_.MainMode = static_cast<std::int16_t>(*mode);
@@ -345,7 +349,9 @@ void Mainfrm::Exitmenu_Click() {
 
 void Mainfrm::Helpmenu_Click() {
     if (!help_) {
-        help_ = std::make_unique<HelpViewer>(prompts_, QCoreApplication::applicationDirPath());
+        help_ = std::make_unique<HelpViewer>(prompts_,
+                                             DataFolderFor(QCoreApplication::applicationDirPath(),
+                                                           QString::fromLatin1(kHelpFileName)));
     }
     help_->Show();
 }
