@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   socat xvfb clang-format fonts-dejavu-core
+  qt6-svg-dev  # scripts/draw-icons.sh writes the application icon as SVG too
 )
 if [[ "${KESTRUM_WITH_FUZZ:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
