@@ -276,6 +276,8 @@ QSize Mainfrm::sizeHint() const {
 }
 
 void Mainfrm::Form_Load() {
+    // First, so that a first start seeds the user's command set folder before any message.
+    const CommandSetDefaults commandSets = ProgramCommandSetDefaults();
     state_.VersionText = QStringLiteral("Version %1.%2.%3")
                              .arg(kVersionMajor)
                              .arg(kVersionMinor)
@@ -292,7 +294,6 @@ void Mainfrm::Form_Load() {
         }
     });
     ShowProcessCrLfState();
-    const CommandSetDefaults commandSets = ProgramCommandSetDefaults();
     state_.CommandDirectory =
         settings_.GetSetting(settings::KeyName(settings::kDirectoryKey), commandSets.directory);
     state_.CommandFileName = settings_.GetSetting(
