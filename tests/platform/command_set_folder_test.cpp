@@ -21,6 +21,7 @@ QByteArray Bytes(const QString& path) {
 }
 
 void Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -29,79 +30,64 @@ void Write(const QString& path, const QByteArray& bytes) {
 class CommandSetFolderTest : public ::testing::Test {
 protected:
     CommandSetDefaults Choose(bool executableFolderWritable) {
-        return ChooseCommandSetDefaults(bin_, user_, demo_, [&](const QString& folder) {
-            EXPECT_EQ(folder, bin_);
-            return executableFolderWritable;
-        });
+        return ChooseCommandSetDefaults(bin_, user_, demo_,
+                                        [this, executableFolderWritable](const QString& folder) {
+                                            EXPECT_EQ(folder, bin_);
+                                            return executableFolderWritable;
+                                        });
     }
 
     QTemporaryDir root_;
     QString bin_ = root_.filePath("usr/bin");
+    QString share_ = root_.filePath("usr/share/kestrum");
+    QString demo_ = share_ + "/examples/loopback-demo.cmd";
     QString user_ = root_.filePath("home/.local/share/Kestrum");
-    QString demo_ = root_.filePath("usr/share/kestrum/examples/loopback-demo.cmd");
-
-    void SetUp() override {
-        ASSERT_TRUE(QDir().mkpath(bin_));
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(demo_).path()));
-        Write(demo_,
-              "Demo\x1E"
-              "41 \r\n");
-        QFile::setPermissions(demo_, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
+    QString target_ = user_ + "/Default.cmd";
 };
 
 TEST_F(CommandSetFolderTest, AWritableExecutableFolderKeepsItsDefaultsAndTouchesNothing) {
+    Write(demo_,
+          "Demo\x1E"
+          "41 \r\n");
     const CommandSetDefaults defaults = Choose(true);
     EXPECT_EQ(defaults.directory, bin_);
     EXPECT_EQ(defaults.fileName, "Default.cmd") << "relative: the current folder, as always";
     EXPECT_FALSE(QFileInfo::exists(user_));
 }
 
-TEST_F(CommandSetFolderTest, OtherwiseThePerUserFolderIsSeededWithTheDemoOnItsFirstStartOnly) {
-    const QString target = QDir(user_).filePath("Default.cmd");
-    const CommandSetDefaults first = Choose(false);
-    EXPECT_EQ(first.directory, user_);
-    EXPECT_EQ(first.fileName, target);
-    EXPECT_EQ(Bytes(target), Bytes(demo_));
-    EXPECT_TRUE(QFileInfo(target).permissions() & QFile::WriteOwner)
-        << "the demo was read-only; the user's copy must be editable";
+TEST_F(CommandSetFolderTest, OtherwiseTheUsersFolderIsSeededWithTheDemoOnItsFirstStartOnly) {
+    EXPECT_EQ(Choose(false).fileName, target_) << "no demo installed: the folder still counts";
+    EXPECT_FALSE(QFileInfo::exists(target_));
 
-    Write(target,
-          "Mine\x1E"
-          "42 \r\n");  // the user's own edits survive the next start
-    Choose(false);
-    EXPECT_EQ(Bytes(target),
-              "Mine\x1E"
-              "42 \r\n");
-    ASSERT_TRUE(QFile::remove(target));  // and a set the user deleted stays deleted
-    EXPECT_EQ(Choose(false).fileName, target);
-    EXPECT_FALSE(QFileInfo::exists(target));
-}
-
-TEST_F(CommandSetFolderTest, WithoutAnInstalledDemoTheFolderIsStillTheUsers) {
-    ASSERT_TRUE(QFile::remove(demo_));
+    ASSERT_TRUE(QDir(user_).removeRecursively());
+    Write(demo_,
+          "Demo\x1E"
+          "41 \r\n");
+    QFile::setPermissions(demo_, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     EXPECT_EQ(Choose(false).directory, user_);
-    EXPECT_TRUE(QFileInfo(user_).isDir());
-    EXPECT_FALSE(QFileInfo::exists(QDir(user_).filePath("Default.cmd")));
+    EXPECT_EQ(Bytes(target_), Bytes(demo_));
+    EXPECT_TRUE(QFileInfo(target_).permissions() & QFile::WriteOwner) << "the user's to edit";
+
+    ASSERT_TRUE(QFile::remove(target_));  // a set the user deleted stays deleted
+    Choose(false);
+    EXPECT_FALSE(QFileInfo::exists(target_));
 }
 
 TEST_F(CommandSetFolderTest, OnlyAnExistingDirectoryCountsAsWritable) {
-    EXPECT_TRUE(IsWritableFolder(bin_));
+    QDir().mkpath(bin_);
     const QString file = root_.filePath("a-file");
     Write(file, "x");
-    EXPECT_FALSE(IsWritableFolder(file)) << "a file is no folder";
-    EXPECT_FALSE(IsWritableFolder(QDir(file).filePath("below")))
-        << "nothing can be made below a file";
+    EXPECT_TRUE(IsWritableFolder(bin_));
+    EXPECT_FALSE(IsWritableFolder(file));
+    EXPECT_FALSE(IsWritableFolder(file + "/below")) << "nothing can be made below a file";
     EXPECT_FALSE(IsWritableFolder(root_.filePath("missing")));
 }
 
 TEST_F(CommandSetFolderTest, DataIsFoundBesideTheExecutableFirstThenInShareKestrum) {
-    const QString share = root_.filePath("usr/share/kestrum");
-    EXPECT_EQ(DataFolderFor(bin_, "examples/loopback-demo.cmd"), share);
     EXPECT_EQ(DataFolderFor(bin_, "kestrum.hlp"), bin_) << "missing: named where looked first";
-    Write(QDir(share).filePath("kestrum.hlp"), "installed");
-    EXPECT_EQ(DataFolderFor(bin_, "kestrum.hlp"), share);
-    Write(QDir(bin_).filePath("kestrum.hlp"), "build tree");
+    Write(share_ + "/kestrum.hlp", "installed");
+    EXPECT_EQ(DataFolderFor(bin_, "kestrum.hlp"), share_);
+    Write(bin_ + "/kestrum.hlp", "build tree");
     EXPECT_EQ(DataFolderFor(bin_, "kestrum.hlp"), bin_);
 }
 
