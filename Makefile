@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run bench test-asan fuzz format clean
+.PHONY: deps configure build test run package install-check bench test-asan fuzz format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -23,6 +23,14 @@ test: build
 
 run: build
 	bash scripts/run-loopback.sh $(BUILD_DIR)
+
+# A .deb of the build in $(BUILD_DIR)/package (CPack; see README, Install).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Installs into a temporary prefix and unpacks the .deb into a temporary root, then checks both.
+install-check: build
+	cd $(BUILD_DIR) && ctest -L install --output-on-failure
 
 bench: deps
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF

@@ -1,12 +1,16 @@
-// Draws Kestrum's twelve toolbar images with QPainter and writes them as PNG files.
+// Draws Kestrum's twelve toolbar images and its application icon with QPainter and writes
+// them as PNG files (the application icon also as SVG).
 //
-// Every image is drawn once on a 24 x 24 grid and rendered at scale 1 ("name.png") and
-// scale 2 ("name@2x.png"), so both sizes come from the same vector drawing. Outlines are
+// Every toolbar image is drawn once on a 24 x 24 grid and rendered at scale 1 ("name.png")
+// and scale 2 ("name@2x.png"), so both sizes come from the same vector drawing. Outlines are
 // one grid unit wide and lie on half units, which keeps them sharp at both scales.
+// The application icon is drawn on a 48 x 48 grid and rendered at the desktop's icon sizes
+// 48, 64, 128 and 256 ("NxN.png") and as "scalable.svg".
 // Light comes from above: fills run from a lighter top to their base colour.
 //
-// Usage: draw_icons OUTPUT_DIR [--sheet SHEET.png]
-//   --sheet also writes a contact sheet of all images, enlarged, for review.
+// Usage: draw_icons OUTPUT_DIR [--app APP_ICON_DIR] [--sheet SHEET.png]
+//   --app also writes the application icon into APP_ICON_DIR.
+//   --sheet also writes a contact sheet of all toolbar images, enlarged, for review.
 //
 // Not part of the build; scripts/draw-icons.sh compiles and runs it.
 
@@ -24,6 +28,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <QSvgGenerator>
 
 #include <array>
 #include <cmath>
@@ -490,6 +495,75 @@ const std::array<Icon, 12> kIcons{{
     {"show_crlf", DrawShowCrLf},
 }};
 
+// The application icon: a terminal whose screen shows bytes sent (dark blue) and received
+// (red), as the Data Monitor colours them, above the nine-pin connector of a serial port.
+inline constexpr int kAppGrid = 48;
+inline constexpr std::array<int, 4> kAppIconSizes{48, 64, 128, 256};
+
+void DrawAppIcon(QPainter& p) {
+    const QRectF body(3.5, 3.5, 41, 41);
+    DrawShape(p, RoundedRect(body, 7.0), Shaded(ink::kMetalTop, ink::kMetal, 3.5, 44.5));
+
+    const QRectF screen(8.5, 8.5, 31, 21);
+    DrawShape(p, RoundedRect(screen, 2.0), Shaded(ink::kPaperTop, ink::kPaper, 8.5, 29.5));
+    // Rows of byte cells: sent, received, sent, received; the last row still arriving.
+    const std::array<std::pair<QColor, int>, 4> rows{{
+        {ink::kBlueDark, 4},
+        {ink::kRed, 3},
+        {ink::kBlueDark, 4},
+        {ink::kRed, 2},
+    }};
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const auto& [colour, cells] = rows[row];
+        for (int cell = 0; cell < cells; ++cell) {
+            FillRect(p, QRectF(11 + cell * 7, 11 + static_cast<int>(row) * 4.5, 5, 2.5), colour);
+        }
+    }
+
+    const QPainterPath shell = Polygon({{13.5, 33.5}, {34.5, 33.5}, {31.5, 41.5}, {16.5, 41.5}});
+    DrawShape(p, shell, ink::kOutline, RoundOutline());
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink::kAmberTop);
+    for (int i = 0; i < 5; ++i) {
+        p.drawEllipse(QPointF(16.5 + i * 3.75, 36.0), 1.1, 1.1);
+    }
+    for (int i = 0; i < 4; ++i) {
+        p.drawEllipse(QPointF(18.375 + i * 3.75, 39.25), 1.1, 1.1);
+    }
+}
+
+QImage RenderAppIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(static_cast<qreal>(size) / kAppGrid, static_cast<qreal>(size) / kAppGrid);
+    DrawAppIcon(painter);
+    return image;
+}
+
+bool WriteAppIcon(const QDir& out) {
+    for (const int size : kAppIconSizes) {
+        const QString path = out.filePath(QStringLiteral("%1x%1.png").arg(size));
+        if (!RenderAppIcon(size).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return false;
+        }
+    }
+    QSvgGenerator svg;
+    svg.setFileName(out.filePath(QStringLiteral("scalable.svg")));
+    svg.setSize(QSize(kAppGrid, kAppGrid));
+    svg.setViewBox(QRectF(0, 0, kAppGrid, kAppGrid));
+    svg.setTitle(QStringLiteral("Kestrum"));
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(svg.fileName()));
+        return false;
+    }
+    DrawAppIcon(painter);
+    return painter.end();
+}
+
 QImage Render(const Icon& icon, int scale) {
     QImage image(kGrid * scale, kGrid * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -539,18 +613,38 @@ QImage ContactSheet() {
     return sheet;
 }
 
+bool MakeFolder(const QDir& out) {
+    if (!out.exists() && !QDir().mkpath(out.path())) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(out.path()));
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const QStringList args = QGuiApplication::arguments();
-    if (args.size() != 2 && !(args.size() == 4 && args[2] == QStringLiteral("--sheet"))) {
-        std::fprintf(stderr, "usage: draw_icons OUTPUT_DIR [--sheet SHEET.png]\n");
+    QString appIconFolder;
+    QString sheet;
+    bool usable = args.size() >= 2 && args.size() % 2 == 0;
+    for (qsizetype i = 2; usable && i + 1 < args.size(); i += 2) {
+        if (args[i] == QStringLiteral("--app")) {
+            appIconFolder = args[i + 1];
+        } else if (args[i] == QStringLiteral("--sheet")) {
+            sheet = args[i + 1];
+        } else {
+            usable = false;
+        }
+    }
+    if (!usable) {
+        std::fprintf(stderr,
+                     "usage: draw_icons OUTPUT_DIR [--app APP_ICON_DIR] [--sheet SHEET.png]\n");
         return 2;
     }
     const QDir out(args[1]);
-    if (!out.exists() && !QDir().mkpath(out.path())) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(out.path()));
+    if (!MakeFolder(out)) {
         return 1;
     }
     for (const Icon& icon : kIcons) {
@@ -564,8 +658,12 @@ int main(int argc, char* argv[]) {
             }
         }
     }
-    if (args.size() == 4 && !ContactSheet().save(args[3], "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(args[3]));
+    if (!appIconFolder.isEmpty() &&
+        !(MakeFolder(QDir(appIconFolder)) && WriteAppIcon(QDir(appIconFolder)))) {
+        return 1;
+    }
+    if (!sheet.isEmpty() && !ContactSheet().save(sheet, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(sheet));
         return 1;
     }
     return 0;

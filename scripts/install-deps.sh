@@ -8,6 +8,10 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   socat xvfb clang-format fonts-dejavu-core
+  qt6-svg-dev  # scripts/draw-icons.sh writes the application icon as SVG too
+  # make package and the install tests: CPack's dependency list (dpkg-shlibdeps, file), the
+  # checks of the .deb, the desktop files and the manual page.
+  dpkg-dev file lintian desktop-file-utils appstream man-db groff-base
 )
 if [[ "${KESTRUM_WITH_FUZZ:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)

@@ -6,8 +6,10 @@
 #
 # Com Port 1 is the loopback: the script points settings key Device1 at it in
 # <build-dir>/run/config/Kestrum/Kestrum.ini and leaves every other key as it was, so the
-# choices made in one run are there in the next. The user's own ~/.config/Kestrum is not
-# touched. Closing Kestrum ends the loopback.
+# choices made in one run are there in the next. The first run also starts on the loopback
+# demo command set: a copy of resources/examples/loopback-demo.cmd as <build-dir>/run/Default.cmd,
+# named by keys Filename and Directory while they are unset (a set opened later stays).
+# The user's own ~/.config/Kestrum is not touched. Closing Kestrum ends the loopback.
 #
 # KESTRUM_BIN=<program> runs that program in Kestrum's place (to check the loopback without
 # the GUI); like Kestrum it gets XDG_CONFIG_HOME, and the device path in
@@ -22,7 +24,9 @@ die() {
 [[ $# -eq 1 ]] || die "usage: $0 <build-dir>"
 [[ -d $1 ]] || die "no build folder '$1': build first (make build)"
 build_dir=$(cd "$1" && pwd)
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
 run_dir=$build_dir/run
+demo_set=$run_dir/Default.cmd
 device=$run_dir/ttyKestrum0
 config_home=$run_dir/config
 ini=$config_home/Kestrum/Kestrum.ini
@@ -45,14 +49,16 @@ ini_value() {
     fi
 }
 
-# Sets Device1 in [Properties], keeping every other line. Keys are matched without regard
-# to case, as Kestrum's settings store does.
-set_device1() {
-    local line
-    line="Device1=$(ini_value "$device")"
+# Sets KEY=VALUE in [Properties], keeping every other line; with a third argument "keep", a
+# KEY already there stays as it is. Keys are matched without regard to case, as Kestrum's
+# settings store does.
+set_key() {
+    local line keep=0
+    line="$1=$(ini_value "$2")"
+    if [[ ${3:-} == keep ]]; then keep=1; fi
     mkdir -p "$(dirname "$ini")"
     [[ -f $ini ]] || : >"$ini"
-    awk -v line="$line" '
+    awk -v line="$line" -v key="$(tr '[:upper:]' '[:lower:]' <<<"$1")" -v keep="$keep" '
         function put() { if (!done) { print line; done = 1 } }
         /^[ \t]*\[.*\][ \t]*$/ {
             if (inside) put()
@@ -61,7 +67,10 @@ set_device1() {
             print
             next
         }
-        inside && tolower($0) ~ /^[ \t]*device1[ \t]*=/ { put(); next }
+        inside && tolower($0) ~ ("^[ \t]*" key "[ \t]*=") {
+            if (keep) { print; done = 1 } else put()
+            next
+        }
         { print }
         END {
             if (inside) put()
@@ -82,7 +91,10 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]] &&
 fi
 
 mkdir -p "$run_dir"
-set_device1
+set_key Device1 "$device"
+[[ -f $demo_set ]] || cp "$source_dir/resources/examples/loopback-demo.cmd" "$demo_set"
+set_key Filename "$demo_set" keep
+set_key Directory "$demo_set" keep
 
 socat_pid=
 # shellcheck disable=SC2317 # run by the EXIT trap

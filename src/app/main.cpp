@@ -1,7 +1,10 @@
 // Kestrum: a serial-port test terminal.
 
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
 
+#include "platform/command_line.h"
 #include "platform/prompts.h"
 #include "platform/qt_serial_port.h"
 #include "platform/single_instance.h"
@@ -10,10 +13,36 @@
 #include "ui/main/mainfrm.h"
 #include "ui/main/tool_windows.h"
 
+namespace {
+
+int Print(const kestrum::CommandLineAnswer& answer) {
+    std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
+    std::fputs(answer.standardError.toLocal8Bit().constData(), stderr);
+    return answer.exitCode;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // --help and --version are answered before QApplication, which needs a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (const auto answer = kestrum::AnswerCommandLine(arguments, false)) {
+        return Print(*answer);
+    }
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kestrum"));
     QApplication::setApplicationName(QStringLiteral("Kestrum"));
+    // Ties the windows to the installed desktop entry and its icon (none in a build tree).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kestrum.Kestrum"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.kestrum.Kestrum")));
+    // QApplication has taken its own options out; what is left unknown is a mistake.
+    if (const auto answer = kestrum::AnswerCommandLine(QApplication::arguments(), true)) {
+        return Print(*answer);
+    }
 
     // A second start hands over to the running one and ends before showing anything.
     kestrum::SingleInstance instance;

@@ -1,6 +1,6 @@
 #pragma once
-// The Help menu's "Kestrum Help": the HTML help file kept beside the executable, shown
-// in a non-modal browser window.
+// The Help menu's "Kestrum Help": the HTML help file kept beside the executable (or in
+// ../share/kestrum once installed), shown in a non-modal browser window.
 
 #include <QPointer>
 #include <QString>
@@ -20,7 +20,8 @@ inline constexpr int kHelpWindowHeight = 640;
 
 class HelpViewer final {
 public:
-    // helpFolder: where kestrum.hlp lives; the program passes its executable's folder.
+    // helpFolder: where kestrum.hlp lives; the program passes the executable's folder, or
+    // ../share/kestrum beside it once installed (DataFolderFor).
     HelpViewer(Prompts& prompts, QString helpFolder);
     ~HelpViewer();
     HelpViewer(const HelpViewer&) = delete;

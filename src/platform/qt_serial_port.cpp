@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+#include "platform/permission_hint.h"
+
 namespace kestrum {
 namespace {
 
@@ -280,7 +282,7 @@ void QtSerialPort::ThrowOpenFailure(const QString& device) {
             // is exclusively open (EBUSY), as a permission error; a missing permission is not
             // "in use".
             if (LacksPermission(device)) {
-                throw PortError(PortErrorKind::Other, reason);
+                throw PortError(PortErrorKind::Other, reason + PermissionHintFor(device));
             }
             throw PortError(PortErrorKind::PortInUse, reason);
         case QSerialPort::UnsupportedOperationError:

@@ -2,6 +2,7 @@
 // plays the remote equipment.
 
 #include "platform/qt_serial_port.h"
+#include "platform/permission_hint.h"
 
 #include "support/pty_pair.h"
 
@@ -175,6 +176,18 @@ TEST_F(QtSerialPortTest, OpenFailuresHaveTheirKinds) {
         EXPECT_EQ(KindOf([&] { port->SetCommPort(number); }), PortErrorKind::InvalidPortNumber);
         EXPECT_EQ(port->CommPort(), 2);
     }
+}
+
+// Root, who runs the tests, is never refused a device: the hint's text is checked on its own.
+TEST(PermissionHintTest, NamesTheDevicesGroupAndTheUserButNeverRootsGroup) {
+    EXPECT_EQ(PermissionHint("dialout", "kim"),
+              " (add your user to the dialout group: sudo adduser kim dialout, then log in again)");
+    EXPECT_EQ(PermissionHint("uucp", ""),
+              " (add your user to the uucp group: sudo adduser $USER uucp, then log in again)");
+    EXPECT_EQ(PermissionHint("root", "kim"), "");
+    EXPECT_EQ(PermissionHint("", "kim"), "");
+    EXPECT_EQ(PermissionHintFor("/dev/null"), "") << "group root";
+    EXPECT_EQ(PermissionHintFor("/dev/kestrum-no-such-tty"), "");
 }
 
 TEST_F(QtSerialPortTest, CloseLetsQueuedOutputLeave) {

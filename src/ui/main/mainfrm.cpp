@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "platform/command_set_folder.h"
+#include "platform/data_files.h"
 #include "platform/help_viewer.h"
 #include "platform/prompts.h"
 #include "session/app_state.h"
@@ -277,6 +279,8 @@ QSize Mainfrm::sizeHint() const {
 }
 
 void Mainfrm::Form_Load() {
+    // First, so that a first start seeds the user's command set folder before any message.
+    const CommandSetDefaults commandSets = ProgramCommandSetDefaults();
     state_.VersionText = QStringLiteral("Version %1.%2.%3")
                              .arg(kVersionMajor)
                              .arg(kVersionMinor)
@@ -293,9 +297,10 @@ void Mainfrm::Form_Load() {
         }
     });
     ShowProcessCrLfState();
-    state_.CommandDirectory = settings_.GetSetting(settings::KeyName(settings::kDirectoryKey),
-                                                   settings::DefaultDirectory());
-    state_.CommandFileName = settings_.GetSetting(settings::kCommandFileName);
+    state_.CommandDirectory =
+        settings_.GetSetting(settings::KeyName(settings::kDirectoryKey), commandSets.directory);
+    state_.CommandFileName = settings_.GetSetting(
+        settings::KeyName(settings::kCommandFileName.name), commandSets.fileName);
     RunStartupStep([this] { StartupLoadCommandSet(); });
     if (const auto mode = DisplayModeFromText(combo2_->Text().toStdString())) {
         state_.MainMode = static_cast<std::int16_t>(*mode);
@@ -348,7 +353,9 @@ void Mainfrm::Exitmenu_Click() {
 
 void Mainfrm::Helpmenu_Click() {
     if (!help_) {
-        help_ = std::make_unique<HelpViewer>(prompts_, QCoreApplication::applicationDirPath());
+        help_ = std::make_unique<HelpViewer>(prompts_,
+                                             DataFolderFor(QCoreApplication::applicationDirPath(),
+                                                           QString::fromLatin1(kHelpFileName)));
     }
     help_->Show();
 }
