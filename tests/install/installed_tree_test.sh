@@ -63,6 +63,7 @@ share/icons/hicolor/scalable/apps/$app_id.svg
 share/kestrum/examples/at-modem.cmd
 share/kestrum/examples/lighting-dimmer.cmd
 share/kestrum/examples/loopback-demo.cmd
+share/kestrum/examples/modbus-rtu.cmd
 share/kestrum/kestrum.hlp
 share/man/man1/kestrum.1.gz
 share/metainfo/$app_id.metainfo.xml"

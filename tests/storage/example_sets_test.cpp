@@ -44,9 +44,9 @@ TEST(ExampleSets, EachIsFortyLabelledCommandsInWellFormedHexWrittenAsTheEditorWr
     }
 }
 
-// Drops the last "XX " token and appends the checksum of type `type` to what is left.
-std::string Resummed(const std::string& command, std::size_t type) {
-    return AppendChecksum(command.substr(0, command.size() - 3), DisplayMode::Hex,
+// Drops the last `bytes` "XX " tokens and appends the checksum of type `type` to the rest.
+std::string Resummed(const std::string& command, std::size_t type, std::size_t bytes = 1) {
+    return AppendChecksum(command.substr(0, command.size() - 3 * bytes), DisplayMode::Hex,
                           kChecksumTypeLabels.at(type));
 }
 
@@ -54,6 +54,10 @@ TEST(ExampleSets, ChecksumsAreTheOnesTheCalculatorAppends) {
     const CommandSet dimmer = Load(QStringLiteral("lighting-dimmer.cmd"));
     for (const CommandEntry& entry : dimmer) {
         EXPECT_EQ(Resummed(entry.command, 0), entry.command) << entry.label;
+    }
+    for (const CommandEntry& entry : Load(QStringLiteral("modbus-rtu.cmd"))) {
+        const auto modbus = static_cast<std::size_t>(ChecksumType::Crc16Modbus) - 1;
+        EXPECT_EQ(Resummed(entry.command, modbus, 2), entry.command) << entry.label;
     }
     // Loopback demo: entry number and checksum type (index in the calculator's list).
     const CommandSet demo = Load(QStringLiteral("loopback-demo.cmd"));

@@ -1,0 +1,40 @@
+S1 Read 10 holding01 03 00 00 00 0A C5 CD 
+S1 Read 10 input01 04 00 00 00 0A 70 0D 
+S1 Read 16 coils01 01 00 00 00 10 3D C6 
+S1 Read 8 inputs01 02 00 00 00 08 79 CC 
+S1 Coil 0 on01 05 00 00 FF 00 8C 3A 
+S1 Coil 0 off01 05 00 00 00 00 CD CA 
+S1 Reg 0 = 10001 06 00 00 00 64 88 21 
+S1 Reg 0 = 001 06 00 00 00 00 89 CA 
+S1 Reg 1-2 = 1,201 10 00 01 00 02 04 00 01 00 02 E2 62 
+S1 Diagnostics echo01 08 00 00 12 34 ED 7C 
+S2 Read 10 holding02 03 00 00 00 0A C5 FE 
+S2 Read 10 input02 04 00 00 00 0A 70 3E 
+S2 Read 16 coils02 01 00 00 00 10 3D F5 
+S2 Read 8 inputs02 02 00 00 00 08 79 FF 
+S2 Coil 0 on02 05 00 00 FF 00 8C 09 
+S2 Coil 0 off02 05 00 00 00 00 CD F9 
+S2 Reg 0 = 10002 06 00 00 00 64 88 12 
+S2 Reg 0 = 002 06 00 00 00 00 89 F9 
+S2 Reg 1-2 = 1,202 10 00 01 00 02 04 00 01 00 02 ED 26 
+S2 Diagnostics echo02 08 00 00 12 34 ED 4F 
+S1 Read reg 001 03 00 00 00 01 84 0A 
+S1 Read reg 101 03 00 01 00 01 D5 CA 
+S1 Read reg 201 03 00 02 00 01 25 CA 
+S1 Read reg 301 03 00 03 00 01 74 0A 
+S1 Read reg 401 03 00 04 00 01 C5 CB 
+S1 Read reg 501 03 00 05 00 01 94 0B 
+S1 Read reg 601 03 00 06 00 01 64 0B 
+S1 Read reg 701 03 00 07 00 01 35 CB 
+S1 Read reg 801 03 00 08 00 01 05 C8 
+S1 Read reg 901 03 00 09 00 01 54 08 
+S2 Read reg 002 03 00 00 00 01 84 39 
+S2 Read reg 102 03 00 01 00 01 D5 F9 
+S2 Read reg 202 03 00 02 00 01 25 F9 
+S2 Read reg 302 03 00 03 00 01 74 39 
+S2 Read reg 402 03 00 04 00 01 C5 F8 
+S2 Read reg 502 03 00 05 00 01 94 38 
+S2 Read reg 602 03 00 06 00 01 64 38 
+S2 Read reg 702 03 00 07 00 01 35 F8 
+S2 Read reg 802 03 00 08 00 01 05 FB 
+S2 Read reg 902 03 00 09 00 01 54 3B 
