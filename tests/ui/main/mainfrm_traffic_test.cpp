@@ -4,10 +4,7 @@
 #include <QAction>
 #include <QTest>
 
-#include "platform/qt_serial_port.h"
-#include "support/main_window_fixture.h"
-#include "support/pty_pair.h"
-#include "ui/widgets/drop_down_list.h"
+#include "support/pty_window.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
@@ -216,30 +213,21 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     EXPECT_EQ(saved.readAll(), "41 42 \r\n");
 }
 
-TEST(MainWindowOnPty, TypedStringArrivesAndAnswerShowsInRed) {
-    PtyPair pty;
-    QTemporaryDir folder;
-    SettingsStore settings(folder.filePath("Kestrum.ini"));
-    settings.SaveSetting("Device1", pty.DevicePath());
-    settings.SaveSetting("Filetype", "Ascii");
-    QtSerialPort port(DevicesFromSettings(settings));
-    ScriptedPrompts prompts;
-    AppState state;
-    Mainfrm window(state, settings, port, prompts);
-    window.Form_Load();
-    ASSERT_TRUE(prompts.Messages().empty()) << prompts.Messages()[0].toStdString();
-    ASSERT_TRUE(port.PortOpen());
+TEST_F(PtyWindowTest, TypedStringArrivesAndAnswerShowsInRed) {
+    Mainfrm& window = Start("Ascii");
+    ASSERT_TRUE(prompts_.Messages().empty()) << prompts_.Messages()[0].toStdString();
+    ASSERT_TRUE(port_->PortOpen());
 
     QTest::keyClicks(&window.SendBox(), "AT^M");
     window.SendButton_Click();
-    EXPECT_EQ(pty.Read(3), "AT\r");
+    EXPECT_EQ(device_->Read(3), "AT\r");
 
     window.Combo2().SetText("Hex");
-    const std::string before = window.Monitor().PlainText();
-    ASSERT_TRUE(pty.Write("OK\r\n"));
-    ASSERT_TRUE(PumpEventsUntil(
-        [&] { return window.Monitor().PlainText().size() >= before.size() + 12; }, 2000ms));
-    EXPECT_EQ(window.Monitor().PlainText(), before + "4F 4B 0D 0A ");
+    const std::string before = MonitorText();
+    ASSERT_TRUE(device_->Write("OK\r\n"));
+    ASSERT_TRUE(
+        PumpEventsUntil([&] { return MonitorText().size() >= before.size() + 12; }, 2000ms));
+    EXPECT_EQ(MonitorText(), before + "4F 4B 0D 0A ");
     EXPECT_EQ(window.Monitor().Text().ColourAt(before.size()), kReceiveColour);
 }
 

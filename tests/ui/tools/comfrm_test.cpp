@@ -5,11 +5,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "platform/qt_serial_port.h"
-#include "support/main_window_fixture.h"
-#include "support/pty_pair.h"
+#include "support/pty_window.h"
 #include "ui/tools/comfrm.h"
-#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -147,45 +144,34 @@ TEST_F(ComfrmTest, DeviceBoxListsTheSystemsDevicesAndShowsThePortsOwn) {
 }
 
 // The real port service on two pseudo-terminals: the device box moves port 1 from one to
-// the other.
-TEST(ComfrmOnPty, DeviceChangeReopensThePortOnTheNewDevice) {
-    PtyPair first;
+// the other; a device that does not exist leaves it where it was.
+TEST_F(PtyWindowTest, PortSettingsDeviceChangeReopensThePortOnTheNewDevice) {
     PtyPair second;
-    QTemporaryDir folder;
-    SettingsStore settings(folder.filePath("Kestrum.ini"));
-    settings.SaveSetting("Device1", first.DevicePath());
-    QtSerialPort port(DevicesFromSettings(settings));
-    ScriptedPrompts prompts;
-    AppState state;
-    Mainfrm window(state, settings, port, prompts);
-    window.Form_Load();
-    ASSERT_TRUE(port.PortOpen());
-
-    // A device that does not exist: the port selection's message, the dialog stays, and
-    // the port is back on the device it had.
-    auto dialog = std::make_unique<Comfrm>(window.Tools(), [] { return QStringList{}; });
-    dialog->show();
-    dialog->DeviceBox().setCurrentText(QStringLiteral("/dev/kestrum-no-such-device"));
-    dialog->OKButton().click();
-    EXPECT_EQ(prompts.Messages(), std::vector<QString>{"Warning: Invalid Port Number"});
-    EXPECT_FALSE(dialog->isHidden());
-    EXPECT_EQ(settings.GetSetting("Device1", ""), first.DevicePath());
-    ASSERT_TRUE(port.PortOpen());
-    port.Output("1");
+    PtyPair& first = *device_;
+    Mainfrm& window = Start();
+    ASSERT_TRUE(port_->PortOpen());
+    Comfrm dialog(window.Tools(), [] { return QStringList{}; });
+    dialog.show();
+    dialog.DeviceBox().setCurrentText(QStringLiteral("/dev/kestrum-no-such-device"));
+    dialog.OKButton().click();
+    EXPECT_FALSE(dialog.isHidden());
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), first.DevicePath());
+    ASSERT_TRUE(port_->PortOpen());
+    port_->Output("1");
     EXPECT_EQ(first.Read(1), "1");
 
-    dialog->DeviceBox().setCurrentText(second.DevicePath());
-    dialog->OKButton().click();
-    EXPECT_EQ(prompts.Messages().size(), 1U);
-    EXPECT_TRUE(dialog->isHidden());
-    EXPECT_EQ(settings.GetSetting("Device1", ""), second.DevicePath());
-    ASSERT_TRUE(port.PortOpen());
-    port.Output("2");
+    dialog.DeviceBox().setCurrentText(second.DevicePath());
+    dialog.OKButton().click();
+    EXPECT_EQ(prompts_.Messages().size(), 1U);
+    EXPECT_TRUE(dialog.isHidden());
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), second.DevicePath());
+    ASSERT_TRUE(port_->PortOpen());
+    port_->Output("2");
     EXPECT_EQ(second.Read(1), "2");
     EXPECT_EQ(first.Read(1, 100ms), "");
     ASSERT_TRUE(second.Write("R"));
-    ASSERT_TRUE(PumpEventsUntil([&] { return !window.Monitor().PlainText().empty(); }, 2s));
-    EXPECT_EQ(window.Monitor().PlainText(), "52 ") << "received on the new device";
+    ASSERT_TRUE(PumpEventsUntil([&] { return !MonitorText().empty(); }, 2s));
+    EXPECT_EQ(MonitorText(), "52 ") << "received on the new device";
 }
 
 }  // namespace

@@ -12,12 +12,8 @@
 #include <functional>
 #include <random>
 
-#include "platform/qt_serial_port.h"
 #include "session/text_file_source.h"
-#include "support/main_window_fixture.h"
-#include "support/pty_pair.h"
-#include "ui/tools/sendfrm.h"
-#include "ui/widgets/drop_down_list.h"
+#include "support/pty_window.h"
 
 namespace kestrum {
 namespace {
@@ -26,35 +22,20 @@ using namespace std::chrono_literals;
 
 class SendfrmTest : public MainWindowTest {
 protected:
-    QString WriteFile(const QString& name, std::string_view bytes) {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        return file.fileName();
-    }
-
     // A fresh main window and the sender as it opens with the remembered file `path`.
     Sendfrm& Restart(const QString& path = {}) {
-        sender_.reset();
-        window_.reset();
+        CloseWindows();
         state_ = AppState{};
         prompts_ = ScriptedPrompts{};
-        if (!path.isEmpty()) {
-            settings_.SaveSetting("File", path);
-        }
-        port_.SetOpenFailure(1, std::nullopt);  // scripted by an earlier case
         Start();
         port_.ClearRecords();
-        sender_ = std::make_unique<Sendfrm>(Window().Tools());
-        return *sender_;
+        return OpenSender(path);
     }
 
     void SendAndWait(Sendfrm& sender) {
         sender.SendButton_Click();
         ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 20s));
     }
-
-    std::unique_ptr<Sendfrm> sender_;  // goes before the main window
 };
 
 TEST_F(SendfrmTest, EachLineGoesOutByTheTokenRulesAndIsEchoedAsWritten) {
@@ -324,39 +305,10 @@ TEST_F(SendfrmTest, BinaryFileWithAVeryLongLineIsSentWholeAndShownInPart) {
 
 using Clock = std::chrono::steady_clock;
 
-class SenderOnPty : public ::testing::Test {
-protected:
-    SenderOnPty() : settings_(folder_.filePath("Kestrum.ini")) {
-        settings_.SaveSetting("Device1", pty_.DevicePath());
-        settings_.SaveSetting("Filetype", "Ascii");
-    }
-
-    Sendfrm& OpenSender(std::string_view content) {
-        QFile file(folder_.filePath("send.txt"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content.data(), static_cast<qint64>(content.size()));
-        file.close();
-        settings_.SaveSetting("File", file.fileName());
-        window_ = std::make_unique<Mainfrm>(state_, settings_, port_, prompts_);
-        window_->Form_Load();
-        EXPECT_TRUE(port_.PortOpen());
-        sender_ = std::make_unique<Sendfrm>(window_->Tools());
-        sender_->Combo2().SetText("Ascii");
-        return *sender_;
-    }
-
-    PtyPair pty_;
-    QTemporaryDir folder_;
-    SettingsStore settings_;
-    QtSerialPort port_{DevicesFromSettings(settings_)};
-    ScriptedPrompts prompts_;
-    AppState state_;
-    std::unique_ptr<Mainfrm> window_;
-    std::unique_ptr<Sendfrm> sender_;
-};
+using SenderOnPty = PtyWindowTest;
 
 TEST_F(SenderOnPty, ByteDelayOfAHundredMillisecondsHoldsOnTheWire) {
-    Sendfrm& sender = OpenSender("0123456789");
+    Sendfrm& sender = StartSender("0123456789");
     sender.Combo6().SetText("100");
     sender.SendButton_Click();
 
@@ -364,7 +316,7 @@ TEST_F(SenderOnPty, ByteDelayOfAHundredMillisecondsHoldsOnTheWire) {
     std::string arrived;
     std::vector<Clock::time_point> at;
     while (arrived.size() < 12) {
-        const std::string byte = pty_.Read(1, 2s);
+        const std::string byte = device_->Read(1, 2s);
         ASSERT_EQ(byte.size(), 1U) << "after " << arrived;
         arrived += byte;
         at.push_back(Clock::now());
@@ -385,13 +337,13 @@ TEST_F(SenderOnPty, LongSendWaitsForThePortAndDeliversEverything) {
     // One line of 1 MiB: nobody reads the other end at first, so the port cannot send; the
     // sender must wait instead of queueing the whole file.
     std::string line(1024 * 1024, 'k');
-    Sendfrm& sender = OpenSender(line);
+    Sendfrm& sender = StartSender(line);
     sender.Check1().setChecked(true);
     sender.SendButton_Click();
     int mostQueued = 0;
     PumpEventsUntil(
         [&] {
-            mostQueued = std::max(mostQueued, port_.OutBufferCount());
+            mostQueued = std::max(mostQueued, port_->OutBufferCount());
             return false;
         },
         500ms);
@@ -402,8 +354,8 @@ TEST_F(SenderOnPty, LongSendWaitsForThePortAndDeliversEverything) {
     std::string arrived;
     const auto deadline = Clock::now() + 60s;
     while (arrived.size() < line.size() && Clock::now() < deadline) {
-        arrived += pty_.Read(line.size() - arrived.size(), 200ms);
-        mostQueued = std::max(mostQueued, port_.OutBufferCount());
+        arrived += device_->Read(line.size() - arrived.size(), 200ms);
+        mostQueued = std::max(mostQueued, port_->OutBufferCount());
     }
     EXPECT_EQ(arrived.size(), line.size());
     EXPECT_EQ(arrived, line);
