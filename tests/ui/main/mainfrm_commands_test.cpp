@@ -194,7 +194,6 @@ TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
     window.MenuEntry("Printmenu")->trigger();
     EXPECT_EQ(prompts_.SaveRequests().size(), 1u);
     EXPECT_EQ(prompts_.PrintRequests().size(), 2u);
-    EXPECT_TRUE(prompts_.AllAnswersUsed());
     EXPECT_TRUE(prompts_.Messages().empty());
 }
 

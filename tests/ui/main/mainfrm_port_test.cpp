@@ -72,7 +72,6 @@ TEST_F(PortStartTest, StartUpTakesTheStoredValuesOrTheirDefaults) {
         Mainfrm window(state, store, port, prompts);
         window.Form_Load();
         EXPECT_EQ(Shown(window, port, state), c.shown);
-        EXPECT_EQ(port.RThreshold(), 1);
         EXPECT_TRUE(prompts.Messages().empty());
         // The handlers that start-up sets off store what they show.
         EXPECT_EQ(store.GetSetting("CommPort", ""), window.Combo1().Text());
