@@ -56,9 +56,6 @@ TEST_F(PortStartTest, StartUpTakesTheStoredValuesOrTheirDefaults) {
          {{"Process", "2"}},
          "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 2 | released | Process Cr/Lf | "
          "Display ascii text as separate lines"},
-        {"Process not a number is 0",
-         {{"Process", "yes"}},
-         "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 0 | " + released},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
