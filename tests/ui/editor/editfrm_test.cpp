@@ -167,6 +167,8 @@ TEST_F(EditfrmTest, SaveWritesTheRowsAndClosingAppliesWhatTheRowsHoldThen) {
     Mainfrm& window = StartWithTenCommands();
     Editfrm& editor = OpenEditor();
     editor.StringText(3).setText("013 010 ");
+    editor.ButtonText(35).clear();
+    editor.StringText(35).clear();
     prompts_.QueueSaveFile(Path("Saved.cmd"));
     QTest::mouseClick(&editor.SaveButton(), Qt::LeftButton);
 
@@ -183,6 +185,7 @@ TEST_F(EditfrmTest, SaveWritesTheRowsAndClosingAppliesWhatTheRowsHoldThen) {
                          "0D 0A \r\n"))
         << "rows are stored in Hex whatever the editor shows";
     EXPECT_EQ(saved.count("\r\n"), 40);
+    EXPECT_EQ(saved.split('\n')[34], "\x1E\r") << "an emptied row is the separator alone";
     EXPECT_TRUE(editor.ComSetSaved());
     EXPECT_EQ(editor.ComSetText().text(), Path("Saved.cmd"));
     EXPECT_EQ(state_.CommandFileName, Path("Saved.cmd"));
@@ -196,38 +199,10 @@ TEST_F(EditfrmTest, SaveWritesTheRowsAndClosingAppliesWhatTheRowsHoldThen) {
     EXPECT_TRUE(FileBytes(Path("Saved.cmd")).startsWith("Cmd 1\x1E"));
     EXPECT_EQ(window.Command(1).text(), "Renamed");
     EXPECT_EQ(state_.CommandStrings[3], "0D 0A ");
+    EXPECT_EQ(window.Command(35).text(), "");
+    EXPECT_EQ(state_.CommandStrings[35], "");
     EXPECT_EQ(window.ComSetLabel().text(), Path("Saved.cmd"));
     EXPECT_TRUE(prompts_.Messages().empty());
-}
-
-TEST_F(EditfrmTest, SavingEmptyRowsWritesFortyLinesAndEmptiesThoseButtons) {
-    CommandSet full{};
-    for (std::size_t i = 0; i < 40; ++i) {
-        full[i] = {"B" + std::to_string(i + 1), "0" + std::to_string(i % 10) + " "};
-    }
-    StoreStartupSet(full);
-    Mainfrm& window = StartWithTools();
-    Editfrm& editor = OpenEditor();
-    for (int i = 11; i <= 40; ++i) {
-        editor.ButtonText(i).clear();
-        editor.StringText(i).clear();
-    }
-    prompts_.QueueSaveFile(Path("Short.cmd"));
-    editor.SaveButton_Click();
-    editor.CloseButton_Click();
-
-    const QList<QByteArray> lines = FileBytes(Path("Short.cmd")).split('\n');
-    ASSERT_EQ(lines.size(), 41) << "forty lines, each ending in CR LF";
-    EXPECT_EQ(lines[9],
-              "B10\x1E"
-              "09 \r");
-    EXPECT_EQ(lines[10], "\x1E\r");
-    EXPECT_EQ(lines[39], "\x1E\r");
-    EXPECT_EQ(window.Command(10).text(), "B10");
-    EXPECT_EQ(Captions().mid(10), QStringList(30, ""));
-    for (int i = 11; i <= 40; ++i) {
-        EXPECT_EQ(state_.CommandStrings[static_cast<std::size_t>(i)], "") << i;
-    }
 }
 
 TEST_F(EditfrmTest, ASaveThatDoesNotHappenKeepsTheSavedStateAsItWas) {
