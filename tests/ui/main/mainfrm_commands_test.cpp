@@ -60,7 +60,8 @@ TEST_F(CommandBankTest, PagingStopsAtBothEnds) {
     EXPECT_EQ(window.Label10().text(), "Commands 1-10");
 }
 
-TEST_F(CommandBankTest, ButtonsLookLikePlainButtonsAndKeepTheWholeLabel) {
+// A 10 MB label keeps its whole caption: BadCommandSetTest.
+TEST_F(CommandBankTest, ButtonsLookLikePlainButtons) {
     const QString labels[] = {"Reset", "Vol &+", "Power On and Warm Up Lamp", "x"};
     for (const QString& label : labels) {
         SCOPED_TRACE(label.toStdString());
@@ -72,12 +73,6 @@ TEST_F(CommandBankTest, ButtonsLookLikePlainButtonsAndKeepTheWholeLabel) {
         }
         EXPECT_EQ(command.grab().toImage(), plain.grab().toImage());
     }
-    // Only what can show is painted; the caption, which the editor reads back, is whole.
-    Mainfrm& window = Start();
-    const QString huge(3000, QLatin1Char('M'));
-    window.Command(1).setText(huge);
-    EXPECT_FALSE(window.Command(1).grab().isNull());
-    EXPECT_EQ(window.Command(1).text(), huge);
 }
 
 TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsWithoutWritingSettings) {

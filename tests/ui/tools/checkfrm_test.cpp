@@ -151,10 +151,12 @@ TEST_F(CheckfrmTest, AskingAgainWhileOpenKeepsTheTextButTakesTheNewModeAndRow) {
     EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"Click on a String to calculate"});
 }
 
-TEST_F(CheckfrmTest, LeavingAnotherRowWhileOpenDoesNotRedirectTheResult) {
-    StartWithTools();
+TEST_F(CheckfrmTest, TheResultGoesToTheRowThatAskedOrNowhereOnceItsEditorIsGone) {
+    Mainfrm& window = StartWithTools();
+    window.SendBox().setText("11 ");
     Editfrm& editor = OpenEditor();
     Checkfrm& calculator = OpenFromEditor(editor, 3, "41 ");
+    // Leaving another row while the calculator is open does not redirect the result.
     editor.StringText(5).setText("55 ");
     editor.StringText(5).LostFocus();
     calculator.Combo1().SetText("OR");
@@ -162,17 +164,12 @@ TEST_F(CheckfrmTest, LeavingAnotherRowWhileOpenDoesNotRedirectTheResult) {
     calculator.CloseButton_Click();
     EXPECT_EQ(editor.StringText(3).text(), "41 41 ");
     EXPECT_EQ(editor.StringText(5).text(), "55 ");
-}
 
-TEST_F(CheckfrmTest, ResultIsDroppedWhenTheEditorThatAskedIsGone) {
-    Mainfrm& window = StartWithTools();
-    window.SendBox().setText("11 ");
-    Editfrm& editor = OpenEditor();
-    Checkfrm& calculator = OpenFromEditor(editor, 3, "41 ");
+    Checkfrm& again = OpenFromEditor(editor, 3, "41 ");
     editor.CloseButton_Click();
     EXPECT_EQ(Editor(), nullptr);
-    calculator.CalculateButton_Click();
-    calculator.CloseButton_Click();
+    again.CalculateButton_Click();
+    again.CloseButton_Click();
     EXPECT_EQ(Calculator(), nullptr);
     EXPECT_EQ(window.SendBox().text(), "11 ");
     EXPECT_EQ(OpenEditor().StringText(3).text(), "") << "a new editor is not the one that asked";
