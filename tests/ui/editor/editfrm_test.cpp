@@ -245,7 +245,7 @@ TEST_F(EditfrmTest, ASaveThatDoesNotHappenKeepsTheSavedStateAsItWas) {
     }
 }
 
-TEST_F(EditfrmTest, LabelsAreLatin1AndRefuseWhatTheFileCannotHold) {
+TEST_F(EditfrmTest, LabelsRefuseWhatTheFileCannotHoldAndShrinkBelowTheDesignSize) {
     CommandSet set{};
     set[0] = {"Caf\xE9", "41 "};
     StoreStartupSet(set);
@@ -260,11 +260,8 @@ TEST_F(EditfrmTest, LabelsAreLatin1AndRefuseWhatTheFileCannotHold) {
         EXPECT_EQ(prompts_.Messages().back(),
                   "Error - A label cannot hold a line break or the separator character (1E hex)");
     }
-}
 
-TEST_F(EditfrmTest, ShrinkingBelowTheDesignSizeShrinksControlsAndFonts) {
-    StartWithTools();
-    Editfrm& editor = OpenEditor();
+    // Below the design size controls and fonts shrink.
     Latin1Field& label = editor.ButtonText(1);
     const QRect before = label.geometry();
     const int fontBefore = label.font().pixelSize();
