@@ -72,17 +72,11 @@ std::uint32_t BitwiseCrc(std::string_view bytes, const CrcCase& m) {
     return crc ^ m.xorOut;
 }
 
-TEST(ChecksumLabels, ExactTextsInListOrderAndOnlyThoseAreTypes) {
-    EXPECT_EQ(kNegative, "Negative Two's Complement Sum  (Orvane/Dynalite Dimmers)");
-    EXPECT_EQ(kModulo255, "Modulo 255 Sum  (Dolby CP500)");
-    EXPECT_EQ(kPositive, "Positive Two's Complement Sum");
-    EXPECT_EQ(kXor, "XOR");
-    EXPECT_EQ(kOr, "OR");
+TEST(ChecksumLabels, OnlyTheListsLabelsNameTypes) {
     EXPECT_EQ(ChecksumTypeFromLabel(kModulo255), ChecksumType::Modulo255Sum);
     for (std::size_t i = 0; i < std::size(kCrcCases); ++i) {
-        EXPECT_EQ(kChecksumTypeLabels[5 + i], kCrcCases[i].label);
+        EXPECT_EQ(kChecksumTypeLabels[5 + i], kCrcCases[i].label) << "the CRCs follow the sums";
     }
-    EXPECT_EQ(ChecksumTypeFromLabel(kCrc32), ChecksumType::Crc32);
     for (const char* label :
          {"", "xor", "Modulo 255 Sum (Dolby CP500)", "OR ", "Negative Two's Complement Sum",
           "CRC-32 (low byte first)", "CRC-32"}) {
@@ -143,6 +137,8 @@ TEST(AppendChecksum, EdgeCases) {
         {"CRC over lenient Hex as rewritten", "4G", Hex, kSmbus, "04 1C "},
         {"Decimal failure truncates before the CRC", "065 066 0A0 099 ", Decimal, kCcittFalse,
          "065 066 075 116 "},
+        {"a four-byte CRC in Decimal", "049 050 051 052 053 054 055 056 057 ", Decimal, kCrc32,
+         "049 050 051 052 053 054 055 056 057 038 057 244 203 "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -176,29 +172,6 @@ TEST(Crc, KnownAnswersAndTheBitwiseReference) {
             const std::string bytes = EncodeTransmitBytes(text, Ascii);
             EXPECT_EQ(ComputeCrc(bytes, type), BitwiseCrc(bytes, m)) << text;
         }
-    }
-}
-
-TEST(AppendChecksum, CrcsInEveryNotation) {
-    struct Case {
-        std::string_view type;
-        std::string ascii;
-        std::string hex;
-        std::string decimal;
-    };
-    const std::string digitsHex = "31 32 33 34 35 36 37 38 39 ";
-    const std::string digitsDecimal = "049 050 051 052 053 054 055 056 057 ";
-    const Case cases[] = {
-        {kModbus, "1234567897K", digitsHex + "37 4B ", digitsDecimal + "055 075 "},
-        {kCcittFalse, "123456789)\xB1", digitsHex + "29 B1 ", digitsDecimal + "041 177 "},
-        {kCrc32, "123456789&9\xF4\xCB", digitsHex + "26 39 F4 CB ",
-         digitsDecimal + "038 057 244 203 "},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
-        EXPECT_EQ(AppendChecksum("123456789", Ascii, c.type), c.ascii);
-        EXPECT_EQ(AppendChecksum(digitsHex, Hex, c.type), c.hex);
-        EXPECT_EQ(AppendChecksum(digitsDecimal, Decimal, c.type), c.decimal);
     }
 }
 

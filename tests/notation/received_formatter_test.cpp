@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 namespace kestrum {
@@ -46,27 +45,6 @@ TEST(FormatReceived, ExamplesAndEdgeCases) {
             FormatReceived("\r", Ascii, processCrLf) + FormatReceived("\n", Ascii, processCrLf),
             FormatReceived("\r\n", Ascii, processCrLf))
             << "Cr and Lf over two notifications render as together";
-    }
-}
-
-// The rendering is defined as Decimal tokens converted by ChangeMode; the direct build must
-// give the same text for every byte value, also over a burst built in many internal chunks.
-TEST(FormatReceived, MatchesDecimalTokensThroughChangeMode) {
-    std::string bytes;
-    std::string decimal;
-    char token[16];
-    for (int i = 0; i < 20000; ++i) {
-        const int v = (i * 53 + 7) % 256;
-        bytes.push_back(static_cast<char>(v));
-        std::snprintf(token, sizeof token, "%03d ", v);
-        decimal += token;
-    }
-    EXPECT_EQ(FormatReceived(bytes, Decimal, false), decimal + " ");
-    EXPECT_EQ(FormatReceived(bytes, Hex, false), ChangeMode(decimal, Decimal, Hex));
-    for (bool processCrLf : {false, true}) {
-        SCOPED_TRACE(processCrLf);
-        EXPECT_EQ(FormatReceived(bytes, Ascii, processCrLf),
-                  ChangeMode(decimal, Decimal, Ascii, processCrLf));
     }
 }
 

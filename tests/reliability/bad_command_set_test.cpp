@@ -2,7 +2,6 @@
 // rules say, the window stays usable, and a command button sends its whole command.
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
 
 #include "notation/byte_notation.h"
@@ -73,22 +72,13 @@ std::vector<HostileFile> HostileFiles() {
     };
 }
 
-class BadCommandSetTest : public EditorTest {
-protected:
-    QString WriteFile(const std::string& bytes) {
-        const QString path = Path("hostile.cmd");
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        return path;
-    }
-};
+using BadCommandSetTest = EditorTest;
 
 TEST_F(BadCommandSetTest, HostileFilesGiveTheFormatsEntries) {
     Mainfrm& window = Start();
     for (const HostileFile& c : HostileFiles()) {
         SCOPED_TRACE(c.reason);
-        prompts_.QueueOpenFile(WriteFile(c.bytes));
+        prompts_.QueueOpenFile(WriteFile("hostile.cmd", c.bytes));
         window.Openmenu_Click();
         for (int i = 1; i <= 40; ++i) {
             const CommandEntry expected =
@@ -109,7 +99,7 @@ TEST_F(BadCommandSetTest, LongCommandsAndLabelsAreSentAndSavedWhole) {
         bytes += static_cast<char>(0x40 + i % 16);
     }
     const std::string label(40000, 'L');
-    prompts_.QueueOpenFile(WriteFile(label + "\x1E" + command + "\r\n"));
+    prompts_.QueueOpenFile(WriteFile("hostile.cmd", label + "\x1E" + command + "\r\n"));
     Mainfrm& window = StartWithTools();
     window.Openmenu_Click();
 

@@ -12,55 +12,65 @@
 #include <memory>
 
 #include "session/app_state.h"
-#include "session/port_constants.h"
 #include "storage/settings_store.h"
 #include "support/memory_serial_port.h"
 #include "support/scripted_prompts.h"
-#include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
-#include "ui/monitor/data_monitor.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
 
-using Stored = std::vector<std::pair<QString, QString>>;
-
-// One start-up on a settings file of its own.
+// One start-up on a settings file of its own holding `key` = `value`.
 struct StartUp {
-    explicit StartUp(const Stored& stored) : settings(folder.filePath("Kestrum.ini")) {
-        for (const auto& [key, value] : stored) {
-            settings.SaveSetting(key, value);
-        }
+    StartUp(const QString& key, const QString& value) : settings(folder.filePath("Kestrum.ini")) {
+        settings.SaveSetting(key, value);
         window = std::make_unique<Mainfrm>(state, settings, port, prompts);
         window->Form_Load();
+        messages = QStringList(prompts.Messages().begin(), prompts.Messages().end());
+    }
+
+    // What the start-up shows of the value under `key`.
+    QString Shown(const QString& key) {
+        const QString name = key.toLower();
+        if (name == "commport") {
+            return window->Combo1().Text() + (port.PortOpen() ? " open" : " closed");
+        }
+        if (name == "commport1") {
+            return port.Settings() + (port.PortOpen() ? " open " : " closed ") +
+                   window->Combo3().Text() + "," + window->Combo4().Text();
+        }
+        if (name == "filetype") {
+            return window->Combo2().Text();
+        }
+        if (name == "process") {
+            return state.ProcessCrLfOn() ? "on" : "off";
+        }
+        return window->ComSetLabel().text() + "|" + window->Command(1).text();
     }
 
     // The state every start-up must reach, whatever the settings held. (The baud box may be
     // blank: a stored rate that is not in its list leaves it so.)
     void ExpectSane() {
         const QStringList ports{"1", "2", "3", "4"};
-        EXPECT_TRUE(ports.contains(window->Combo1().Text()))
-            << window->Combo1().Text().toStdString();
+        EXPECT_TRUE(ports.contains(window->Combo1().Text()));
         EXPECT_EQ(port.CommPort(), window->Combo1().Text().toInt());
         const QStringList modes{"Ascii", "Hex", "Decimal"};
-        ASSERT_TRUE(modes.contains(window->Combo2().Text()));
         EXPECT_EQ(state.MainMode, modes.indexOf(window->Combo2().Text()) + 1);
         EXPECT_FALSE(window->Combo4().Text().isEmpty());
         EXPECT_EQ(window->ToolbarButton("ProcessCrLf")->isChecked(), state.ProcessCrLf == 1);
 
-        // A send reaches the port, opening it if start-up left it closed.
+        // A send reaches the port, opening it if start-up left it closed; the open dialog
+        // starts from wherever the settings point.
         window->Combo2().SetText("Hex");
         window->SendBox().setText("41 ");
-        const std::size_t messages = prompts.Messages().size();
         window->SendButton_Click();
-        EXPECT_EQ(prompts.Messages().size(), messages) << "the send was refused";
         EXPECT_TRUE(port.Written().ends_with("A"));
-    }
-
-    QStringList Messages() const {
-        return QStringList(prompts.Messages().begin(), prompts.Messages().end());
+        prompts.QueueOpenFile(std::nullopt);
+        window->OpenCommandSet();
+        EXPECT_EQ(prompts.OpenRequests().size(), 1u);
+        EXPECT_EQ(prompts.Messages().size(), static_cast<std::size_t>(messages.size()));
     }
 
     QTemporaryDir folder;
@@ -69,80 +79,80 @@ struct StartUp {
     ScriptedPrompts prompts;
     AppState state;
     std::unique_ptr<Mainfrm> window;
+    QStringList messages;  // what start-up said
 };
 
-struct Case {
-    const char* reason;
+struct Row {
     QString key;
     QString value;
+    QString shown;
+    QString message;  // the one warning, if any
 };
 
-TEST(BadSettings, PortNumberOutsideTheListFallsBackToPortOne) {
-    const Case cases[] = {
-        {"zero", "CommPort", "0"},
-        {"too large", "CommPort", "99"},
-        {"empty", "CommPort", ""},
-        {"not a number", "CommPort", "abc"},
-        {"negative", "CommPort", "-1"},
-        {"a fraction", "CommPort", "1.5"},
-        {"padded", "CommPort", " 2"},
-        {"wrong key case, bad value", "COMMPORT", "5"},
-        {"a huge number", "Commport", "99999999999999999999"},
+TEST(BadSettings, StartUpComesUpSaneWithAtMostOneWarning) {
+    const QString one = "1 open";
+    const QString repaired = "9600,n,8,1 closed 9600,n,8,1";
+    const QString baud = "Warning: This baud rate not supported for this port";
+    const QString none = "|Command1";  // no command set loaded
+    QTemporaryDir elsewhere;
+    const Row rows[] = {
+        // A port number outside the list is port 1; the key matches in any case.
+        {"CommPort", "0", one},
+        {"CommPort", "99", one},
+        {"CommPort", "", one},
+        {"CommPort", "abc", one},
+        {"CommPort", "-1", one},
+        {"CommPort", "1.5", one},
+        {"CommPort", " 2", one},
+        {"COMMPORT", "5", one},
+        {"Commport", "99999999999999999999", one},
+        {"commport", "3", "3 open"},
+        // Malformed line settings warn once; the port's working settings replace them.
+        {"CommPort1", "", repaired, baud},
+        {"CommPort1", "abc", repaired, baud},
+        {"CommPort1", "9600", repaired, baud},
+        {"CommPort1", "9600,x,9,3", repaired, baud},
+        {"CommPort1", "0,n,8,1", repaired, baud},
+        {"CommPort1", "99999999999,n,8,1", repaired, baud},
+        {"CommPort1", "9600,n,8,1,1", repaired, baud},
+        {"CommPort1", "9600, n, 8, 1", repaired, baud},
+        {"COMMPORT1", "9600,q,8,1", repaired, baud},
+        // Unusual but valid line settings are taken.
+        {"CommPort1", "19200,E,7,1", "19200,e,7,1 open 19200,e,7,1"},
+        {"CommPort1", "1,n,8,1", "1,n,8,1 open ,n,8,1"},
+        // An unknown notation is Hex.
+        {"Filetype", "hex", "Hex"},
+        {"Filetype", "DECIMAL", "Hex"},
+        {"Filetype", "", "Hex"},
+        {"Filetype", "Binary", "Hex"},
+        {"Filetype", "Ascii ", "Hex"},
+        {"Filetype", "1", "Hex"},
+        {"FILETYPE", "Decimal", "Decimal"},
+        // Process Cr/Lf is on for 1 only.
+        {"Process", "", "off"},
+        {"Process", "-1", "off"},
+        {"Process", "99999", "off"},
+        {"Process", "abc", "off"},
+        {"Process", "2", "off"},
+        {"Process", " 1 ", "on"},
+        {"Process", "1", "on"},
+        // A command set name that is no file loads nothing.
+        {"Filename", "", none},
+        {"Filename", elsewhere.path(), none},
+        {"Filename", "/dev/null", none},
+        {"Filename", elsewhere.filePath("missing.cmd"), none},
+        {"Filename", QString(300, QChar('x')), none},
+        {"Directory", "/no/such/folder", none},
+        {"Directory", "", none},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
-        StartUp start(Stored{{c.key, c.value}});
-        EXPECT_EQ(start.window->Combo1().Text(), "1");
-        EXPECT_TRUE(start.port.PortOpen());
-        EXPECT_TRUE(start.Messages().isEmpty()) << start.Messages().join('|').toStdString();
-        start.ExpectSane();
-    }
-    StartUp keyInOtherCase(Stored{{"commport", "3"}});
-    EXPECT_EQ(keyInOtherCase.window->Combo1().Text(), "3");
-    keyInOtherCase.ExpectSane();
-}
-
-TEST(BadSettings, MalformedLineSettingsWarnOnceAndAreRepaired) {
-    const Case cases[] = {
-        {"empty", "CommPort1", ""},
-        {"not settings", "CommPort1", "abc"},
-        {"baud only", "CommPort1", "9600"},
-        {"bad parity, data and stop bits", "CommPort1", "9600,x,9,3"},
-        {"zero baud", "CommPort1", "0,n,8,1"},
-        {"baud beyond any integer", "CommPort1", "99999999999,n,8,1"},
-        {"a field too many", "CommPort1", "9600,n,8,1,1"},
-        {"spaces", "CommPort1", "9600, n, 8, 1"},
-        {"key in another case", "COMMPORT1", "9600,q,8,1"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
-        StartUp start(Stored{{c.key, c.value}});
-        EXPECT_EQ(start.Messages(), QStringList{port_text::kMsgBaudNotSupported});
-        EXPECT_FALSE(start.port.PortOpen());
-        EXPECT_EQ(start.settings.GetSetting("CommPort1", "?"), "9600,n,8,1")
-            << "the port's working settings replace the bad ones";
-        EXPECT_EQ(start.window->Combo3().Text(), "9600");
-        EXPECT_EQ(start.window->Combo4().Text(), "n,8,1");
-        start.ExpectSane();
-    }
-}
-
-TEST(BadSettings, UnusualButValidLineSettingsAreTaken) {
-    struct Taken {
-        const char* reason;
-        QString value;
-        QString applied;
-    };
-    const Taken cases[] = {
-        {"parity letter in upper case", "19200,E,7,1", "19200,e,7,1"},
-        {"a baud rate not in the list", "1,n,8,1", "1,n,8,1"},
-    };
-    for (const Taken& c : cases) {
-        SCOPED_TRACE(c.reason);
-        StartUp start(Stored{{"CommPort1", c.value}});
-        EXPECT_TRUE(start.Messages().isEmpty()) << start.Messages().join('|').toStdString();
-        EXPECT_TRUE(start.port.PortOpen());
-        EXPECT_EQ(start.port.Settings(), c.applied);
+    for (const Row& row : rows) {
+        SCOPED_TRACE((row.key + "=" + row.value).toStdString());
+        StartUp start(row.key, row.value);
+        EXPECT_EQ(start.Shown(row.key), row.shown);
+        EXPECT_EQ(start.messages, row.message.isEmpty() ? QStringList{} : QStringList{row.message});
+        if (!row.message.isEmpty()) {
+            EXPECT_EQ(start.settings.GetSetting("CommPort1", "?"), "9600,n,8,1");
+        }
         start.ExpectSane();
     }
 }
@@ -150,85 +160,17 @@ TEST(BadSettings, UnusualButValidLineSettingsAreTaken) {
 TEST(BadSettings, AFormatPickBesideABaudRateOutsideTheListWarnsOnce) {
     // The baud box stays blank, so the settings the boxes make are refused; putting the format
     // box back is refused the same way, and must not be tried for ever.
-    StartUp start(Stored{{"CommPort1", "1,n,8,1"}});
+    StartUp start("CommPort1", "1,n,8,1");
     ASSERT_TRUE(start.window->Combo3().Text().isEmpty());
     start.window->Combo4().SetText("e,7,1");
-    EXPECT_EQ(start.Messages(), QStringList{port_text::kMsgFormatNotSupported});
+    const QStringList messages(start.prompts.Messages().begin(), start.prompts.Messages().end());
+    EXPECT_EQ(messages, QStringList{"Warning: This format not supported for this port"});
     EXPECT_EQ(start.port.Settings(), "1,n,8,1");
     EXPECT_EQ(start.window->Combo4().Text(), "n,8,1");
     EXPECT_EQ(start.settings.GetSetting("CommPort1", "?"), "1,n,8,1");
     start.window->Combo3().SetText("9600");
     EXPECT_EQ(start.port.Settings(), "9600,n,8,1");
-    EXPECT_EQ(start.Messages().size(), 1);
-}
-
-TEST(BadSettings, UnknownNotationFallsBackToHex) {
-    const Case cases[] = {
-        {"lower case", "Filetype", "hex"}, {"upper case", "Filetype", "DECIMAL"},
-        {"empty", "Filetype", ""},         {"unknown", "Filetype", "Binary"},
-        {"padded", "Filetype", "Ascii "},  {"a number", "Filetype", "1"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
-        StartUp start(Stored{{c.key, c.value}});
-        EXPECT_EQ(start.window->Combo2().Text(), "Hex");
-        EXPECT_EQ(start.state.MainMode, 2);
-        EXPECT_TRUE(start.Messages().isEmpty());
-        start.ExpectSane();
-    }
-    StartUp keyInOtherCase(Stored{{"FILETYPE", "Decimal"}});
-    EXPECT_EQ(keyInOtherCase.state.MainMode, 3);
-}
-
-TEST(BadSettings, ProcessCrLfOtherThanOneLeavesLinesUnbroken) {
-    struct Flag {
-        const char* reason;
-        QString value;
-        bool processed;
-    };
-    const Flag cases[] = {
-        {"empty", "", false},
-        {"negative", "-1", false},
-        {"too large", "99999", false},
-        {"not a number", "abc", false},
-        {"two", "2", false},
-        {"one, padded", " 1 ", true},
-        {"one", "1", true},
-    };
-    for (const Flag& c : cases) {
-        SCOPED_TRACE(c.reason);
-        StartUp start(Stored{{"Process", c.value}, {"Filetype", "Ascii"}});
-        EXPECT_EQ(start.state.ProcessCrLfOn(), c.processed);
-        start.port.InjectReceived("a\r\nb");
-        EXPECT_EQ(start.window->Monitor().PlainText(), c.processed ? "a\r\nb" : "a^M^Jb");
-        EXPECT_TRUE(start.Messages().isEmpty());
-        start.ExpectSane();
-    }
-}
-
-TEST(BadSettings, CommandSetNameThatIsNoFileLoadsNothing) {
-    QTemporaryDir elsewhere;
-    const Case cases[] = {
-        {"empty", "Filename", ""},
-        {"a folder", "Filename", elsewhere.path()},
-        {"a device", "Filename", "/dev/null"},
-        {"missing", "Filename", elsewhere.filePath("missing.cmd")},
-        {"not a path", "Filename", QString(300, QChar('x'))},
-        {"start folder missing", "Directory", "/no/such/folder"},
-        {"start folder empty", "Directory", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
-        StartUp start(Stored{{c.key, c.value}});
-        EXPECT_TRUE(start.window->ComSetLabel().text().isEmpty());
-        EXPECT_EQ(start.window->Command(1).text(), "Command1");
-        EXPECT_TRUE(start.Messages().isEmpty());
-        start.ExpectSane();
-        // The open dialog still starts, from wherever the setting points.
-        start.prompts.QueueOpenFile(std::nullopt);
-        start.window->OpenCommandSet();
-        EXPECT_EQ(start.prompts.OpenRequests().size(), 1u);
-    }
+    EXPECT_EQ(start.prompts.Messages().size(), 1u);
 }
 
 }  // namespace

@@ -4,10 +4,9 @@
 #include <QLatin1String>
 
 #include "notation/received_formatter.h"
-#include "reliability/pty_window.h"
 #include "session/port_constants.h"
+#include "support/pty_window.h"
 #include "ui/main/main_constants.h"
-#include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
@@ -38,7 +37,7 @@ TEST_F(PtyWindowTest, DeviceLostMidStreamKeepsWhatWasShownAndAReturnedDeviceTake
 
     std::vector<std::string> seen;  // what the monitor showed while the stream ran
     {
-        DeviceStream stream(*device_, sent, /*hangUp=*/true);
+        PlayedDevice stream(*device_, sent, /*hangUpWhenSent=*/true);
         ASSERT_TRUE(PumpEventsUntil(
             [&] {
                 if (seen.empty() || seen.back().size() != MonitorText().size()) {

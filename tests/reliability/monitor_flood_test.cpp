@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "notation/received_formatter.h"
-#include "reliability/pty_window.h"
+#include "support/pty_window.h"
 #include "ui/monitor/monitor_constants.h"
 
 namespace kestrum {
@@ -61,8 +61,8 @@ TEST_F(PtyWindowTest, FloodOf64MiBKeepsTheNewestDataWithinCapacityAndTheLoopRunn
     };
 
     EventLoopGapMeter meter;
-    DeviceStream device(*device_, flood, /*hangUp=*/false);
-    ASSERT_TRUE(PumpEventsUntil([&] { return device.Finished() && showsTail(); }, 600s))
+    PlayedDevice device(*device_, flood, /*hangUpWhenSent=*/false);
+    ASSERT_TRUE(PumpEventsUntil([&] { return device.Sent() && showsTail(); }, 600s))
         << device.Written() << " bytes written, " << text.Size() << " characters shown";
 
     // 3 characters per byte in Hex: the monitor overflowed and was emptied more than once.

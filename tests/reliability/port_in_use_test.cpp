@@ -13,10 +13,9 @@
 #include <QFile>
 #include <functional>
 
-#include "reliability/pty_window.h"
 #include "session/port_constants.h"
+#include "support/pty_window.h"
 #include "ui/main/main_constants.h"
-#include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {

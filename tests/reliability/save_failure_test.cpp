@@ -89,7 +89,7 @@ protected:
     }
 };
 
-TEST_F(SaveFailureTest, DataMonitorSaveThatCannotBeWrittenKeepsTheEarlierFile) {
+TEST_F(SaveFailureTest, SavesThatCannotBeWrittenKeepTheEarlierFile) {
     StoreStartupSet(CommandSet{});
     Mainfrm& window = StartWithTools();
     port_.InjectReceived(std::string(100, 'x'));
@@ -97,52 +97,34 @@ TEST_F(SaveFailureTest, DataMonitorSaveThatCannotBeWrittenKeepsTheEarlierFile) {
     window.Savemenu_Click();
     ASSERT_EQ(state_.DataFileName, Path("good.txt"));
     QFile::remove(Path("good.txt"));
-
-    for (const Unwritable& c : kUnwritable) {
-        SCOPED_TRACE(c.reason);
-        const QString path = Prepare(c);
-        prompts_.QueueSaveFile(path);
-        {
-            std::optional<FileSizeLimit> limit;
-            if (c.limitFileSize) {
-                limit.emplace(8);
-                ASSERT_TRUE(limit->active());
-            }
-            window.Savemenu_Click();
-        }
-        ExpectOneMessage(main_ui::kMsgSaveFailed, path, c);
-        EXPECT_EQ(state_.DataFileName, Path("good.txt")) << "the last good save is still the start";
-        ExpectNothingLeftBehind(c);
-        QFile::remove(path);
-    }
-}
-
-TEST_F(SaveFailureTest, CommandSetSaveThatCannotBeWrittenKeepsTheEarlierFile) {
-    StoreStartupSet(CommandSet{});
-    StartWithTools();
     Editfrm& editor = OpenEditor();
     editor.ButtonText(1).setText("Reset");
-    const QString before = state_.CommandFileName;
+    const QString commandSet = state_.CommandFileName;
 
-    for (const Unwritable& c : kUnwritable) {
-        SCOPED_TRACE(c.reason);
-        const QString path = Prepare(c);
-        prompts_.QueueSaveFile(path);
-        {
-            std::optional<FileSizeLimit> limit;
-            if (c.limitFileSize) {
-                limit.emplace(8);
-                ASSERT_TRUE(limit->active());
+    for (const bool monitor : {true, false}) {
+        for (const Unwritable& c : kUnwritable) {
+            SCOPED_TRACE(std::string(monitor ? "Data Monitor: " : "command set: ") + c.reason);
+            const QString path = Prepare(c);
+            prompts_.QueueSaveFile(path);
+            {
+                std::optional<FileSizeLimit> limit;
+                if (c.limitFileSize) {
+                    limit.emplace(8);
+                    ASSERT_TRUE(limit->active());
+                }
+                monitor ? window.Savemenu_Click() : editor.SaveButton_Click();
             }
-            editor.SaveButton_Click();
+            ExpectOneMessage(monitor ? main_ui::kMsgSaveFailed : editor_ui::kMsgSaveFailed, path,
+                             c);
+            // What the program remembers of the last good saves is unchanged.
+            EXPECT_EQ(state_.DataFileName, Path("good.txt"));
+            EXPECT_EQ(state_.CommandFileName, commandSet);
+            EXPECT_EQ(settings_.GetSetting("Filename", ""), commandSet);
+            EXPECT_EQ(editor.ComSetText().text(), commandSet);
+            EXPECT_FALSE(editor.ComSetSaved());
+            ExpectNothingLeftBehind(c);
+            QFile::remove(path);
         }
-        ExpectOneMessage(editor_ui::kMsgSaveFailed, path, c);
-        EXPECT_EQ(state_.CommandFileName, before);
-        EXPECT_EQ(settings_.GetSetting("Filename", ""), before);
-        EXPECT_EQ(editor.ComSetText().text(), before);
-        EXPECT_FALSE(editor.ComSetSaved());
-        ExpectNothingLeftBehind(c);
-        QFile::remove(path);
     }
 }
 

@@ -2,14 +2,12 @@
 // a folder, an endless device. Each ends in the stated outcome, with at most one message, and
 // the sender is idle and usable afterwards.
 
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "notation/byte_notation.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
-#include "ui/tools/sendfrm.h"
 #include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
@@ -56,25 +54,7 @@ struct HostileText {
     std::vector<QString> messages;
 };
 
-class SenderBadFileTest : public MainWindowTest {
-protected:
-    QString WriteFile(const std::string& bytes) {
-        QFile file(Path("hostile.txt"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        return file.fileName();
-    }
-
-    Sendfrm& OpenSender(const QString& path) {
-        settings_.SaveSetting("File", path);
-        sender_ = std::make_unique<Sendfrm>(Window().Tools());
-        return *sender_;
-    }
-
-    ~SenderBadFileTest() override { sender_.reset(); }
-
-    std::unique_ptr<Sendfrm> sender_;  // goes before the main window
-};
+using SenderBadFileTest = MainWindowTest;
 
 TEST_F(SenderBadFileTest, HostileFilesEndAsTheirTypeRulesSay) {
     const QString formatError = QString::fromLatin1(send_text::kMsgFormatError);
@@ -106,7 +86,7 @@ TEST_F(SenderBadFileTest, HostileFilesEndAsTheirTypeRulesSay) {
     Start();
     for (const HostileText& c : cases) {
         SCOPED_TRACE(c.reason);
-        Sendfrm& sender = OpenSender(WriteFile(c.file));
+        Sendfrm& sender = OpenSender(WriteFile("hostile.txt", c.file));
         sender.Combo2().SetText(c.fileType);
         port_.ClearRecords();
         prompts_ = ScriptedPrompts();

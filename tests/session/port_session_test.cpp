@@ -180,7 +180,7 @@ TEST_F(PortSessionTest, DialogSettingsAreNamedByTheLastChangeAndTheFormatListGro
     port_.RefuseBaud(115200);
     EXPECT_FALSE(session_.ApplyDialogSettings("115200", "n,8,1", false));
     EXPECT_FALSE(session_.ApplyDialogSettings("115200", "n,8,1", true));
-    port_.RefuseSettings("19200,o,7,2");
+    port_.FailNext(MemorySerialPort::Operation::SetSettings, PortErrorKind::SettingsNotApplied);
     EXPECT_FALSE(session_.ApplyDialogSettings("19200", "o,7,2", false));
     EXPECT_EQ(warnings_, (QStringList{"Warning: This baud rate not supported for this port",
                                       "Warning: This format not supported for this port",

@@ -1,7 +1,5 @@
 #include "storage/command_set_file.h"
 
-#include "storage/file_size_limit.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -85,25 +83,6 @@ TEST(CommandSetFile, ReadingStopsAfterFortyLinesAndRefusesEndlessOrHugeInput) {
         EXPECT_FALSE(ReadCommandSet(path, &error).has_value()) << path.toStdString();
         EXPECT_EQ(error, "Not a regular file");
     }
-}
-
-TEST(CommandSetFile, FailedWriteLeavesTheEarlierFileByteIdentical) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Set.cmd");
-    const QByteArray earlier =
-        "Old\x1E"
-        "41 \r\n";
-    WriteBytes(path, earlier);
-    {
-        FileSizeLimit limit(8);  // smaller than any command set file
-        ASSERT_TRUE(limit.active());
-        QString error;
-        EXPECT_FALSE(WriteCommandSet(path, SampleSet(), &error));
-        EXPECT_FALSE(error.isEmpty());
-    }
-    EXPECT_EQ(FileBytes(path), earlier);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Set.cmd"})
-        << "the partial temporary file is removed";
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <random>
 #include <string>
 
 namespace kestrum {
@@ -100,31 +99,6 @@ TEST(SerializeCommandSet, WritesFortyCrLfLinesWithTheRecordSeparator) {
     }
     EXPECT_EQ(SerializeCommandSet(set), expected);
     EXPECT_EQ(ParseCommandSet(expected), set);
-}
-
-// Labels: any byte but the line ends and the record separator. Commands: Hex notation as
-// the converter writes it.
-TEST(SerializeCommandSet, RandomSetsReadBackEntryForEntry) {
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::uniform_int_distribution<int> length(0, 24);
-    for (int round = 0; round < 300; ++round) {
-        CommandSet set;
-        for (CommandEntry& entry : set) {
-            for (int n = length(random); n > 0; --n) {
-                const char c = static_cast<char>(byte(random));
-                if (c != '\r' && c != '\n' && c != kCommandSeparator) {
-                    entry.label += c;
-                }
-            }
-            for (int n = length(random); n > 0; --n) {
-                entry.command += "0123456789ABCDEF"[byte(random) % 16];
-                entry.command += "0123456789ABCDEF"[byte(random) % 16];
-                entry.command += ' ';
-            }
-        }
-        ASSERT_EQ(ParseCommandSet(SerializeCommandSet(set)), set) << "round " << round;
-    }
 }
 
 }  // namespace

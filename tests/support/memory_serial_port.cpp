@@ -20,10 +20,6 @@ std::optional<PortErrorKind> MemorySerialPort::Refusal(const PortSettingsString&
     if (const auto found = refusedBauds_.find(settings.baud); found != refusedBauds_.end()) {
         return found->second;
     }
-    if (const auto found = refusedSettings_.find(settings.Format());
-        found != refusedSettings_.end()) {
-        return found->second;
-    }
     return std::nullopt;
 }
 
@@ -108,7 +104,6 @@ void MemorySerialPort::Output(std::string_view bytes) {
         throw PortError(PortErrorKind::Other, "The port is closed");
     }
     written_ += bytes;
-    writes_.emplace_back(bytes);
 }
 
 void MemorySerialPort::FailNext(Operation operation, PortErrorKind kind, int times) {
@@ -119,11 +114,6 @@ void MemorySerialPort::FailNext(Operation operation, PortErrorKind kind, int tim
 
 void MemorySerialPort::RefuseBaud(int baud, PortErrorKind kind) {
     refusedBauds_[baud] = kind;
-}
-
-void MemorySerialPort::RefuseSettings(const QString& settings, PortErrorKind kind) {
-    const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(settings);
-    refusedSettings_[parsed ? parsed->Format() : settings] = kind;
 }
 
 void MemorySerialPort::SetOpenFailure(int port, std::optional<PortErrorKind> kind) {
@@ -153,7 +143,6 @@ void MemorySerialPort::EmitOnComm() {
         arrivedDuringOnComm_ = false;
         inOnComm_ = true;
         commEvent_ = kCommEventReceive;
-        ++onCommCount_;
         try {
             emit OnComm();
         } catch (...) {
@@ -176,9 +165,7 @@ void MemorySerialPort::LoseDevice(const QString& reason) {
 
 void MemorySerialPort::ClearRecords() {
     written_.clear();
-    writes_.clear();
     outputCalls_ = 0;
-    onCommCount_ = 0;
     history_.clear();
 }
 

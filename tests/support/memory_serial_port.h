@@ -43,9 +43,6 @@ public:
     std::string Input() override;
     void Output(std::string_view bytes) override;
 
-    int RThreshold() const { return rThreshold_; }
-    int InputLen() const { return inputLen_; }
-
     // --- Scripted failures. A scripted failure has no effect besides the throw.
     // The next `times` calls of `operation` throw PortError(kind).
     void FailNext(Operation operation, PortErrorKind kind, int times = 1);
@@ -53,9 +50,6 @@ public:
     // the previous settings stay; a closed port takes them and the next open throws
     // SettingsNotApplied, as a real device would.
     void RefuseBaud(int baud, PortErrorKind kind = PortErrorKind::BaudRateNotSupported);
-    // The same for one exact settings string ("19200,e,7,1").
-    void RefuseSettings(const QString& settings,
-                        PortErrorKind kind = PortErrorKind::SettingsNotApplied);
     // Opening port `port` throws `kind` (InvalidPortNumber: no such device; PortInUse: held by
     // another program) until cleared with std::nullopt.
     void SetOpenFailure(int port, std::optional<PortErrorKind> kind);
@@ -71,13 +65,11 @@ public:
     void LoseDevice(const QString& reason = QStringLiteral("The device was unplugged."));
 
     // --- Records
-    // Bytes of every accepted Output call, in order, and the calls one by one.
+    // Bytes of every accepted Output call, in order.
     const std::string& Written() const { return written_; }
-    const std::vector<std::string>& Writes() const { return writes_; }
     // Every Output call, refused ones included.
     int OutputCalls() const { return outputCalls_; }
     const std::vector<PortEvent>& History() const { return history_; }
-    int OnCommCount() const { return onCommCount_; }
     void ClearRecords();
 
 private:
@@ -96,16 +88,13 @@ private:
 
     std::map<Operation, std::vector<PortErrorKind>> scripted_;
     std::map<int, PortErrorKind> refusedBauds_;
-    std::map<QString, PortErrorKind> refusedSettings_;
     std::map<int, PortErrorKind> openFailures_;
 
     bool inOnComm_ = false;
     bool arrivedDuringOnComm_ = false;
 
     std::string written_;
-    std::vector<std::string> writes_;
     int outputCalls_ = 0;
-    int onCommCount_ = 0;
     std::vector<PortEvent> history_;
 };
 

@@ -34,11 +34,6 @@ public:
     // hasSelection of every print dialog shown.
     const std::vector<bool>& PrintRequests() const { return printRequests_; }
 
-    // True when every queued answer was used.
-    bool AllAnswersUsed() const {
-        return openAnswers_.empty() && saveAnswers_.empty() && printAnswers_.empty();
-    }
-
 private:
     struct PrintAnswer {
         QString pdfPath;

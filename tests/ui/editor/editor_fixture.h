@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFile>
 #include <QPushButton>
 #include <QStringList>
 
@@ -58,11 +57,6 @@ protected:
             captions << Window().Command(i).text();
         }
         return captions;
-    }
-
-    static QByteArray FileBytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     // A command set file in the test folder, loaded at start-up.

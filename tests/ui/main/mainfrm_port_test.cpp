@@ -56,9 +56,6 @@ TEST_F(PortStartTest, StartUpTakesTheStoredValuesOrTheirDefaults) {
          {{"Process", "2"}},
          "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 2 | released | Process Cr/Lf | "
          "Display ascii text as separate lines"},
-        {"Process not a number is 0",
-         {{"Process", "yes"}},
-         "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 0 | " + released},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -72,7 +69,6 @@ TEST_F(PortStartTest, StartUpTakesTheStoredValuesOrTheirDefaults) {
         Mainfrm window(state, store, port, prompts);
         window.Form_Load();
         EXPECT_EQ(Shown(window, port, state), c.shown);
-        EXPECT_EQ(port.RThreshold(), 1);
         EXPECT_TRUE(prompts.Messages().empty());
         // The handlers that start-up sets off store what they show.
         EXPECT_EQ(store.GetSetting("CommPort", ""), window.Combo1().Text());

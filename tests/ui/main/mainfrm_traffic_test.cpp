@@ -4,10 +4,7 @@
 #include <QAction>
 #include <QTest>
 
-#include "platform/qt_serial_port.h"
-#include "support/main_window_fixture.h"
-#include "support/pty_pair.h"
-#include "ui/widgets/drop_down_list.h"
+#include "support/pty_window.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
@@ -36,14 +33,11 @@ struct SendCase {
 };
 
 TEST_F(TrafficTest, SendWritesTheBytesAndEchoesInTransmitColour) {
+    // The encoding and conversion rules are the notation tables'; here the echo's three ways.
     const SendCase cases[] = {
-        {"hex", "Hex", 0, "41 42 ", "AB", "41 42 "},
-        {"ascii as typed", "Ascii", 0, "AT^M", "AT\r", "AT^M"},
-        {"ascii with Cr/Lf processed", "Ascii", 1, "AT^M", "AT\r", "AT\r\n"},
-        {"lone caret at the end, off", "Ascii", 0, "x^", "x", "x^"},
-        {"lone caret at the end, on", "Ascii", 1, "x^", "x", "x"},
-        {"caret pairs normalised when on", "Ascii", 1, "^a^|", "!^", "!^|"},
-        {"decimal token above 255 is not sent", "Decimal", 0, "300 065 ", "A", "300 065 "},
+        {"decimal as typed", "Decimal", 0, "300 065 ", "A", "300 065 "},
+        {"ascii as typed", "Ascii", 0, "AT^M^a^", "AT\r!", "AT^M^a^"},
+        {"ascii with Cr/Lf processed", "Ascii", 1, "AT^M^a^", "AT\r!", "AT\r\n!"},
     };
     for (const SendCase& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -63,29 +57,22 @@ TEST_F(TrafficTest, SendWritesTheBytesAndEchoesInTransmitColour) {
     }
 }
 
-TEST_F(TrafficTest, EmptyBoxAndUnopenablePortSendNothing) {
+// A port that cannot be opened at all is PortInUseTest's, on a real device.
+TEST_F(TrafficTest, EmptyBoxClosedPortAndAStringThePortRefused) {
     Mainfrm& window = Start();
     window.SendButton_Click();
     EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"No Data to Send!"});
 
-    // A port closed by an earlier failure is reopened on demand...
+    // A port closed by an earlier failure is reopened on demand.
     port_.SetPortOpen(false);
     window.SendBox().setText("41 ");
     window.SendButton_Click();
     EXPECT_TRUE(port_.PortOpen());
     EXPECT_EQ(port_.Written(), "A");
 
-    // ...and when it cannot be opened nothing is sent or shown as sent.
-    port_.SetPortOpen(false);
-    port_.SetOpenFailure(1, PortErrorKind::PortInUse);
-    window.SendButton_Click();
-    EXPECT_EQ(prompts_.Messages().back(), "Warning: Comm port in use by another application");
-    EXPECT_EQ(port_.Written(), "A");
-    EXPECT_EQ(MonitorText(), "41 ");
-}
-
-TEST_F(TrafficTest, AStringThePortRefusedIsReportedAndNotShownAsSent) {
-    Mainfrm& window = Start();
+    // A string the port refused in part is reported and not echoed as sent.
+    prompts_ = ScriptedPrompts();
+    window.Monitor().Clear();
     port_.ClearRecords();
     port_.FailNext(MemorySerialPort::Operation::Output, PortErrorKind::Other);
     window.SendBox().setText("41 42 ");
@@ -102,52 +89,25 @@ TEST_F(TrafficTest, AStringThePortRefusedIsReportedAndNotShownAsSent) {
     EXPECT_EQ(MonitorText(), "41 42 ");
 }
 
-struct ReceiveCase {
-    const char* mode;
-    int processCrLf;
-    std::string shown;
-};
-
+// The formatting rules are FormatReceived's table; here the window passes its notation and
+// Process Cr/Lf, and shows sent and received text on one line in their colours.
 TEST_F(TrafficTest, ReceivedBytesAreShownInRedInTheCurrentNotation) {
-    const ReceiveCase cases[] = {
-        {"Hex", 0, "48 69 0D 0A "},
-        {"Decimal", 1, "072 105 013 010  "},
-        {"Ascii", 0, "Hi^M^J"},
-        {"Ascii", 1, "Hi\r\n"},
-    };
-    for (const ReceiveCase& c : cases) {
-        SCOPED_TRACE(std::string(c.mode) + " " + std::to_string(c.processCrLf));
-        settings_.SaveSetting("Filetype", c.mode);
-        settings_.SaveSetting("Process", QString::number(c.processCrLf));
-        state_ = AppState{};
-        Mainfrm& window = Start();
-        port_.InjectReceived("Hi\r\n");
-        EXPECT_EQ(MonitorText(), c.shown);
-        EXPECT_EQ(window.Monitor().Text().ColourAt(0), kReceiveColour);
-        EXPECT_EQ(window.Monitor().Lamps().LED2()->FillColour(), QColor::fromRgb(kLampOnColour));
-    }
-}
-
-TEST_F(TrafficTest, EverythingWaitingIsShownAndNothingWhenNothingWaits) {
-    Mainfrm& window = Start();
-    // A large burst is never discarded.
-    std::string burst(5000, 'U');
-    port_.InjectReceived(burst);
-    EXPECT_EQ(MonitorText().size(), 3 * burst.size());
-    // A notification with nothing waiting shows no phantom byte.
-    window.MSComm1_OnComm();
-    EXPECT_EQ(MonitorText().size(), 3 * burst.size());
-}
-
-TEST_F(TrafficTest, SentThenReceivedShareALineInTheirColours) {
     settings_.SaveSetting("Filetype", "Ascii");
+    settings_.SaveSetting("Process", "1");
     Mainfrm& window = Start();
     window.SendBox().setText("AB");
     window.SendButton_Click();
-    port_.InjectReceived("CD");
-    EXPECT_EQ(MonitorText(), "ABCD");
+    port_.InjectReceived("Hi\r\n");
+    EXPECT_EQ(MonitorText(), "ABHi\r\n");
     EXPECT_EQ(window.Monitor().Text().ColourAt(1), kTransmitColour);
     EXPECT_EQ(window.Monitor().Text().ColourAt(2), kReceiveColour);
+    EXPECT_EQ(window.Monitor().Lamps().LED2()->FillColour(), QColor::fromRgb(kLampOnColour));
+
+    // A large burst is never discarded; a notification with nothing waiting shows nothing.
+    const std::size_t before = MonitorText().size();
+    port_.InjectReceived(std::string(5000, 'U'));
+    window.MSComm1_OnComm();
+    EXPECT_EQ(MonitorText().size(), before + 5000);
 }
 
 TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
@@ -216,30 +176,21 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     EXPECT_EQ(saved.readAll(), "41 42 \r\n");
 }
 
-TEST(MainWindowOnPty, TypedStringArrivesAndAnswerShowsInRed) {
-    PtyPair pty;
-    QTemporaryDir folder;
-    SettingsStore settings(folder.filePath("Kestrum.ini"));
-    settings.SaveSetting("Device1", pty.DevicePath());
-    settings.SaveSetting("Filetype", "Ascii");
-    QtSerialPort port(DevicesFromSettings(settings));
-    ScriptedPrompts prompts;
-    AppState state;
-    Mainfrm window(state, settings, port, prompts);
-    window.Form_Load();
-    ASSERT_TRUE(prompts.Messages().empty()) << prompts.Messages()[0].toStdString();
-    ASSERT_TRUE(port.PortOpen());
+TEST_F(PtyWindowTest, TypedStringArrivesAndAnswerShowsInRed) {
+    Mainfrm& window = Start("Ascii");
+    ASSERT_TRUE(prompts_.Messages().empty()) << prompts_.Messages()[0].toStdString();
+    ASSERT_TRUE(port_->PortOpen());
 
     QTest::keyClicks(&window.SendBox(), "AT^M");
     window.SendButton_Click();
-    EXPECT_EQ(pty.Read(3), "AT\r");
+    EXPECT_EQ(device_->Read(3), "AT\r");
 
     window.Combo2().SetText("Hex");
-    const std::string before = window.Monitor().PlainText();
-    ASSERT_TRUE(pty.Write("OK\r\n"));
-    ASSERT_TRUE(PumpEventsUntil(
-        [&] { return window.Monitor().PlainText().size() >= before.size() + 12; }, 2000ms));
-    EXPECT_EQ(window.Monitor().PlainText(), before + "4F 4B 0D 0A ");
+    const std::string before = MonitorText();
+    ASSERT_TRUE(device_->Write("OK\r\n"));
+    ASSERT_TRUE(
+        PumpEventsUntil([&] { return MonitorText().size() >= before.size() + 12; }, 2000ms));
+    EXPECT_EQ(MonitorText(), before + "4F 4B 0D 0A ");
     EXPECT_EQ(window.Monitor().Text().ColourAt(before.size()), kReceiveColour);
 }
 

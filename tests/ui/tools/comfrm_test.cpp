@@ -5,11 +5,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "platform/qt_serial_port.h"
-#include "support/main_window_fixture.h"
-#include "support/pty_pair.h"
+#include "support/pty_window.h"
 #include "ui/tools/comfrm.h"
-#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -60,7 +57,7 @@ TEST_F(ComfrmTest, PortNamingNoDeviceCanOnlyHaveItsDeviceChosen) {
     EXPECT_TRUE(dialog.isHidden());
 }
 
-TEST_F(ComfrmTest, ShowsThePortsSettingsAndOkWithoutChangesKeepsThem) {
+TEST_F(ComfrmTest, ShowsThePortsSettingsAndOkAppliesStoresAndSelects) {
     settings_.SaveSetting("CommPort1", "19200,e,7,1");
     Start();
     Comfrm& dialog = OpenDialog();
@@ -81,27 +78,27 @@ TEST_F(ComfrmTest, ShowsThePortsSettingsAndOkWithoutChangesKeepsThem) {
     EXPECT_TRUE(dialog.isHidden());
     EXPECT_TRUE(prompts_.Messages().empty());
     EXPECT_TRUE(port_.History().empty()) << "the port stays open throughout";
+
+    // Changes: applied, stored and selected in the main window.
+    Comfrm& again = OpenDialog();
+    again.BaudBox().SetText("9600");
+    again.ParityButton(2).click();
+    again.DataButton(1).click();
+    again.StopButton(2).click();
+    EXPECT_EQ(again.LastChangeWasFormat(), 1);
+    again.OKButton().click();
+    EXPECT_EQ(port_.Settings(), "9600,o,8,2");
+    EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "9600,o,8,2");
+    EXPECT_EQ(Window().Combo3().Text(), "9600");
+    EXPECT_EQ(Window().Combo4().Text(), "o,8,2");
 }
 
-TEST_F(ComfrmTest, OkAppliesStoresAndSelectsInTheMainWindow) {
+// Which message each refusal gives is PortSession's own test; here the dialog's part: a refusal
+// keeps it open and the lists as the port runs, Cancel applies nothing, and another failure
+// leaves the main window's lists to apply the settings.
+TEST_F(ComfrmTest, RefusalsKeepTheDialogOpenCancelAppliesNothing) {
     Start();
-    Comfrm& dialog = OpenDialog();
-    dialog.BaudBox().SetText("19200");
-    dialog.ParityButton(2).click();
-    dialog.DataButton(2).click();
-    dialog.StopButton(2).click();
-    EXPECT_EQ(dialog.LastChangeWasFormat(), 1);
-    dialog.OKButton().click();
-    EXPECT_EQ(port_.Settings(), "19200,o,7,2");
-    EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "19200,o,7,2");
-    EXPECT_EQ(Window().Combo3().Text(), "19200");
-    EXPECT_EQ(Window().Combo4().Text(), "o,7,2");
-}
-
-// Which message each refusal gives is PortSession's own test; here the dialog's part.
-TEST_F(ComfrmTest, RefusedSettingsKeepTheDialogOpenAndTheListsAsThePortRuns) {
-    Start();
-    Comfrm& dialog = OpenDialog();
+    Comfrm& dialog = OpenDialog({"/dev/ttyUSB0"});
     port_.RefuseBaud(115200);
     dialog.StopButton(2).click();
     dialog.BaudBox().SetText("115200");
@@ -112,28 +109,21 @@ TEST_F(ComfrmTest, RefusedSettingsKeepTheDialogOpenAndTheListsAsThePortRuns) {
     EXPECT_EQ(port_.Settings(), "9600,n,8,1") << "the port keeps what it had";
     EXPECT_EQ(Window().Combo3().Text(), "9600");
     EXPECT_EQ(Window().Combo4().Text(), "n,8,1");
-}
 
-TEST_F(ComfrmTest, OtherPortFailuresLeaveTheMainWindowsListsToApply) {
-    Start();
-    Comfrm& dialog = OpenDialog();
-    dialog.BaudBox().SetText("4800");
-    port_.FailNext(MemorySerialPort::Operation::SetSettings, PortErrorKind::Other);
-    dialog.OKButton().click();
-    EXPECT_TRUE(prompts_.Messages().empty());
-    EXPECT_EQ(port_.Settings(), "4800,n,8,1") << "applied by the baud list";
-    EXPECT_TRUE(dialog.isHidden());
-}
-
-TEST_F(ComfrmTest, CancelAppliesNothing) {
-    Start();
-    Comfrm& dialog = OpenDialog({"/dev/ttyUSB0"});
     dialog.BaudBox().SetText("300");
     dialog.DeviceBox().setCurrentText("/dev/ttyUSB0");
     dialog.CancelButton().click();
     EXPECT_TRUE(dialog.isHidden());
     EXPECT_EQ(port_.Settings(), "9600,n,8,1");
     EXPECT_EQ(settings_.GetSetting("Device1", ""), "");
+
+    Comfrm& again = OpenDialog();
+    again.BaudBox().SetText("4800");
+    port_.FailNext(MemorySerialPort::Operation::SetSettings, PortErrorKind::Other);
+    again.OKButton().click();
+    EXPECT_EQ(prompts_.Messages().size(), 1u);
+    EXPECT_EQ(port_.Settings(), "4800,n,8,1") << "applied by the baud list";
+    EXPECT_TRUE(again.isHidden());
 }
 
 TEST_F(ComfrmTest, DeviceBoxListsTheSystemsDevicesAndShowsThePortsOwn) {
@@ -147,45 +137,34 @@ TEST_F(ComfrmTest, DeviceBoxListsTheSystemsDevicesAndShowsThePortsOwn) {
 }
 
 // The real port service on two pseudo-terminals: the device box moves port 1 from one to
-// the other.
-TEST(ComfrmOnPty, DeviceChangeReopensThePortOnTheNewDevice) {
-    PtyPair first;
+// the other; a device that does not exist leaves it where it was.
+TEST_F(PtyWindowTest, PortSettingsDeviceChangeReopensThePortOnTheNewDevice) {
     PtyPair second;
-    QTemporaryDir folder;
-    SettingsStore settings(folder.filePath("Kestrum.ini"));
-    settings.SaveSetting("Device1", first.DevicePath());
-    QtSerialPort port(DevicesFromSettings(settings));
-    ScriptedPrompts prompts;
-    AppState state;
-    Mainfrm window(state, settings, port, prompts);
-    window.Form_Load();
-    ASSERT_TRUE(port.PortOpen());
-
-    // A device that does not exist: the port selection's message, the dialog stays, and
-    // the port is back on the device it had.
-    auto dialog = std::make_unique<Comfrm>(window.Tools(), [] { return QStringList{}; });
-    dialog->show();
-    dialog->DeviceBox().setCurrentText(QStringLiteral("/dev/kestrum-no-such-device"));
-    dialog->OKButton().click();
-    EXPECT_EQ(prompts.Messages(), std::vector<QString>{"Warning: Invalid Port Number"});
-    EXPECT_FALSE(dialog->isHidden());
-    EXPECT_EQ(settings.GetSetting("Device1", ""), first.DevicePath());
-    ASSERT_TRUE(port.PortOpen());
-    port.Output("1");
+    PtyPair& first = *device_;
+    Mainfrm& window = Start();
+    ASSERT_TRUE(port_->PortOpen());
+    Comfrm dialog(window.Tools(), [] { return QStringList{}; });
+    dialog.show();
+    dialog.DeviceBox().setCurrentText(QStringLiteral("/dev/kestrum-no-such-device"));
+    dialog.OKButton().click();
+    EXPECT_FALSE(dialog.isHidden());
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), first.DevicePath());
+    ASSERT_TRUE(port_->PortOpen());
+    port_->Output("1");
     EXPECT_EQ(first.Read(1), "1");
 
-    dialog->DeviceBox().setCurrentText(second.DevicePath());
-    dialog->OKButton().click();
-    EXPECT_EQ(prompts.Messages().size(), 1U);
-    EXPECT_TRUE(dialog->isHidden());
-    EXPECT_EQ(settings.GetSetting("Device1", ""), second.DevicePath());
-    ASSERT_TRUE(port.PortOpen());
-    port.Output("2");
+    dialog.DeviceBox().setCurrentText(second.DevicePath());
+    dialog.OKButton().click();
+    EXPECT_EQ(prompts_.Messages().size(), 1U);
+    EXPECT_TRUE(dialog.isHidden());
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), second.DevicePath());
+    ASSERT_TRUE(port_->PortOpen());
+    port_->Output("2");
     EXPECT_EQ(second.Read(1), "2");
     EXPECT_EQ(first.Read(1, 100ms), "");
     ASSERT_TRUE(second.Write("R"));
-    ASSERT_TRUE(PumpEventsUntil([&] { return !window.Monitor().PlainText().empty(); }, 2s));
-    EXPECT_EQ(window.Monitor().PlainText(), "52 ") << "received on the new device";
+    ASSERT_TRUE(PumpEventsUntil([&] { return !MonitorText().empty(); }, 2s));
+    EXPECT_EQ(MonitorText(), "52 ") << "received on the new device";
 }
 
 }  // namespace
