@@ -86,7 +86,7 @@ struct Row {
     QString key;
     QString value;
     QString shown;
-    QString message;  // the one warning, if any
+    QString message = {};  // the one warning, if any
 };
 
 TEST(BadSettings, StartUpComesUpSaneWithAtMostOneWarning) {
