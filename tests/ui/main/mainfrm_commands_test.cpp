@@ -75,23 +75,18 @@ TEST_F(CommandBankTest, ButtonsLookLikePlainButtons) {
     }
 }
 
-TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsWithoutWritingSettings) {
-    const QString file = WriteSet("Start.cmd");
+// The start-up load fills the buttons without writing settings; a button sends its entry.
+TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsAndAButtonSendsItsEntryInTheCurrentNotation) {
+    const QString file = WriteSet("Set.cmd");
     settings_.SaveSetting("Filename", file);
     settings_.SaveSetting("Directory", "/somewhere/else.cmd");
+    settings_.SaveSetting("Filetype", "Decimal");
     Mainfrm& window = Start();
     EXPECT_EQ(window.ComSetLabel().text(), file);
     EXPECT_EQ(window.Command(1).text(), "L1");
     EXPECT_EQ(window.Command(40).text(), "L40");
-    EXPECT_EQ(state_.CommandStrings[23], "0D 0A ");
     EXPECT_EQ(ShownPages(), "1");
     EXPECT_EQ(state_.CommandDirectory, "/somewhere/else.cmd");
-}
-
-TEST_F(CommandBankTest, ButtonSendsItsEntryInTheCurrentNotation) {
-    settings_.SaveSetting("Filename", WriteSet("Set.cmd"));
-    settings_.SaveSetting("Filetype", "Decimal");
-    Mainfrm& window = Start();
     // Keys are checked in the window's notation, with the box's own range message.
     QTest::keyClicks(&window.SendBox(), "256");
     EXPECT_EQ(window.SendBox().text(), "25");

@@ -172,14 +172,11 @@ TEST_F(MonitorViewTest, ResizingRewrapsAndKeysDoNotTouchTheText) {
     const std::string line(200, '7');
     Append(line, kReceiveColour);
     const std::size_t narrowColumns = view_.Columns();
-    EXPECT_EQ(view_.TotalRows(), RowsForLength(200, narrowColumns));
-
     view_.resize(800, 200);
     EXPECT_GT(view_.Columns(), narrowColumns);
     EXPECT_EQ(view_.TotalRows(), RowsForLength(200, view_.Columns()));
-    EXPECT_EQ(text_.Text(), line);
 
-    // Keys do not edit it.
+    // Neither the resize nor keys edit it.
     QTest::keyClicks(&view_, "xyz");
     QTest::keyClick(&view_, Qt::Key_Backspace);
     EXPECT_EQ(text_.Text(), line);

@@ -32,14 +32,20 @@ protected:
     std::unique_ptr<Comfrm> dialog_;
 };
 
+// The device box lists the system's devices and shows the port's own (here port 2's).
 TEST_F(ComfrmTest, PortNamingNoDeviceCanOnlyHaveItsDeviceChosen) {
-    port_.SetOpenFailure(1, PortErrorKind::InvalidPortNumber);
+    settings_.SaveSetting("Commport", "2");
+    settings_.SaveSetting("Device2", "/dev/ttyACM7");
+    port_.SetOpenFailure(2, PortErrorKind::InvalidPortNumber);
     Start();
     ASSERT_TRUE(Window().Session().BadPort());
-    Comfrm& dialog = OpenDialog({"/dev/ttyUSB0"});
+    Comfrm& dialog = OpenDialog({"/dev/ttyS0", "/dev/ttyUSB0"});
     EXPECT_FALSE(dialog.BaudBox().isEnabled());
     EXPECT_FALSE(dialog.ParityButton(1).isEnabled());
     EXPECT_TRUE(dialog.DeviceBox().isEnabled());
+    EXPECT_TRUE(dialog.DeviceBox().isEditable());
+    EXPECT_EQ(dialog.DeviceBox().currentText(), "/dev/ttyACM7");
+    EXPECT_GE(dialog.DeviceBox().findText("/dev/ttyUSB0"), 0);
 
     // Still no device there: the selection warns again and the dialog stays.
     dialog.DeviceBox().setCurrentText("/dev/ttyUSB9");
@@ -48,10 +54,10 @@ TEST_F(ComfrmTest, PortNamingNoDeviceCanOnlyHaveItsDeviceChosen) {
     EXPECT_FALSE(dialog.isHidden());
 
     // A device that answers: the port is selected again, opened, and the dialog closes.
-    port_.SetOpenFailure(1, std::nullopt);
+    port_.SetOpenFailure(2, std::nullopt);
     dialog.DeviceBox().setCurrentText("/dev/ttyUSB0");
     dialog.OKButton().click();
-    EXPECT_EQ(settings_.GetSetting("Device1", ""), "/dev/ttyUSB0");
+    EXPECT_EQ(settings_.GetSetting("Device2", ""), "/dev/ttyUSB0");
     EXPECT_FALSE(Window().Session().BadPort());
     EXPECT_TRUE(port_.PortOpen());
     EXPECT_TRUE(dialog.isHidden());
@@ -124,16 +130,6 @@ TEST_F(ComfrmTest, RefusalsKeepTheDialogOpenCancelAppliesNothing) {
     EXPECT_EQ(prompts_.Messages().size(), 1u);
     EXPECT_EQ(port_.Settings(), "4800,n,8,1") << "applied by the baud list";
     EXPECT_TRUE(again.isHidden());
-}
-
-TEST_F(ComfrmTest, DeviceBoxListsTheSystemsDevicesAndShowsThePortsOwn) {
-    settings_.SaveSetting("Commport", "2");
-    settings_.SaveSetting("Device2", "/dev/ttyACM7");
-    Start();
-    Comfrm& dialog = OpenDialog({"/dev/ttyS0", "/dev/ttyUSB0"});
-    EXPECT_TRUE(dialog.DeviceBox().isEditable());
-    EXPECT_EQ(dialog.DeviceBox().currentText(), "/dev/ttyACM7");
-    EXPECT_GE(dialog.DeviceBox().findText("/dev/ttyUSB0"), 0);
 }
 
 // The real port service on two pseudo-terminals: the device box moves port 1 from one to
