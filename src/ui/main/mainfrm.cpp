@@ -305,6 +305,7 @@ void Mainfrm::Form_Load() {
     if (const auto mode = DisplayModeFromText(combo2_->Text().toStdString())) {
         state_.MainMode = static_cast<std::int16_t>(*mode);
     }
+    state_.DialogFolder = commandSets.directory;
 }
 
 void Mainfrm::RunStartupStep(const std::function<void()>& step) {

@@ -182,7 +182,8 @@ void Mainfrm::Openmenu_Click() {
 }
 
 void Mainfrm::Savemenu_Click() {
-    const SaveDataResult result = monitor_->SaveData(prompts_, state_.DataFileName);
+    const SaveDataResult result = monitor_->SaveData(
+        prompts_, state_.DataFileName.isEmpty() ? state_.DialogFolder : state_.DataFileName);
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
     } else if (result.status == SaveStatus::Failed) {

@@ -209,6 +209,9 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     const QString commandSet = state_.CommandFileName;
     prompts_.QueueSaveFile(Path("log.txt"));
     window.MenuEntry("Savemenu")->trigger();
+    // The first save starts in the program's folder.
+    EXPECT_EQ(DialogStartFolder(prompts_.SaveRequests().at(0).directory),
+              QCoreApplication::applicationDirPath());
     EXPECT_EQ(state_.DataFileName, Path("log.txt"));
     EXPECT_EQ(state_.CommandFileName, commandSet);
     QFile saved(Path("log.txt"));
