@@ -20,6 +20,7 @@
 #include "platform/data_files.h"
 #include "platform/help_viewer.h"
 #include "platform/prompts.h"
+#include "platform/single_instance.h"
 #include "session/app_state.h"
 #include "session/port_constants.h"
 #include "storage/settings_store.h"
@@ -362,11 +363,8 @@ void Mainfrm::Helpmenu_Click() {
 }
 
 void Mainfrm::RestoreAndActivate() {
-    if (isMinimized()) {
-        showNormal();
-    }
-    raise();
-    activateWindow();
+    // Only the minimised state is undone: a maximised window stays maximised.
+    BringToFront(*this);
 }
 
 }  // namespace kestrum
