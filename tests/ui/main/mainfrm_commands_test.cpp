@@ -2,6 +2,8 @@
 // menus, and the String to Send box's checks as typed.
 
 #include <QAction>
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -231,6 +233,19 @@ TEST_F(CommandBankTest, StringToSendChecksAsTyped) {
         const QString last = prompts_.Messages().empty() ? QString() : prompts_.Messages().back();
         EXPECT_EQ(last, QString::fromLatin1(c.message));
     }
+}
+
+TEST_F(CommandBankTest, AltKeysAndInputMethodTextAreCheckedAsTyped) {
+    Mainfrm& window = Start();
+    NotationField& box = window.SendBox();
+    const QString refused = "Error - Input value must be in the range 0-9 or A-F";
+    QTest::keyClick(&box, Qt::Key_G, Qt::AltModifier);
+    QTest::keyClick(&box, Qt::Key_G, Qt::ControlModifier | Qt::AltModifier);
+    QInputMethodEvent commit;
+    commit.setCommitString("4z");
+    QApplication::sendEvent(&box, &commit);
+    EXPECT_EQ(box.text(), "4");
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>(3, refused));
 }
 
 TEST_F(CommandBankTest, TypingInsideAGroupAndLeavingTheBox) {
