@@ -345,8 +345,9 @@ void Mainfrm::Form_QueryUnload() {
     if (port_.PortOpen()) {
         port_.SetPortOpen(false);
     }
-    // The tool windows go with the main window, without their own close handling.
-    QCoreApplication::quit();
+    // The tool windows go with the main window, without their own close handling: exit()
+    // leaves the event loop without closing them, where quit() would close each in turn.
+    QCoreApplication::exit(0);
 }
 
 void Mainfrm::Exitmenu_Click() {

@@ -1,8 +1,10 @@
 // The checksum calculator as reached from the main window and from the command set editor.
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "notation/checksum.h"
 #include "ui/editor/editor_fixture.h"
@@ -149,6 +151,15 @@ TEST_F(CheckfrmTest, FromTheMainWindowClearUndoesTheLastCalculateAndCloseWritesB
     third.close();
     EXPECT_EQ(window.SendBox().text(), "41 4");
     EXPECT_EQ(prompts_.Messages().size(), 1u);
+}
+
+TEST_F(CheckfrmTest, ClosingTheMainWindowWritesNothingBack) {
+    Mainfrm& window = StartWithTools();
+    Checkfrm& calculator = OpenFromMain("41 ");
+    calculator.Text1().setText("42 ");
+    QTimer::singleShot(0, &window, [&window] { window.close(); });
+    QApplication::exec();
+    EXPECT_EQ(window.SendBox().text(), "41 ") << "the calculator goes without its close handling";
 }
 
 TEST_F(CheckfrmTest, AskingAgainWhileOpenKeepsTheTextButTakesTheNewModeAndRow) {
