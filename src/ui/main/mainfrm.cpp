@@ -219,7 +219,7 @@ void Mainfrm::BuildMenus() {
         {"File", "Printmenu", "Print Data", QKeySequence("Ctrl+P"), &Mainfrm::Printmenu_Click},
         {"File", "Exitmenu", "Exit", QKeySequence("Ctrl+Q"), &Mainfrm::Exitmenu_Click},
         {"Edit", "Clearmenu", "Clear Data", QKeySequence("Ctrl+X"), &Mainfrm::Clearmenu_Click},
-        {"Help", "Helpmenu", "Kestrum Help", QKeySequence(), &Mainfrm::Helpmenu_Click},
+        {"Help", "Helpmenu", "Kestrum Help", QKeySequence(Qt::Key_F1), &Mainfrm::Helpmenu_Click},
         {"Help", "Aboutmenu", "About", QKeySequence(), &Mainfrm::Aboutmenu_Click},
     };
     std::map<QString, QMenu*> menus;
@@ -235,6 +235,10 @@ void Mainfrm::BuildMenus() {
         QAction* action = menu->addAction(QString::fromLatin1(entry.caption));
         action->setObjectName(QString::fromLatin1(entry.name));
         action->setShortcut(entry.shortcut);
+        if (entry.shortcut == QKeySequence(Qt::Key_F1)) {
+            // Help answers F1 in the tool windows too.
+            action->setShortcutContext(Qt::ApplicationShortcut);
+        }
         connect(action, &QAction::triggered, this, entry.handler);
         menuEntries_[QString::fromLatin1(entry.name)] = action;
     }

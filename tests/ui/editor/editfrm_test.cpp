@@ -270,6 +270,18 @@ TEST_F(EditfrmTest, ASaveThatDoesNotHappenKeepsTheSavedStateAsItWas) {
     }
 }
 
+TEST_F(EditfrmTest, F1OpensTheHelpFromTheEditor) {
+    StartWithTools().show();
+    Editfrm& editor = OpenEditor();
+    QApplication::setActiveWindow(&editor);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    EXPECT_EQ(Window().MenuEntry("Helpmenu")->shortcut(), QKeySequence(Qt::Key_F1));
+    QTest::keyClick(&editor.StringText(1), Qt::Key_F1);
+    // No help file beside the test program: the message says Help was asked for.
+    ASSERT_EQ(prompts_.Messages().size(), 1u);
+    EXPECT_TRUE(prompts_.Messages().front().contains("kestrum.hlp"));
+}
+
 TEST_F(EditfrmTest, LabelsAreLatin1AndRefuseWhatTheFileCannotHold) {
     CommandSet set{};
     set[0] = {"Caf\xE9", "41 "};

@@ -12,6 +12,7 @@
 #include "storage/command_set_file.h"
 #include "support/main_window_fixture.h"
 #include "ui/main/command_button.h"
+#include "ui/monitor/monitor_view.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
@@ -202,6 +203,23 @@ TEST_F(CommandBankTest, ASecondStartRestoresAMinimisedWindowAsItWas) {
     window.RestoreAndActivate();
     EXPECT_EQ(window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
               Qt::WindowMaximized);
+}
+
+TEST_F(CommandBankTest, CtrlXCutsInTheFocusedBoxAndClearsTheMonitorElsewhere) {
+    Mainfrm& window = Start();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    port_.InjectReceived("A");
+    window.SendBox().setText("41 42 ");
+    window.SendBox().setFocus();
+    window.SendBox().selectAll();
+    QTest::keyClick(&window.SendBox(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(window.SendBox().text(), "");
+    EXPECT_EQ(MonitorText(), "41 ");
+    window.ReceiveBox().setFocus();
+    QTest::keyClick(&window.ReceiveBox(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(MonitorText(), "");
 }
 
 struct TypingCase {
