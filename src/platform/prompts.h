@@ -50,6 +50,10 @@ public:
 // patterns Qt actually uses. A trailing caption without pattern is dropped.
 QStringList NameFiltersFromPipeFilter(const QString& filter);
 
+// `path` with the extension of the chosen Qt name filter ("Text Files (*.txt)") appended
+// when its file name has none; unchanged when the filter names no single extension.
+QString WithFilterExtension(const QString& path, const QString& nameFilter);
+
 // The folder a file dialog starts in: `directory` itself, or its folder when it
 // names a file.
 QString DialogStartFolder(const QString& directory);

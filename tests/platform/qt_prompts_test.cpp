@@ -89,6 +89,13 @@ TEST(QtPromptsTest, FileDialogsPreselectTheFilterAndStartFolderAndCancelGivesNot
     request.fileName = QStringLiteral("monitor.txt");
     WhenShown<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
     EXPECT_EQ(prompts.SaveFile(request), directory.filePath(QStringLiteral("monitor.txt")));
+    // A name typed without an extension gets the chosen filter's, as Open then lists it.
+    request.fileName = QStringLiteral("modem");
+    WhenShown<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
+    EXPECT_EQ(prompts.SaveFile(request), directory.filePath(QStringLiteral("modem.txt")));
+    EXPECT_EQ(WithFilterExtension("/a/modem", "All Files (*)"), "/a/modem");
+    EXPECT_EQ(WithFilterExtension("/a.b/modem", "Command Files (*.cmd)"), "/a.b/modem.cmd");
+    EXPECT_EQ(WithFilterExtension("/a/modem.old", "Command Files (*.cmd)"), "/a/modem.old");
 
     // A start location naming a file starts in that file's folder.
     request.directory = directory.filePath(QStringLiteral("monitor.txt"));
