@@ -116,6 +116,10 @@ void Mainfrm::BuildControls() {
     comSetLabel_ = new QLineEdit(client_);
     comSetLabel_->setReadOnly(true);
     comSetLabel_->setFocusPolicy(Qt::ClickFocus);
+    // On the window's background, so that it does not look like a box to type into.
+    QPalette comSetPalette = comSetLabel_->palette();
+    comSetPalette.setColor(QPalette::Base, comSetPalette.color(QPalette::Window));
+    comSetLabel_->setPalette(comSetPalette);
     comSetLabel_->setGeometry(Twips(900, 930, 5610, 300));
 
     label2_ = MakeLabel(client_, "Byte Display", Twips(9210, 1050, 1035, 255));

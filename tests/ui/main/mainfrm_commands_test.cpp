@@ -127,6 +127,12 @@ TEST_F(CommandBankTest, ButtonSendsItsEntryInTheCurrentNotation) {
     EXPECT_EQ(prompts_.Messages().back(), "The Port is disconnected");
 }
 
+TEST_F(CommandBankTest, TheComSetFieldLooksReadOnly) {
+    const QLineEdit& comSet = Start().ComSetLabel();
+    EXPECT_TRUE(comSet.isReadOnly());
+    EXPECT_EQ(comSet.palette().color(QPalette::Base), comSet.palette().color(QPalette::Window));
+}
+
 TEST_F(CommandBankTest, OpenCommandSet) {
     Mainfrm& window = Start();
     window.UpDown1_DownClick();
