@@ -256,6 +256,8 @@ void Mainfrm::ConnectHandlers() {
     connect(combo3_, &DropDownList::GotFocus, this, &Mainfrm::Combo3_GotFocus);
     connect(combo4_, &DropDownList::GotFocus, this, &Mainfrm::Combo4_GotFocus);
     connect(sendButton_, &QPushButton::clicked, this, &Mainfrm::SendButton_Click);
+    connect(sendBox_, &QLineEdit::returnPressed, this, &Mainfrm::SendButton_Click);
+    sendBox_->installEventFilter(this);
     connect(checkButton_, &QPushButton::clicked, this, &Mainfrm::CheckButton_Click);
     connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
     connect(session_.get(), &PortSession::Warning, this,

@@ -15,6 +15,7 @@
 #include "platform/serial_port.h"
 #include "session/port_session.h"
 #include "storage/command_set_format.h"
+#include "ui/main/send_history.h"
 #include "ui/monitor/data_monitor.h"
 #include "ui/widgets/notation_field.h"
 #include "ui/widgets/tool_context.h"
@@ -127,6 +128,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Up and Down in the String to Send box step through the strings sent.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -155,6 +158,7 @@ private:
     void AddFormat(const QString& format) override;
     void ReloadMonitor(std::initializer_list<ModeConversion> steps);
     void TurnCommandPage(bool forward);
+    void StepSendHistory(bool older);
 
     AppState& state_;
     SettingsStore& settings_;
@@ -185,6 +189,7 @@ private:
     NotationField* sendBox_ = nullptr;
     // SendCursor and SendAutoSpace of the String to Send box.
     EntryState sendEntry_;
+    SendHistory sendHistory_;
     QPushButton* sendButton_ = nullptr;
     QPushButton* checkButton_ = nullptr;
     QFrame* frame1_ = nullptr;

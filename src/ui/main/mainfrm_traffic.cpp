@@ -1,6 +1,7 @@
 // Sending, receiving, the display mode and the toolbar and menu commands of the monitor.
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <new>
 #include <stdexcept>
@@ -88,6 +89,32 @@ void Mainfrm::SendButton_Click() {
     }
     monitor_->AppendText(echo, TransmitColour);
     monitor_->LightTransmitLamp();
+    sendHistory_.Add({bytes, mode});
+}
+
+bool Mainfrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sendBox_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) &&
+            key->modifiers() == Qt::NoModifier) {
+            StepSendHistory(key->key() == Qt::Key_Up);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Mainfrm::StepSendHistory(bool older) {
+    const DisplayMode mode = state_.MainDisplayMode();
+    const std::optional<SendHistory::Entry> entry =
+        older ? sendHistory_.Older({ToBytes(sendBox_->text()), mode}) : sendHistory_.Newer();
+    if (!entry) {
+        return;
+    }
+    // A string sent before a notation switch comes back in the notation in force.
+    sendBox_->setText(FromBytes(
+        entry->mode == mode ? entry->text : ChangeMode(entry->text, entry->mode, mode, false)));
+    sendBox_->end(false);
 }
 
 void Mainfrm::MSComm1_OnComm() {

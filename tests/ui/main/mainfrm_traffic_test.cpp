@@ -180,6 +180,28 @@ TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
     EXPECT_EQ(MonitorText(), "ABC");
 }
 
+TEST_F(TrafficTest, EnterSendsAndUpAndDownStepThroughTheStringsSent) {
+    Mainfrm& window = Start();
+    NotationField& box = window.SendBox();
+    for (const char* keys : {"41", "42", "42"}) {
+        box.clear();
+        QTest::keyClicks(&box, keys);
+        QTest::keyClick(&box, Qt::Key_Return);
+    }
+    EXPECT_EQ(port_.Written(), "ABB");
+    box.setText("4");
+    QStringList shown;
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down}) {
+        QTest::keyClick(&box, key);
+        shown << box.text();
+    }
+    EXPECT_EQ(shown, QStringList({"42 ", "41 ", "41 ", "42 ", "4"}))
+        << "a repeat is kept once; past the newest the box gets back what it held";
+    window.Combo2().SetText("Decimal");
+    QTest::keyClick(&box, Qt::Key_Up);
+    EXPECT_EQ(box.text(), "066 ") << "in the notation in force";
+}
+
 TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
     settings_.SaveSetting("Filetype", "Ascii");
     Mainfrm& window = Start();
