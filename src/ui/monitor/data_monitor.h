@@ -61,8 +61,8 @@ public:
 
     // Rewrites the whole text through `conversions` in order, each with Cr/Lf
     // pass-through requested (so CR and LF written into Ascii follow processCrLf),
-    // and shows the result in TransmitColour. A conversion that fails for lack of
-    // memory empties the monitor.
+    // each colour run in its own colour. A conversion that fails for lack of memory
+    // empties the monitor.
     void ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf);
 
     void Clear();

@@ -17,12 +17,16 @@ using namespace std::chrono_literals;
 
 class TrafficTest : public MainWindowTest {
 protected:
-    // Every character the monitor holds is in the transmit colour (as after a re-render).
-    bool AllTransmitColour() {
+    // The monitor's colour runs: "T" for transmitted, "R" for received, and their lengths.
+    QString Runs() {
         const auto& text = Window().Monitor().Text();
-        const auto runs = text.ColourSegments(0, text.Size());
-        return std::all_of(runs.begin(), runs.end(),
-                           [](const ColourSegment& run) { return run.colour == kTransmitColour; });
+        QStringList runs;
+        for (const ColourSegment& run : text.ColourSegments(0, text.Size())) {
+            runs << QStringLiteral("%1%2")
+                        .arg(run.colour == kTransmitColour ? "T" : "R")
+                        .arg(run.to - run.from);
+        }
+        return runs.join(' ');
     }
 };
 
@@ -160,7 +164,7 @@ TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
     window.Combo2().SetText("Decimal");
     EXPECT_EQ(window.SendBox().text(), "065 013 ");
     EXPECT_EQ(MonitorText(), "065 066 ");
-    EXPECT_TRUE(AllTransmitColour());
+    EXPECT_EQ(Runs(), "R8");
     EXPECT_EQ(settings_.GetSetting("Filetype", ""), "Decimal");
     EXPECT_EQ(state_.MainMode, 3);
 
@@ -202,6 +206,25 @@ TEST_F(TrafficTest, EnterSendsAndUpAndDownStepThroughTheStringsSent) {
     EXPECT_EQ(box.text(), "066 ") << "in the notation in force";
 }
 
+TEST_F(TrafficTest, ADisplaySwitchKeepsWhoSentWhat) {
+    Mainfrm& window = Start();
+    window.SendBox().setText("41 0D ");
+    window.SendButton_Click();
+    port_.InjectReceived("B\r");
+    window.SendBox().setText("0A 43 ");
+    window.SendButton_Click();
+    window.Combo2().SetText("Decimal");
+    EXPECT_EQ(MonitorText(), "065 013 066 013 010 067 ");
+    EXPECT_EQ(Runs(), "T8 R8 T8");
+    window.Combo2().SetText("Ascii");
+    window.ToolbarButton("ProcessCrLf")->trigger();
+    EXPECT_EQ(MonitorText(), "A\r\nB\r\nC") << "the CR received and the LF sent are one break";
+    EXPECT_EQ(Runs(), "T2 R2 T2");
+    window.ToolbarButton("ProcessCrLf")->trigger();
+    EXPECT_EQ(MonitorText(), "A^M^JB^M^JC") << "a break split between two runs shows once";
+    EXPECT_EQ(Runs(), "T5 R5 T1");
+}
+
 TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
     settings_.SaveSetting("Filetype", "Ascii");
     Mainfrm& window = Start();
@@ -210,7 +233,7 @@ TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
     QAction* button = window.ToolbarButton("ProcessCrLf");
     button->trigger();
     EXPECT_EQ(MonitorText(), "a\r\nb");
-    EXPECT_TRUE(AllTransmitColour());
+    EXPECT_EQ(Runs(), "R4");
     EXPECT_EQ(settings_.GetSetting("Process", ""), "1");
     EXPECT_EQ(button->text(), "Show Cr/Lf");
     EXPECT_EQ(button->toolTip(), "Display ascii Cr and Lf characters");
