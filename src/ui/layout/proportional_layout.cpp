@@ -187,14 +187,19 @@ void ProportionalLayout::RecordDesignSize(QSize size) {
 }
 
 void ProportionalLayout::Form_Resize() {
-    const QSize size = window_.size();
+    QSize size = window_.size();
     if (policy_ == ResizePolicy::ArmedAboveDesignSize) {
         if (!layoutArmed_) {
             layoutArmed_ = true;
             return;
         }
         if (size.height() < minHeight_ || size.width() < minWidth_) {
-            return;
+            // Below the design size the controls are laid out at the design size, so that a
+            // window grown and then shrunk never keeps controls that no longer fit.
+            if (lastWidth_ == minWidth_ && lastHeight_ == minHeight_) {
+                return;
+            }
+            size = QSize(minWidth_, minHeight_);
         }
     }
     xRatio_ =

@@ -46,8 +46,8 @@ void ResizeControls(float xRatio, float yRatio, QWidget& window);
 enum class ResizePolicy {
     // Main window and text file sender: the first resize notification any such window
     // receives only arms the layout (the one delivered while the main window is first
-    // shown), and a window smaller than its design size in either direction is left as it
-    // is, its last layout size unchanged.
+    // shown), and a window smaller than its design size in either direction is laid out
+    // at its design size.
     ArmedAboveDesignSize,
     // Command set editor: every notification rescales, below the design size too.
     Always,

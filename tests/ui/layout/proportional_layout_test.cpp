@@ -224,6 +224,12 @@ TEST_F(MainWindowLayoutTest, ShrinkingBelowDesignChangesNothingAndGrowingIsRelat
     EXPECT_EQ(window.Command(3).geometry(), Scaled(button, 2.0, 1.0));
     ResizeClient(design_);
     EXPECT_EQ(window.Command(3).geometry(), button) << "and back, exactly";
+
+    // Grown to 150 % and shrunk below the design size: laid out at the design size.
+    ResizeClient(QSize(design_.width() * 3 / 2, design_.height() * 3 / 2));
+    ResizeClient(QSize(600, 400));
+    EXPECT_EQ(window.Command(3).geometry(), button);
+    EXPECT_EQ(window.Layout().LastWidth(), design_.width());
 }
 
 }  // namespace
