@@ -106,6 +106,21 @@ void QtPrompts::Message(const QString& text) {
     box.exec();
 }
 
+Answer QtPrompts::Ask(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
 std::optional<QString> QtPrompts::OpenFile(const FileDialogRequest& request) {
     return RunFileDialog(parent_, request, QFileDialog::AcceptOpen);
 }

@@ -67,6 +67,19 @@ TEST(QtPromptsTest, MessageHasOnlyOkNoIconAndTheKestrumCaption) {
     EXPECT_TRUE(shown);
 }
 
+TEST(QtPromptsTest, QuestionHasYesNoCancelAndClosingItIsCancel) {
+    QtPrompts prompts;
+    WhenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("Kestrum"));
+        EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(prompts.Ask(QStringLiteral("Save the changes to the command set?")), Answer::No);
+    WhenShown<QMessageBox>([](QMessageBox& box) { box.reject(); });
+    EXPECT_EQ(prompts.Ask(QStringLiteral("Save the changes to the command set?")), Answer::Cancel);
+}
+
 TEST(QtPromptsTest, FileDialogsPreselectTheFilterAndStartFolderAndCancelGivesNothing) {
     QTemporaryDir directory;
     QtPrompts prompts;

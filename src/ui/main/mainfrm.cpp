@@ -347,6 +347,10 @@ void Mainfrm::RecoverStartupDefaults() {
 }
 
 void Mainfrm::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     Form_QueryUnload();
     event->accept();
 }

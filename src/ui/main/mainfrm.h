@@ -115,6 +115,10 @@ public slots:
     void Helpmenu_Click();
     void Aboutmenu_Click();
 
+    // Asked before the window closes; false keeps it open (a tool window holding unsaved
+    // work the user wants to keep).
+    void SetCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
     // Brings the window back and to the front (a second start asked for it).
     void RestoreAndActivate();
 
@@ -197,6 +201,7 @@ private:
     std::array<QPushButton*, 40> command_{};
     std::unique_ptr<DataMonitor> monitor_;
     std::unique_ptr<HelpViewer> help_;
+    std::function<bool()> closeGuard_;
 };
 
 }  // namespace kestrum

@@ -203,6 +203,7 @@ TEST_F(CheckfrmTest, ResultIsDroppedWhenTheEditorThatAskedIsGone) {
     window.SendBox().setText("11 ");
     Editfrm& editor = OpenEditor();
     Checkfrm& calculator = OpenFromEditor(editor, 3, "41 ");
+    prompts_.QueueAnswer(Answer::No);
     editor.CloseButton_Click();
     EXPECT_EQ(Editor(), nullptr);
     calculator.CalculateButton_Click();
