@@ -87,6 +87,8 @@ void Mainfrm::SendButton_Click() {
         echo = ChangeMode(ChangeMode(bytes, DisplayMode::Ascii, DisplayMode::Hex, passThrough),
                           DisplayMode::Hex, DisplayMode::Ascii, passThrough);
     }
+    // What the user just sent is what they look for next.
+    monitor_->FollowEnd();
     monitor_->AppendText(echo, TransmitColour);
     monitor_->LightTransmitLamp();
     sendHistory_.Add({bytes, mode});

@@ -66,6 +66,12 @@ public:
     void ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf);
 
     void Clear();
+    // The view follows the end again, wherever the user had scrolled to.
+    void FollowEnd() {
+        if (view_) {
+            view_->ResumeFollowing();
+        }
+    }
 
     // Save dialog, then the plain text with CR LF breaks and one final CR LF, written
     // atomically. Shows no message: the caller decides what to tell the user.

@@ -2,11 +2,13 @@
 // to end on a pseudo-terminal.
 
 #include <QAction>
+#include <QScrollBar>
 #include <QTest>
 
 #include "platform/qt_serial_port.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
+#include "ui/monitor/monitor_view.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
@@ -204,6 +206,24 @@ TEST_F(TrafficTest, EnterSendsAndUpAndDownStepThroughTheStringsSent) {
     window.Combo2().SetText("Decimal");
     QTest::keyClick(&box, Qt::Key_Up);
     EXPECT_EQ(box.text(), "066 ") << "in the notation in force";
+}
+
+TEST_F(TrafficTest, ASendBringsAMonitorScrolledUpBackToTheEnd) {
+    Mainfrm& window = Start();
+    for (int line = 0; line < 100; ++line) {
+        port_.InjectReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    }
+    QCoreApplication::processEvents();
+    QScrollBar* bar = window.ReceiveBox().verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(0);
+    port_.InjectReceived("A");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+    window.SendBox().setText("41 ");
+    window.SendButton_Click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(TrafficTest, ADisplaySwitchKeepsWhoSentWhat) {
