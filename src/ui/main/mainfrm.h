@@ -163,6 +163,8 @@ private:
     void ReloadMonitor(std::initializer_list<ModeConversion> steps);
     void TurnCommandPage(bool forward);
     void StepSendHistory(bool older);
+    // The heading of every printed page: device, line settings, date and time.
+    QString PrintHeading() const;
 
     AppState& state_;
     SettingsStore& settings_;

@@ -1,6 +1,7 @@
 // Sending, receiving, the display mode and the toolbar and menu commands of the monitor.
 
 #include <QAction>
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <new>
@@ -223,7 +224,15 @@ void Mainfrm::Savemenu_Click() {
 }
 
 void Mainfrm::Printmenu_Click() {
-    monitor_->PrintData(prompts_);
+    monitor_->PrintData(prompts_, PrintHeading());
+}
+
+QString Mainfrm::PrintHeading() const {
+    // What a printout needs to be told apart from another: where and when it was taken.
+    return QStringLiteral("Kestrum - Com Port %1 (%2) %3 - %4")
+        .arg(port_.CommPort())
+        .arg(session_->Device(port_.CommPort()), port_.Settings(),
+             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
 
 void Mainfrm::Clearmenu_Click() {

@@ -131,13 +131,13 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     return result;
 }
 
-PrintOutcome DataMonitor::PrintData(Prompts& prompts) {
+PrintOutcome DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
     std::optional<PrintChoice> choice = prompts.Print(text_->HasSelection());
     if (!choice || !choice->printer) {
         return PrintOutcome::Cancelled;
     }
     const RowSpan range = PrintRange(choice->selectionOnly);
-    return PrintMonitorText(*text_, range.from, range.to, *choice->printer);
+    return PrintMonitorText(*text_, range.from, range.to, *choice->printer, heading);
 }
 
 RowSpan DataMonitor::PrintRange(bool selectionOnly) const {

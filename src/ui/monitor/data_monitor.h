@@ -78,8 +78,9 @@ public:
     SaveDataResult SaveData(Prompts& prompts, const QString& startDirectory = {});
 
     // Print dialog (selection preselected when there is one), then the selection or
-    // the whole text with its colours. Cancel and printer failures show nothing.
-    PrintOutcome PrintData(Prompts& prompts);
+    // the whole text with its colours, each page headed by `heading`. Cancel and printer
+    // failures show nothing.
+    PrintOutcome PrintData(Prompts& prompts, const QString& heading = {});
     // What PrintData prints once the dialog has closed: the selection when the user
     // chose it and there still is one (traffic that arrived meanwhile removes it),
     // otherwise the whole text.
