@@ -77,6 +77,7 @@ void Editfrm::BuildControls() {
     combo2_->setCurrentIndex(-1);
     combo2_->setToolTip(QString::fromLatin1(kTipDisplayMode));
     combo2_->setGeometry(Twips(7080, 240, 1035, 315));
+    FitList(*combo2_);
 
     labelLabel_ = MakeLabel(this, kHeadingLabel, Twips(1380, 855, 1035, 285));
     labelLabel_->setFont(ArialFont(*this));

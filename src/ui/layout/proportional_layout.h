@@ -37,6 +37,10 @@ ControlKind KindOf(const QWidget& control);
 // containers among them, in creation order), hidden ones included. The window itself is not
 // moved or resized.
 //
+// A caption or list whose scaled text no longer fits its scaled width (a window grown more
+// in height than in width) has its text drawn smaller until it fits; its exact size stays
+// the proportional one.
+//
 // Precision: each control keeps its exact, unrounded geometry and font size between calls,
 // and every call multiplies those, so rounding to whole pixels never accumulates however
 // many resizes come. A control that something else has moved or re-fonted since the last

@@ -64,7 +64,7 @@ TEST_F(CommandBankTest, PagingStopsAtBothEnds) {
 }
 
 TEST_F(CommandBankTest, ButtonsLookLikePlainButtonsAndKeepTheWholeLabel) {
-    const QString labels[] = {"Reset", "Vol &+", "Power On and Warm Up Lamp", "x"};
+    const QString labels[] = {"Reset", "Vol &+", "x"};
     for (const QString& label : labels) {
         SCOPED_TRACE(label.toStdString());
         CommandButton command;
@@ -81,6 +81,20 @@ TEST_F(CommandBankTest, ButtonsLookLikePlainButtonsAndKeepTheWholeLabel) {
     window.Command(1).setText(huge);
     EXPECT_FALSE(window.Command(1).grab().isNull());
     EXPECT_EQ(window.Command(1).text(), huge);
+}
+
+TEST_F(CommandBankTest, ALabelTooLongEndsInAnEllipsisAndTheTooltipTellsAll) {
+    CommandButton button;
+    button.setGeometry(0, 0, 73, 33);
+    button.setText("Power On and Warm Up Lamp");
+    const QString shown = button.ShownText();
+    EXPECT_TRUE(shown.startsWith("Power") && shown.endsWith("...")) << shown.toStdString();
+    EXPECT_LT(button.fontMetrics().horizontalAdvance(shown), button.width());
+
+    const QString set = WriteSet("Set.cmd");
+    settings_.SaveSetting("Filename", set);
+    Mainfrm& window = Start();
+    EXPECT_EQ(window.Command(23).toolTip(), "<p style='white-space:pre'>L23<br>0D 0A </p>");
 }
 
 TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsWithoutWritingSettings) {
