@@ -29,12 +29,18 @@ struct PrintChoice {
     bool selectionOnly = false;
 };
 
+// The answer to a Yes / No / Cancel question.
+enum class Answer { Yes, No, Cancel };
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
 
     // Modal message: OK button only, no icon, caption "Kestrum".
     virtual void Message(const QString& text) = 0;
+    // Modal question with Yes, No and Cancel buttons, no icon, caption "Kestrum". Closing
+    // the box (Escape, its close box) is Cancel.
+    virtual Answer Ask(const QString& text) = 0;
     // The chosen path, or nullopt when the user cancelled. The file need not exist,
     // and the save dialog does not ask before an existing file is replaced: callers
     // report what they cannot open and replace files as the user chose.
@@ -50,6 +56,10 @@ public:
 // patterns Qt actually uses. A trailing caption without pattern is dropped.
 QStringList NameFiltersFromPipeFilter(const QString& filter);
 
+// `path` with the extension of the chosen Qt name filter ("Text Files (*.txt)") appended
+// when its file name has none; unchanged when the filter names no single extension.
+QString WithFilterExtension(const QString& path, const QString& nameFilter);
+
 // The folder a file dialog starts in: `directory` itself, or its folder when it
 // names a file.
 QString DialogStartFolder(const QString& directory);
@@ -61,6 +71,7 @@ public:
     void SetParent(QWidget* parent) { parent_ = parent; }
 
     void Message(const QString& text) override;
+    Answer Ask(const QString& text) override;
     std::optional<QString> OpenFile(const FileDialogRequest& request) override;
     std::optional<QString> SaveFile(const FileDialogRequest& request) override;
     std::optional<PrintChoice> Print(bool hasSelection) override;

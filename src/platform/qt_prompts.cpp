@@ -48,10 +48,26 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r
     if (chosen.isEmpty() || chosen.first().isEmpty()) {
         return std::nullopt;
     }
+    if (mode == QFileDialog::AcceptSave) {
+        // "modem" saved as Command Files is "modem.cmd", which Open Com Set then lists.
+        return WithFilterExtension(chosen.first(), dialog.selectedNameFilter());
+    }
     return chosen.first();
 }
 
 }  // namespace
+
+QString WithFilterExtension(const QString& path, const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const QString first =
+        open < 0 ? QString() : nameFilter.mid(open + 1).chopped(1).section(QLatin1Char(' '), 0, 0);
+    const bool oneExtension = first.startsWith(QLatin1String("*.")) && first.size() > 2 &&
+                              !first.mid(2).contains(QLatin1Char('*'));
+    if (!oneExtension || QFileInfo(path).fileName().contains(QLatin1Char('.'))) {
+        return path;
+    }
+    return path + first.mid(1);
+}
 
 QStringList NameFiltersFromPipeFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -88,6 +104,21 @@ void QtPrompts::Message(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption), text,
                     QMessageBox::Ok, parent_);
     box.exec();
+}
+
+Answer QtPrompts::Ask(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
 }
 
 std::optional<QString> QtPrompts::OpenFile(const FileDialogRequest& request) {

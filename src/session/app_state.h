@@ -28,6 +28,8 @@ struct AppState {
     QString CommandDirectory;
     // Where the Data Monitor was last saved; kept apart from the command set file name.
     QString DataFileName;
+    // Where the save dialog starts before anything was saved: the program's folder.
+    QString DialogFolder;
 
     // The string handed to the checksum calculator and where it goes back
     // (ChecksumRow 0: the String to Send box; 1 to 40: that editor row).

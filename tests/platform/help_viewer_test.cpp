@@ -125,7 +125,7 @@ TEST(HelpViewerTest, ShippedHelpPageLinksResolveAndNamesWhatTheProgramShows) {
         "Send Text File", "Port Settings", "Disconnect", "Process Cr/Lf", "Show Cr/Lf",
         // menus
         "Open Command Set", "Save Data to File", "Exit", "Kestrum Help", "About", "Ctrl+O",
-        "Ctrl+S", "Ctrl+P", "Ctrl+Q", "Ctrl+X",
+        "Ctrl+S", "Ctrl+P", "Ctrl+Q", "Ctrl+X", "F1", "in a text box that has the focus",
         // notations and the worked checksum example
         "41 42 0D ", "065 066 013 ", "^M", "^J", "^|", "^[", "61 62 63 DA ", "097 098 099 217 ",
         "1234567897K",

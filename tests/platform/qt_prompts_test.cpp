@@ -67,6 +67,19 @@ TEST(QtPromptsTest, MessageHasOnlyOkNoIconAndTheKestrumCaption) {
     EXPECT_TRUE(shown);
 }
 
+TEST(QtPromptsTest, QuestionHasYesNoCancelAndClosingItIsCancel) {
+    QtPrompts prompts;
+    WhenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("Kestrum"));
+        EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(prompts.Ask(QStringLiteral("Save the changes to the command set?")), Answer::No);
+    WhenShown<QMessageBox>([](QMessageBox& box) { box.reject(); });
+    EXPECT_EQ(prompts.Ask(QStringLiteral("Save the changes to the command set?")), Answer::Cancel);
+}
+
 TEST(QtPromptsTest, FileDialogsPreselectTheFilterAndStartFolderAndCancelGivesNothing) {
     QTemporaryDir directory;
     QtPrompts prompts;
@@ -89,6 +102,13 @@ TEST(QtPromptsTest, FileDialogsPreselectTheFilterAndStartFolderAndCancelGivesNot
     request.fileName = QStringLiteral("monitor.txt");
     WhenShown<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
     EXPECT_EQ(prompts.SaveFile(request), directory.filePath(QStringLiteral("monitor.txt")));
+    // A name typed without an extension gets the chosen filter's, as Open then lists it.
+    request.fileName = QStringLiteral("modem");
+    WhenShown<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
+    EXPECT_EQ(prompts.SaveFile(request), directory.filePath(QStringLiteral("modem.txt")));
+    EXPECT_EQ(WithFilterExtension("/a/modem", "All Files (*)"), "/a/modem");
+    EXPECT_EQ(WithFilterExtension("/a.b/modem", "Command Files (*.cmd)"), "/a.b/modem.cmd");
+    EXPECT_EQ(WithFilterExtension("/a/modem.old", "Command Files (*.cmd)"), "/a/modem.old");
 
     // A start location naming a file starts in that file's folder.
     request.directory = directory.filePath(QStringLiteral("monitor.txt"));

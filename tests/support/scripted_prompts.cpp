@@ -25,6 +25,11 @@ void ScriptedPrompts::Message(const QString& text) {
     messages_.push_back(text);
 }
 
+Answer ScriptedPrompts::Ask(const QString& text) {
+    questions_.push_back(text);
+    return TakeAnswer(questionAnswers_, "question").value_or(Answer::Cancel);
+}
+
 std::optional<QString> ScriptedPrompts::OpenFile(const FileDialogRequest& request) {
     openRequests_.push_back(request);
     return TakeAnswer(openAnswers_, "open file");

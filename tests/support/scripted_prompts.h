@@ -21,18 +21,28 @@ public:
         printAnswers_.push_back(PrintAnswer{pdfPath, selectionOnly});
     }
     void QueuePrintCancel() { printAnswers_.push_back(std::nullopt); }
+    void QueueAnswer(Answer answer) { questionAnswers_.push_back(answer); }
 
     void Message(const QString& text) override;
+    Answer Ask(const QString& text) override;
     std::optional<QString> OpenFile(const FileDialogRequest& request) override;
     std::optional<QString> SaveFile(const FileDialogRequest& request) override;
     std::optional<PrintChoice> Print(bool hasSelection) override;
 
     // Every message text, in order.
     const std::vector<QString>& Messages() const { return messages_; }
+    // Every question asked, in order.
+    const std::vector<QString>& Questions() const { return questions_; }
     const std::vector<FileDialogRequest>& OpenRequests() const { return openRequests_; }
     const std::vector<FileDialogRequest>& SaveRequests() const { return saveRequests_; }
     // hasSelection of every print dialog shown.
     const std::vector<bool>& PrintRequests() const { return printRequests_; }
+
+    // True when every queued answer was used.
+    bool AllAnswersUsed() const {
+        return openAnswers_.empty() && saveAnswers_.empty() && printAnswers_.empty() &&
+               questionAnswers_.empty();
+    }
 
 private:
     struct PrintAnswer {
@@ -41,6 +51,8 @@ private:
     };
 
     std::vector<QString> messages_;
+    std::vector<QString> questions_;
+    std::deque<std::optional<Answer>> questionAnswers_;
     std::vector<FileDialogRequest> openRequests_;
     std::vector<FileDialogRequest> saveRequests_;
     std::vector<bool> printRequests_;

@@ -77,6 +77,7 @@ void Editfrm::BuildControls() {
     combo2_->setCurrentIndex(-1);
     combo2_->setToolTip(QString::fromLatin1(kTipDisplayMode));
     combo2_->setGeometry(Twips(7080, 240, 1035, 315));
+    FitList(*combo2_);
 
     labelLabel_ = MakeLabel(this, kHeadingLabel, Twips(1380, 855, 1035, 285));
     labelLabel_->setFont(ArialFont(*this));
@@ -199,6 +200,7 @@ void Editfrm::Form_Load() {
         StringText(i).setText(
             FromBytes(mode == DisplayMode::Hex ? hex : ChangeMode(hex, DisplayMode::Hex, mode)));
     }
+    lastSaved_ = RowsAsCommandSet();
 }
 
 void Editfrm::Combo2_Click() {
@@ -307,7 +309,8 @@ void Editfrm::SaveButton_Click() {
         return;
     }
     QString reason;
-    if (!WriteCommandSet(*chosen, RowsAsCommandSet(), &reason)) {
+    const CommandSet rows = RowsAsCommandSet();
+    if (!WriteCommandSet(*chosen, rows, &reason)) {
         // The earlier file is intact and the current command set file stays what it was;
         // say so rather than let the user believe the set was saved.
         context_.prompts.Message(
@@ -318,6 +321,27 @@ void Editfrm::SaveButton_Click() {
     context_.settings.SaveSetting(settings::kCommandFileName, state_.CommandFileName);
     comSetText_->setText(state_.CommandFileName);
     comSetSaved_ = true;
+    lastSaved_ = rows;
+}
+
+bool Editfrm::HasUnsavedEdits() const {
+    return RowsAsCommandSet() != lastSaved_;
+}
+
+bool Editfrm::ConfirmClose() {
+    if (!HasUnsavedEdits()) {
+        return true;
+    }
+    switch (context_.prompts.Ask(QString::fromLatin1(kMsgSaveChanges))) {
+        case Answer::Yes:
+            SaveButton_Click();
+            return !HasUnsavedEdits();
+        case Answer::No:
+            return true;
+        case Answer::Cancel:
+            break;
+    }
+    return false;
 }
 
 void Editfrm::CloseButton_Click() {
@@ -325,6 +349,10 @@ void Editfrm::CloseButton_Click() {
 }
 
 void Editfrm::closeEvent(QCloseEvent* event) {
+    if (!ConfirmClose()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     QWidget::closeEvent(event);
 }

@@ -52,6 +52,11 @@ public:
     QLineEdit& ComSetText() const { return *comSetText_; }
     // A save succeeded since the window was opened (or last closed).
     bool ComSetSaved() const { return comSetSaved_; }
+    // The rows differ from what was last loaded or saved.
+    bool HasUnsavedEdits() const;
+    // With unsaved edits, asks whether to save them: Yes saves, No drops them, Cancel (or a
+    // save that did not happen) keeps the window. True when closing may go on.
+    bool ConfirmClose();
 
 signals:
     // The user asked for the checksum calculator for the string of the row last left.
@@ -88,6 +93,8 @@ private:
     // EditCursor and AutoSpace, one pair for all forty string fields.
     EntryState entry_;
     bool comSetSaved_ = false;
+    // The rows as last loaded or saved.
+    CommandSet lastSaved_{};
 
     std::array<Row, kCommandCount> rows_{};
     UpDownControl* upDown1_ = nullptr;

@@ -21,6 +21,7 @@ inline constexpr auto kTipClose = "Close this window";
 
 inline constexpr auto kMsgNoChecksumString = "Click on a String to calculate";
 // Followed by " <path>: <reason>".
+inline constexpr auto kMsgSaveChanges = "Save the changes to the command set?";
 inline constexpr auto kMsgSaveFailed = "Error - The Command Set could not be saved to";
 // A label is one field of a command set file line: these characters would split the line.
 inline constexpr auto kMsgLabelSeparator =

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
 #include <QRectF>
 #include <QScrollBar>
 #include <QToolBar>
@@ -21,6 +22,8 @@ namespace {
 constexpr auto kKindProperty = "_kestrum_controlKind";
 constexpr auto kExactGeometryProperty = "_kestrum_exactGeometry";
 constexpr auto kExactFontProperty = "_kestrum_exactFontSize";
+// The pixel size a control's text was made smaller to, so that it fits (see FitText).
+constexpr auto kFittedFontProperty = "_kestrum_fittedFontSize";
 
 int Round(double value) {
     return static_cast<int>(std::lround(value));
@@ -72,7 +75,11 @@ void ScaleFont(QWidget& control, double fontRatio) {
     double exact = current;
     if (const QVariant stored = control.property(kExactFontProperty); stored.isValid()) {
         const double kept = stored.toDouble();
-        const bool unchanged = inPixels ? Round(kept) == font.pixelSize() : kept == current;
+        const QVariant fitted = control.property(kFittedFontProperty);
+        const bool unchanged = inPixels
+                                   ? Round(kept) == font.pixelSize() ||
+                                         (fitted.isValid() && fitted.toInt() == font.pixelSize())
+                                   : kept == current;
         if (unchanged) {
             exact = kept;
         }
@@ -85,6 +92,33 @@ void ScaleFont(QWidget& control, double fontRatio) {
     }
     control.setFont(font);
     control.setProperty(kExactFontProperty, exact);
+    control.setProperty(kFittedFontProperty, QVariant());
+}
+
+// The width a caption or list needs to show its whole text; 0 for other controls.
+int NeededWidth(const QWidget& control) {
+    if (qobject_cast<const QComboBox*>(&control) != nullptr) {
+        return control.sizeHint().width();
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        return label->wordWrap() ? 0 : label->sizeHint().width();
+    }
+    return 0;
+}
+
+// A caption or list entry is never cut off: where the scaled text is wider than the scaled
+// control (a window grown more in height than in width), it is drawn smaller until it fits.
+// The exact size stays the proportional one, so growing again scales from it.
+void FitText(QWidget& control, int width) {
+    QFont font = control.font();
+    if (font.pixelSize() <= 0 || NeededWidth(control) <= width) {
+        return;
+    }
+    while (font.pixelSize() > 1 && NeededWidth(control) > width) {
+        font.setPixelSize(font.pixelSize() - 1);
+        control.setFont(font);
+    }
+    control.setProperty(kFittedFontProperty, font.pixelSize());
 }
 
 void Rescale(QWidget& control, ControlKind kind, double xRatio, double yRatio, double fontRatio) {
@@ -106,8 +140,9 @@ void Rescale(QWidget& control, ControlKind kind, double xRatio, double yRatio, d
             // The font first: the toolkit's height follows from it.
             ScaleFont(control, fontRatio);
             QRectF exact = ExactGeometry(control, true);
-            exact = QRectF(exact.x() * xRatio, exact.y() * yRatio, exact.width() * xRatio,
-                           control.sizeHint().height());
+            exact = QRectF(exact.x() * xRatio, exact.y() * yRatio, exact.width() * xRatio, 0);
+            FitText(control, Round(exact.width()));
+            exact.setHeight(control.sizeHint().height());
             control.setGeometry(Rounded(exact));
             control.setProperty(kExactGeometryProperty, exact);
             return;
@@ -121,6 +156,7 @@ void Rescale(QWidget& control, ControlKind kind, double xRatio, double yRatio, d
             control.setProperty(kExactGeometryProperty, exact);
             if (kind == ControlKind::Ordinary) {
                 ScaleFont(control, fontRatio);
+                FitText(control, control.width());
             }
             return;
         }
@@ -187,14 +223,19 @@ void ProportionalLayout::RecordDesignSize(QSize size) {
 }
 
 void ProportionalLayout::Form_Resize() {
-    const QSize size = window_.size();
+    QSize size = window_.size();
     if (policy_ == ResizePolicy::ArmedAboveDesignSize) {
         if (!layoutArmed_) {
             layoutArmed_ = true;
             return;
         }
         if (size.height() < minHeight_ || size.width() < minWidth_) {
-            return;
+            // Below the design size the controls are laid out at the design size, so that a
+            // window grown and then shrunk never keeps controls that no longer fit.
+            if (lastWidth_ == minWidth_ && lastHeight_ == minHeight_) {
+                return;
+            }
+            size = QSize(minWidth_, minHeight_);
         }
     }
     xRatio_ =

@@ -37,6 +37,10 @@ ControlKind KindOf(const QWidget& control);
 // containers among them, in creation order), hidden ones included. The window itself is not
 // moved or resized.
 //
+// A caption or list whose scaled text no longer fits its scaled width (a window grown more
+// in height than in width) has its text drawn smaller until it fits; its exact size stays
+// the proportional one.
+//
 // Precision: each control keeps its exact, unrounded geometry and font size between calls,
 // and every call multiplies those, so rounding to whole pixels never accumulates however
 // many resizes come. A control that something else has moved or re-fonted since the last
@@ -46,8 +50,8 @@ void ResizeControls(float xRatio, float yRatio, QWidget& window);
 enum class ResizePolicy {
     // Main window and text file sender: the first resize notification any such window
     // receives only arms the layout (the one delivered while the main window is first
-    // shown), and a window smaller than its design size in either direction is left as it
-    // is, its last layout size unchanged.
+    // shown), and a window smaller than its design size in either direction is laid out
+    // at its design size.
     ArmedAboveDesignSize,
     // Command set editor: every notification rescales, below the design size too.
     Always,

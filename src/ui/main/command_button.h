@@ -1,9 +1,11 @@
 #pragma once
 // A command button. Its caption holds the whole label of its command set entry (the editor
 // reads it back), but only the part a button can ever show is laid out when it is painted:
-// a label of megabytes from a hostile file would otherwise take seconds per repaint.
+// a label of megabytes from a hostile file would otherwise take seconds per repaint. A label
+// too long for the button ends in "..."; the tooltip gives the whole label and command.
 
 #include <QPushButton>
+#include <string>
 
 namespace kestrum {
 
@@ -12,8 +14,15 @@ class CommandButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
+    // The caption as painted: whole when it fits, else as much as fits followed by "...".
+    QString ShownText() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+// The tooltip of a command button: its whole label and, on a second line, its command string
+// in Hex notation (each shortened only past what any screen shows). Empty for an empty entry.
+QString CommandToolTip(const QString& label, const std::string& hexCommand);
 
 }  // namespace kestrum

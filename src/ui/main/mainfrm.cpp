@@ -20,6 +20,7 @@
 #include "platform/data_files.h"
 #include "platform/help_viewer.h"
 #include "platform/prompts.h"
+#include "platform/single_instance.h"
 #include "session/app_state.h"
 #include "session/port_constants.h"
 #include "storage/settings_store.h"
@@ -115,6 +116,10 @@ void Mainfrm::BuildControls() {
     comSetLabel_ = new QLineEdit(client_);
     comSetLabel_->setReadOnly(true);
     comSetLabel_->setFocusPolicy(Qt::ClickFocus);
+    // On the window's background, so that it does not look like a box to type into.
+    QPalette comSetPalette = comSetLabel_->palette();
+    comSetPalette.setColor(QPalette::Base, comSetPalette.color(QPalette::Window));
+    comSetLabel_->setPalette(comSetPalette);
     comSetLabel_->setGeometry(Twips(900, 930, 5610, 300));
 
     label2_ = MakeLabel(client_, "Byte Display", Twips(9210, 1050, 1035, 255));
@@ -218,7 +223,7 @@ void Mainfrm::BuildMenus() {
         {"File", "Printmenu", "Print Data", QKeySequence("Ctrl+P"), &Mainfrm::Printmenu_Click},
         {"File", "Exitmenu", "Exit", QKeySequence("Ctrl+Q"), &Mainfrm::Exitmenu_Click},
         {"Edit", "Clearmenu", "Clear Data", QKeySequence("Ctrl+X"), &Mainfrm::Clearmenu_Click},
-        {"Help", "Helpmenu", "Kestrum Help", QKeySequence(), &Mainfrm::Helpmenu_Click},
+        {"Help", "Helpmenu", "Kestrum Help", QKeySequence(Qt::Key_F1), &Mainfrm::Helpmenu_Click},
         {"Help", "Aboutmenu", "About", QKeySequence(), &Mainfrm::Aboutmenu_Click},
     };
     std::map<QString, QMenu*> menus;
@@ -234,6 +239,10 @@ void Mainfrm::BuildMenus() {
         QAction* action = menu->addAction(QString::fromLatin1(entry.caption));
         action->setObjectName(QString::fromLatin1(entry.name));
         action->setShortcut(entry.shortcut);
+        if (entry.shortcut == QKeySequence(Qt::Key_F1)) {
+            // Help answers F1 in the tool windows too.
+            action->setShortcutContext(Qt::ApplicationShortcut);
+        }
         connect(action, &QAction::triggered, this, entry.handler);
         menuEntries_[QString::fromLatin1(entry.name)] = action;
     }
@@ -247,6 +256,8 @@ void Mainfrm::ConnectHandlers() {
     connect(combo3_, &DropDownList::GotFocus, this, &Mainfrm::Combo3_GotFocus);
     connect(combo4_, &DropDownList::GotFocus, this, &Mainfrm::Combo4_GotFocus);
     connect(sendButton_, &QPushButton::clicked, this, &Mainfrm::SendButton_Click);
+    connect(sendBox_, &QLineEdit::returnPressed, this, &Mainfrm::SendButton_Click);
+    sendBox_->installEventFilter(this);
     connect(checkButton_, &QPushButton::clicked, this, &Mainfrm::CheckButton_Click);
     connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
     connect(session_.get(), &PortSession::Warning, this,
@@ -305,6 +316,7 @@ void Mainfrm::Form_Load() {
     if (const auto mode = DisplayModeFromText(combo2_->Text().toStdString())) {
         state_.MainMode = static_cast<std::int16_t>(*mode);
     }
+    state_.DialogFolder = commandSets.directory;
 }
 
 void Mainfrm::RunStartupStep(const std::function<void()>& step) {
@@ -335,6 +347,10 @@ void Mainfrm::RecoverStartupDefaults() {
 }
 
 void Mainfrm::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     Form_QueryUnload();
     event->accept();
 }
@@ -343,8 +359,9 @@ void Mainfrm::Form_QueryUnload() {
     if (port_.PortOpen()) {
         port_.SetPortOpen(false);
     }
-    // The tool windows go with the main window, without their own close handling.
-    QCoreApplication::quit();
+    // The tool windows go with the main window, without their own close handling: exit()
+    // leaves the event loop without closing them, where quit() would close each in turn.
+    QCoreApplication::exit(0);
 }
 
 void Mainfrm::Exitmenu_Click() {
@@ -361,11 +378,8 @@ void Mainfrm::Helpmenu_Click() {
 }
 
 void Mainfrm::RestoreAndActivate() {
-    if (isMinimized()) {
-        showNormal();
-    }
-    raise();
-    activateWindow();
+    // Only the minimised state is undone: a maximised window stays maximised.
+    BringToFront(*this);
 }
 
 }  // namespace kestrum

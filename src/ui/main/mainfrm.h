@@ -15,6 +15,7 @@
 #include "platform/serial_port.h"
 #include "session/port_session.h"
 #include "storage/command_set_format.h"
+#include "ui/main/send_history.h"
 #include "ui/monitor/data_monitor.h"
 #include "ui/widgets/notation_field.h"
 #include "ui/widgets/tool_context.h"
@@ -114,6 +115,10 @@ public slots:
     void Helpmenu_Click();
     void Aboutmenu_Click();
 
+    // Asked before the window closes; false keeps it open (a tool window holding unsaved
+    // work the user wants to keep).
+    void SetCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
     // Brings the window back and to the front (a second start asked for it).
     void RestoreAndActivate();
 
@@ -127,6 +132,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Up and Down in the String to Send box step through the strings sent.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -155,6 +162,9 @@ private:
     void AddFormat(const QString& format) override;
     void ReloadMonitor(std::initializer_list<ModeConversion> steps);
     void TurnCommandPage(bool forward);
+    void StepSendHistory(bool older);
+    // The heading of every printed page: device, line settings, date and time.
+    QString PrintHeading() const;
 
     AppState& state_;
     SettingsStore& settings_;
@@ -185,6 +195,7 @@ private:
     NotationField* sendBox_ = nullptr;
     // SendCursor and SendAutoSpace of the String to Send box.
     EntryState sendEntry_;
+    SendHistory sendHistory_;
     QPushButton* sendButton_ = nullptr;
     QPushButton* checkButton_ = nullptr;
     QFrame* frame1_ = nullptr;
@@ -192,6 +203,7 @@ private:
     std::array<QPushButton*, 40> command_{};
     std::unique_ptr<DataMonitor> monitor_;
     std::unique_ptr<HelpViewer> help_;
+    std::function<bool()> closeGuard_;
 };
 
 }  // namespace kestrum

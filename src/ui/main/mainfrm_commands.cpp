@@ -10,6 +10,7 @@
 #include "session/app_state.h"
 #include "storage/command_set_file.h"
 #include "storage/settings_store.h"
+#include "ui/main/command_button.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
 #include "ui/widgets/latin1.h"
@@ -75,6 +76,7 @@ void Mainfrm::ApplyCommandSet(const CommandSet& set) {
     for (int i = 1; i <= 40; ++i) {
         const CommandEntry& entry = set[static_cast<std::size_t>(i - 1)];
         Command(i).setText(FromBytes(entry.label));
+        Command(i).setToolTip(CommandToolTip(Command(i).text(), entry.command));
         state_.CommandStrings[static_cast<std::size_t>(i)] = entry.command;
     }
 }

@@ -1,6 +1,8 @@
 // Sending, receiving, the display mode and the toolbar and menu commands of the monitor.
 
 #include <QAction>
+#include <QDateTime>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <new>
 #include <stdexcept>
@@ -86,8 +88,36 @@ void Mainfrm::SendButton_Click() {
         echo = ChangeMode(ChangeMode(bytes, DisplayMode::Ascii, DisplayMode::Hex, passThrough),
                           DisplayMode::Hex, DisplayMode::Ascii, passThrough);
     }
+    // What the user just sent is what they look for next.
+    monitor_->FollowEnd();
     monitor_->AppendText(echo, TransmitColour);
     monitor_->LightTransmitLamp();
+    sendHistory_.Add({bytes, mode});
+}
+
+bool Mainfrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sendBox_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) &&
+            key->modifiers() == Qt::NoModifier) {
+            StepSendHistory(key->key() == Qt::Key_Up);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Mainfrm::StepSendHistory(bool older) {
+    const DisplayMode mode = state_.MainDisplayMode();
+    const std::optional<SendHistory::Entry> entry =
+        older ? sendHistory_.Older({ToBytes(sendBox_->text()), mode}) : sendHistory_.Newer();
+    if (!entry) {
+        return;
+    }
+    // A string sent before a notation switch comes back in the notation in force.
+    sendBox_->setText(FromBytes(
+        entry->mode == mode ? entry->text : ChangeMode(entry->text, entry->mode, mode, false)));
+    sendBox_->end(false);
 }
 
 void Mainfrm::MSComm1_OnComm() {
@@ -182,7 +212,8 @@ void Mainfrm::Openmenu_Click() {
 }
 
 void Mainfrm::Savemenu_Click() {
-    const SaveDataResult result = monitor_->SaveData(prompts_, state_.DataFileName);
+    const SaveDataResult result = monitor_->SaveData(
+        prompts_, state_.DataFileName.isEmpty() ? state_.DialogFolder : state_.DataFileName);
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
     } else if (result.status == SaveStatus::Failed) {
@@ -193,7 +224,15 @@ void Mainfrm::Savemenu_Click() {
 }
 
 void Mainfrm::Printmenu_Click() {
-    monitor_->PrintData(prompts_);
+    monitor_->PrintData(prompts_, PrintHeading());
+}
+
+QString Mainfrm::PrintHeading() const {
+    // What a printout needs to be told apart from another: where and when it was taken.
+    return QStringLiteral("Kestrum - Com Port %1 (%2) %3 - %4")
+        .arg(port_.CommPort())
+        .arg(session_->Device(port_.CommPort()), port_.Settings(),
+             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
 
 void Mainfrm::Clearmenu_Click() {

@@ -35,6 +35,10 @@ ToolWindows::ToolWindows(Mainfrm& main) : QObject(&main), main_(main) {
     connect(&main_, &Mainfrm::ChecksumRequested, this, &ToolWindows::ShowChecksum);
     connect(&main_, &Mainfrm::SendTextRequested, this, &ToolWindows::ShowSendText);
     connect(&main_, &Mainfrm::SetComRequested, this, &ToolWindows::ShowPortSettings);
+    // Unsaved command set edits are asked about before the program ends.
+    main_.SetCloseGuard([self = QPointer<ToolWindows>(this)] {
+        return self == nullptr || self->editor_ == nullptr || self->editor_->ConfirmClose();
+    });
 }
 
 void ToolWindows::ShowAbout() {

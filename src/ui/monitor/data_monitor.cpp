@@ -2,9 +2,12 @@
 
 #include <QPrinter>
 #include <QSaveFile>
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/prompts.h"
 #include "storage/file_writing.h"
@@ -42,15 +45,33 @@ void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
 
 void DataMonitor::ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf) {
     try {
-        std::string converted = text_->Text();
-        for (const ModeConversion& conversion : conversions) {
-            if (conversion.source != conversion.target) {
-                converted =
-                    ChangeMode(converted, conversion.source, conversion.target, processCrLf);
+        // Run by run, each in its own colour: the colour is the only record of who sent
+        // what. Appends are whole tokens, so a run boundary is a token boundary.
+        std::vector<std::pair<std::string, QRgb>> runs;
+        std::size_t skip = 0;
+        for (const ColourSegment& run : text_->ColourSegments(0, text_->Size())) {
+            const std::size_t from = std::max(run.from, skip);
+            if (from >= run.to) {
+                continue;
             }
+            std::string converted = text_->TextRange(from, run.to);
+            // A CR LF split between two runs is one break, already taken with the first.
+            const std::size_t last = run.to - 1;
+            skip = text_->At(last) == '\r' && run.to < text_->Size() && text_->At(run.to) == '\n'
+                       ? run.to + 1
+                       : 0;
+            for (const ModeConversion& conversion : conversions) {
+                if (conversion.source != conversion.target) {
+                    converted =
+                        ChangeMode(converted, conversion.source, conversion.target, processCrLf);
+                }
+            }
+            runs.emplace_back(std::move(converted), run.colour);
         }
         text_->Clear();
-        text_->AppendText(converted, kTransmitColour);
+        for (const auto& [converted, colour] : runs) {
+            text_->AppendText(converted, colour);
+        }
     } catch (const std::bad_alloc&) {
         text_->Clear();
     } catch (const std::length_error&) {
@@ -110,13 +131,13 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     return result;
 }
 
-PrintOutcome DataMonitor::PrintData(Prompts& prompts) {
+PrintOutcome DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
     std::optional<PrintChoice> choice = prompts.Print(text_->HasSelection());
     if (!choice || !choice->printer) {
         return PrintOutcome::Cancelled;
     }
     const RowSpan range = PrintRange(choice->selectionOnly);
-    return PrintMonitorText(*text_, range.from, range.to, *choice->printer);
+    return PrintMonitorText(*text_, range.from, range.to, *choice->printer, heading);
 }
 
 RowSpan DataMonitor::PrintRange(bool selectionOnly) const {

@@ -61,19 +61,26 @@ public:
 
     // Rewrites the whole text through `conversions` in order, each with Cr/Lf
     // pass-through requested (so CR and LF written into Ascii follow processCrLf),
-    // and shows the result in TransmitColour. A conversion that fails for lack of
-    // memory empties the monitor.
+    // each colour run in its own colour. A conversion that fails for lack of memory
+    // empties the monitor.
     void ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf);
 
     void Clear();
+    // The view follows the end again, wherever the user had scrolled to.
+    void FollowEnd() {
+        if (view_) {
+            view_->ResumeFollowing();
+        }
+    }
 
     // Save dialog, then the plain text with CR LF breaks and one final CR LF, written
     // atomically. Shows no message: the caller decides what to tell the user.
     SaveDataResult SaveData(Prompts& prompts, const QString& startDirectory = {});
 
     // Print dialog (selection preselected when there is one), then the selection or
-    // the whole text with its colours. Cancel and printer failures show nothing.
-    PrintOutcome PrintData(Prompts& prompts);
+    // the whole text with its colours, each page headed by `heading`. Cancel and printer
+    // failures show nothing.
+    PrintOutcome PrintData(Prompts& prompts, const QString& heading = {});
     // What PrintData prints once the dialog has closed: the selection when the user
     // chose it and there still is one (traffic that arrived meanwhile removes it),
     // otherwise the whole text.

@@ -30,6 +30,8 @@ inline constexpr std::chrono::milliseconds kLampInterval{100};
 inline constexpr std::size_t kMonitorCapacity = std::size_t{64} * 1024 * 1024;
 
 inline constexpr auto kMonitorToolTip = "Blue = Transmitted data, Red = Received data";
+// Shown while the view is scrolled up and new data has arrived below it.
+inline constexpr auto kNewDataBelowHint = "New data below (End)";
 
 // SaveData's dialog: the second entry, "Text Files (*.txt)", is preselected.
 inline constexpr auto kSaveDataFilter = "All Files (*.*)|*.*|Text Files (*.txt)|*.txt";

@@ -134,7 +134,15 @@ std::vector<PrintPage> LayOutPrintPages(const MonitorText& text, std::size_t fro
         // A range starting inside a line break gives that line one empty row.
         std::size_t rowStart = std::min(start, end);
         do {
-            const std::size_t rowEnd = std::min(end, rowStart + columns);
+            std::size_t rowEnd = std::min(end, rowStart + columns);
+            // A row that does not end the line ends after its last space, so that no
+            // Hex or Decimal token is split across two rows.
+            for (std::size_t p = rowEnd; rowEnd < end && p > rowStart + 1; --p) {
+                if (text.At(p - 1) == ' ') {
+                    rowEnd = p;
+                    break;
+                }
+            }
             addRow({rowStart, rowEnd});
             rowStart = rowEnd;
         } while (rowStart < end);

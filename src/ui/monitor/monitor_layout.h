@@ -81,8 +81,9 @@ struct PrintPage {
 };
 
 // Lays out the stored characters [from, to) for printing: each line of the range
-// starts a row, long lines wrap at `columns`, and every `rowsPerPage` rows start a
-// new page. An empty range gives no page.
+// starts a row, long lines wrap after the last space that fits in `columns` (at
+// `columns` when the row has none), and every `rowsPerPage` rows start a new page.
+// An empty range gives no page.
 std::vector<PrintPage> LayOutPrintPages(const MonitorText& text, std::size_t from, std::size_t to,
                                         std::size_t columns, std::size_t rowsPerPage);
 

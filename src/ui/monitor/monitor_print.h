@@ -1,7 +1,9 @@
 #pragma once
 // Printing the monitor's text: the chosen range with its colours, in the fixed-pitch
-// font, wrapped at the page width, with page breaks.
+// font, wrapped between tokens at the page width, with page breaks, margins of at least
+// 15 mm and a heading on every page.
 
+#include <QString>
 #include <cstddef>
 
 #include "ui/monitor/monitor_text.h"
@@ -12,9 +14,16 @@ namespace kestrum {
 
 enum class PrintOutcome { Cancelled, Printed, Failed };
 
-// Prints the stored characters [from, to) on `printer`. Failed when the printer
-// cannot be started (for example an output file that cannot be created).
+inline constexpr double kMinimumPrintMarginMm = 15.0;
+
+// "Page n of m", at the top right of every page.
+QString PageNumberText(std::size_t page, std::size_t pages);
+
+// Prints the stored characters [from, to) on `printer`, each page headed by `heading`
+// (what was printed: device, line settings, date and time) and its page number; the
+// printer's margins are widened to kMinimumPrintMarginMm where narrower. Failed when the
+// printer cannot be started (for example an output file that cannot be created).
 PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::size_t to,
-                              QPrinter& printer);
+                              QPrinter& printer, const QString& heading = {});
 
 }  // namespace kestrum

@@ -7,6 +7,7 @@
 #include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -47,6 +48,19 @@ MonitorView::MonitorView(MonitorText& text, QWidget* parent)
     followTimer_.setSingleShot(true);
     followTimer_.setInterval(0);
     connect(&followTimer_, &QTimer::timeout, this, &MonitorView::FollowEnd);
+    // On the view, not its viewport: scrolling moves the viewport's children with the text.
+    newDataHint_ = new QLabel(QString::fromLatin1(kNewDataBelowHint), this);
+    newDataHint_->setAutoFillBackground(true);
+    newDataHint_->setForegroundRole(QPalette::ToolTipText);
+    newDataHint_->setBackgroundRole(QPalette::ToolTipBase);
+    newDataHint_->setMargin(2);
+    newDataHint_->hide();
+    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
+        following_ = value >= scrollBar_->maximum();
+        if (following_) {
+            newDataHint_->hide();
+        }
+    });
     ApplyFont();
     layout_.Reset(text_, ColumnsForWidth(viewport()->width()));
     end_ = layout_.RowColumnOf(text_, text_.Size());
@@ -64,6 +78,10 @@ void MonitorView::SyncWithText() {
     } else {
         UpdateRows(oldEnd, end_);
     }
+    if (!following_ && !emptied && !newDataHint_->isVisible()) {
+        PlaceNewDataHint();
+        newDataHint_->show();
+    }
     // Following the end moves the pixels on screen (a blit of the whole viewport), so a
     // burst of appends before the event loop runs again moves them only once.
     if (!followTimer_.isActive()) {
@@ -72,7 +90,22 @@ void MonitorView::SyncWithText() {
 }
 
 void MonitorView::FollowEnd() {
-    UpdateScrollRange(true);
+    UpdateScrollRange(following_);
+}
+
+void MonitorView::ResumeFollowing() {
+    following_ = true;
+    newDataHint_->hide();
+    if (!followTimer_.isActive()) {
+        followTimer_.start();
+    }
+}
+
+void MonitorView::PlaceNewDataHint() {
+    newDataHint_->adjustSize();
+    const QRect area = viewport()->geometry();
+    newDataHint_->move(area.right() - newDataHint_->width() - kMargin,
+                       area.bottom() - newDataHint_->height() - kMargin);
 }
 
 void MonitorView::Copy() const {
@@ -221,6 +254,7 @@ void MonitorView::DrawGlyphs(QPainter& painter, std::size_t from, std::size_t to
 
 void MonitorView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    PlaceNewDataHint();
     if (ColumnsForWidth(viewport()->width()) != layout_.Columns()) {
         Relayout();
     } else {
@@ -362,11 +396,9 @@ void MonitorView::keyPressEvent(QKeyEvent* event) {
             }
             break;
         case Qt::Key_End:
-            if (control) {
-                bar->triggerAction(QAbstractSlider::SliderToMaximum);
-                return;
-            }
-            break;
+            // End alone too: it is how the user goes back to following new data.
+            bar->triggerAction(QAbstractSlider::SliderToMaximum);
+            return;
         default:
             break;
     }

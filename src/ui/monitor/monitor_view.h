@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QLabel>
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
@@ -29,8 +30,15 @@ public:
 
     // Call after every change of the text: lays out what was added (everything after
     // an emptying), drops the selection highlight, schedules a repaint of only the rows
-    // that changed, and follows the end when the event loop next runs.
+    // that changed, and follows the end when the event loop next runs. The end is followed
+    // only while the view shows it; scrolled up, the view stays and a hint says that new
+    // data is below.
     void SyncWithText();
+    // Follows the end again (a send); scrolling to the end or End does so too.
+    void ResumeFollowing();
+    bool Following() const { return following_; }
+    // The "new data below" hint.
+    const QLabel& NewDataHint() const { return *newDataHint_; }
 
     // Selected text with CR LF breaks, to the clipboard (Latin-1, byte for byte).
     void Copy() const;
@@ -69,6 +77,7 @@ private:
     // Range for the rows laid out; with `toEnd` the last row is brought into view.
     void UpdateScrollRange(bool toEnd = false);
     void FollowEnd();
+    void PlaceNewDataHint();
     void EnsurePositionVisible(std::size_t position);
     bool MoveCaret(int key, bool wholeText);
     void SetSelection(std::size_t anchor, std::size_t caret);
@@ -92,6 +101,8 @@ private:
     bool selectionShown_ = false;  // a selection highlight is on screen
     bool dragging_ = false;
     QTimer followTimer_;
+    bool following_ = true;
+    QLabel* newDataHint_ = nullptr;
     MonitorScrollBar* scrollBar_ = new MonitorScrollBar(this);
     // Reused for every glyph run to spare allocations in paint.
     QList<quint32> runGlyphs_;

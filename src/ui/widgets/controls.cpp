@@ -35,6 +35,12 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, QRect geometry, co
     return button;
 }
 
+void FitList(QComboBox& list) {
+    QRect geometry = list.geometry();
+    geometry.setWidth(std::max(geometry.width(), list.sizeHint().width()));
+    list.setGeometry(geometry);
+}
+
 DropDownList* MakeList(QWidget* parent, const QStringList& items, const char* toolTip,
                        QRect geometry) {
     auto* list = new DropDownList(parent);
@@ -42,6 +48,7 @@ DropDownList* MakeList(QWidget* parent, const QStringList& items, const char* to
     list->setToolTip(QString::fromLatin1(toolTip));
     list->setGeometry(geometry);
     list->setCurrentIndex(-1);
+    FitList(*list);
     return list;
 }
 

@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -23,7 +24,10 @@ void FitCaption(QLabel& label, QRect geometry, Grow grow = Grow::Right);
 QLabel* MakeLabel(QWidget* parent, const char* text, QRect geometry, Grow grow = Grow::Right);
 QPushButton* MakeButton(QWidget* parent, const char* caption, QRect geometry,
                         const char* toolTip = nullptr);
-// A list with nothing selected yet.
+// A list at least as wide as its widest entry needs, growing to the right from its design
+// place: no entry is ever cut short.
+void FitList(QComboBox& list);
+// A list with nothing selected yet, fitted to its entries.
 DropDownList* MakeList(QWidget* parent, const QStringList& items, const char* toolTip,
                        QRect geometry);
 QStringList ToStringList(std::span<const std::string_view> items);

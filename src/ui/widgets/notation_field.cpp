@@ -1,6 +1,9 @@
 #include "ui/widgets/notation_field.h"
 
+#include <algorithm>
+
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include "platform/prompts.h"
@@ -22,15 +25,40 @@ NotationField::NotationField(EntryField field, EntryState& state, std::function<
 
 void NotationField::keyPressEvent(QKeyEvent* event) {
     const QString typed = event->text();
-    const bool isCharacter = typed.size() == 1 && typed.at(0).isPrint() &&
-                             !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    // Ctrl alone makes editing shortcuts; Alt and Ctrl+Alt (AltGr) still type characters.
+    const bool shortcut =
+        (event->modifiers() & Qt::ControlModifier) && !(event->modifiers() & Qt::AltModifier);
+    const bool isCharacter =
+        !typed.isEmpty() && !shortcut &&
+        std::all_of(typed.begin(), typed.end(), [](QChar c) { return c.isPrint(); });
     if (!isCharacter) {
         // Editing and navigation keys (Backspace included) are never refused.
         QLineEdit::keyPressEvent(event);
         return;
     }
-    KeyPress(typed.at(0));
+    TypeEach(typed);
     event->accept();
+}
+
+void NotationField::inputMethodEvent(QInputMethodEvent* event) {
+    const QString committed = event->commitString();
+    if (committed.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // The composition is shown as usual; what it commits is typed key by key.
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&composing);
+    TypeEach(committed);
+    event->accept();
+}
+
+void NotationField::TypeEach(const QString& typed) {
+    for (const QChar key : typed) {
+        if (!KeyPress(key)) {
+            return;
+        }
+    }
 }
 
 bool NotationField::KeyPress(QChar key) {

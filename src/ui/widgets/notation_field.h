@@ -32,11 +32,15 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     // The automatic space.
     void ChangeAccepted() override;
 
 private:
+    // KeyPress for each character until one is refused.
+    void TypeEach(const QString& typed);
+
     EntryField field_;
     EntryState& state_;
     std::function<DisplayMode()> mode_;

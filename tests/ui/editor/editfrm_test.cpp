@@ -2,6 +2,7 @@
 // forty command string fields as the user leaves them.
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -148,6 +149,7 @@ TEST_F(EditfrmTest, ClosingWithoutASaveChangesNothing) {
     editor.ButtonText(1).setText("Renamed");
     editor.StringText(2).setText("FF ");
     editor.ButtonText(40).setText("Forty");
+    prompts_.QueueAnswer(Answer::No);  // the edits are dropped
     QTest::mouseClick(&editor.CloseButton(), Qt::LeftButton);
     EXPECT_EQ(Editor(), nullptr) << "closing destroys the window";
     EXPECT_EQ(Captions(), captions);
@@ -189,6 +191,7 @@ TEST_F(EditfrmTest, SaveWritesTheRowsAndClosingAppliesWhatTheRowsHoldThen) {
 
     // Relabel after the save: the file keeps the old label, the main window gets the new one.
     editor.ButtonText(1).setText("Renamed");
+    prompts_.QueueAnswer(Answer::No);
     editor.close();
     EXPECT_TRUE(FileBytes(Path("Saved.cmd")).startsWith("Cmd 1\x1E"));
     EXPECT_EQ(window.Command(1).text(), "Renamed");
@@ -197,6 +200,39 @@ TEST_F(EditfrmTest, SaveWritesTheRowsAndClosingAppliesWhatTheRowsHoldThen) {
     EXPECT_EQ(state_.CommandStrings[35], "");
     EXPECT_EQ(window.ComSetLabel().text(), Path("Saved.cmd"));
     EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(EditfrmTest, ClosingWithUnsavedEditsAsksFirst) {
+    Mainfrm& window = StartWithTenCommands();
+    OpenEditor().Combo2().SetText("Decimal");
+    OpenEditor().close();
+    EXPECT_TRUE(prompts_.Questions().empty()) << "a notation switch edits nothing";
+
+    Editfrm& editor = OpenEditor();
+    editor.ButtonText(1).setText("Renamed");
+    prompts_.QueueAnswer(Answer::Cancel);
+    editor.close();
+    EXPECT_EQ(Editor(), &editor) << "Cancel keeps the editor open";
+    prompts_.QueueAnswer(Answer::Yes);
+    prompts_.QueueSaveFile(std::nullopt);
+    editor.close();
+    EXPECT_EQ(Editor(), &editor) << "so does a save that did not happen";
+    prompts_.QueueAnswer(Answer::Yes);
+    prompts_.QueueSaveFile(Path("Kept.cmd"));
+    editor.close();
+    EXPECT_EQ(Editor(), nullptr);
+    EXPECT_TRUE(FileBytes(Path("Kept.cmd")).startsWith("Renamed\x1E"));
+    EXPECT_EQ(window.Command(1).text(), "Renamed");
+
+    // Closing the main window asks the same first; Cancel keeps the program running.
+    OpenEditor().ButtonText(2).setText("Two");
+    prompts_.QueueAnswer(Answer::Cancel);
+    QCloseEvent close;
+    QApplication::sendEvent(&window, &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_EQ(prompts_.Questions(),
+              std::vector<QString>(4, "Save the changes to the command set?"));
+    EXPECT_TRUE(prompts_.AllAnswersUsed());
 }
 
 TEST_F(EditfrmTest, ASaveThatDoesNotHappenKeepsTheSavedStateAsItWas) {
@@ -214,6 +250,7 @@ TEST_F(EditfrmTest, ASaveThatDoesNotHappenKeepsTheSavedStateAsItWas) {
         EXPECT_FALSE(editor.ComSetSaved());
         EXPECT_EQ(editor.ComSetText().text(), Path("Start.cmd"));
         EXPECT_EQ(settings_.GetSetting("Filename", ""), Path("Start.cmd"));
+        prompts_.QueueAnswer(Answer::No);
         editor.close();
         EXPECT_EQ(window.Command(1).text(), "Cmd 1") << "never saved: nothing applied";
 
@@ -225,6 +262,7 @@ TEST_F(EditfrmTest, ASaveThatDoesNotHappenKeepsTheSavedStateAsItWas) {
         prompts_.QueueSaveFile(answer);
         second.SaveButton_Click();
         EXPECT_TRUE(second.ComSetSaved());
+        prompts_.QueueAnswer(Answer::No);
         second.close();
         EXPECT_EQ(window.Command(1).text(), "After");
         EXPECT_EQ(window.ComSetLabel().text(), Path("Good.cmd"));
@@ -237,6 +275,18 @@ TEST_F(EditfrmTest, ASaveThatDoesNotHappenKeepsTheSavedStateAsItWas) {
                 << message.toStdString();
         }
     }
+}
+
+TEST_F(EditfrmTest, F1OpensTheHelpFromTheEditor) {
+    StartWithTools().show();
+    Editfrm& editor = OpenEditor();
+    QApplication::setActiveWindow(&editor);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    EXPECT_EQ(Window().MenuEntry("Helpmenu")->shortcut(), QKeySequence(Qt::Key_F1));
+    QTest::keyClick(&editor.StringText(1), Qt::Key_F1);
+    // No help file beside the test program: the message says Help was asked for.
+    ASSERT_EQ(prompts_.Messages().size(), 1u);
+    EXPECT_TRUE(prompts_.Messages().front().contains("kestrum.hlp"));
 }
 
 TEST_F(EditfrmTest, LabelsRefuseWhatTheFileCannotHoldAndShrinkBelowTheDesignSize) {

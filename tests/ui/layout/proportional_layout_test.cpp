@@ -62,7 +62,7 @@ struct Specimen {
         line->setGeometry(10, 100, 200, 3);
         frame->setFrameShape(QFrame::Box);
         frame->setGeometry(100, 120, 100, 60);
-        framed->setGeometry(10, 10, 60, 20);
+        framed->setGeometry(10, 10, 100, 20);
         richText->setGeometry(0, 200, 300, 100);
         toolbar->setGeometry(0, 0, 300, 20);
         marked->setGeometry(20, 320, 100, 20);
@@ -90,7 +90,7 @@ TEST(ResizeControlsTest, EachKindOfControlFollowsItsRule) {
     // A frame keeps its font, its controls are controls of the window too.
     EXPECT_EQ(s.frame->geometry(), QRect(150, 144, 150, 72));
     EXPECT_EQ(PixelSize(*s.frame), 20);
-    EXPECT_EQ(s.framed->geometry(), QRect(15, 12, 90, 24));
+    EXPECT_EQ(s.framed->geometry(), QRect(15, 12, 150, 24));
     EXPECT_EQ(PixelSize(*s.framed), 27);
     // Rich-text boxes, toolbars and controls marked so keep their text size.
     EXPECT_EQ(s.richText->geometry(), QRect(0, 240, 450, 120));
@@ -103,6 +103,17 @@ TEST(ResizeControlsTest, EachKindOfControlFollowsItsRule) {
     EXPECT_EQ(PixelSize(*s.skipped), 20);
     // The window itself is not touched.
     EXPECT_EQ(PixelSize(s.window), 20);
+}
+
+TEST(ResizeControlsTest, TextThatOutgrowsItsPlaceIsDrawnSmallerAndGrowsBackFromItsExactSize) {
+    Specimen s;
+    s.label->setText("A long caption here");
+    s.label->setGeometry(10, 20, s.label->sizeHint().width(), 30);
+    ResizeControls(1.0F, 2.0F, s.window);  // text 1.5 times larger, no wider room
+    EXPECT_LE(s.label->sizeHint().width(), s.label->width());
+    EXPECT_LT(PixelSize(*s.label), 30);
+    ResizeControls(4.0F, 1.0F, s.window);  // room for it again
+    EXPECT_EQ(PixelSize(*s.label), 75) << "20 px x 1.5 x 2.5, not from the smaller size";
 }
 
 TEST(ResizeControlsTest, RoundingNeverAccumulates) {
@@ -221,6 +232,12 @@ TEST_F(MainWindowLayoutTest, ShrinkingBelowDesignChangesNothingAndGrowingIsRelat
     EXPECT_EQ(window.Command(3).geometry(), Scaled(button, 2.0, 1.0));
     ResizeClient(design_);
     EXPECT_EQ(window.Command(3).geometry(), button) << "and back, exactly";
+
+    // Grown to 150 % and shrunk below the design size: laid out at the design size.
+    ResizeClient(QSize(design_.width() * 3 / 2, design_.height() * 3 / 2));
+    ResizeClient(QSize(600, 400));
+    EXPECT_EQ(window.Command(3).geometry(), button);
+    EXPECT_EQ(window.Layout().LastWidth(), design_.width());
 }
 
 }  // namespace

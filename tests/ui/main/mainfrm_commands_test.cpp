@@ -2,6 +2,8 @@
 // menus.
 
 #include <QAction>
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +12,7 @@
 #include "storage/command_set_file.h"
 #include "support/main_window_fixture.h"
 #include "ui/main/command_button.h"
+#include "ui/monitor/monitor_view.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
@@ -62,7 +65,7 @@ TEST_F(CommandBankTest, PagingStopsAtBothEnds) {
 
 // A 10 MB label keeps its whole caption: BadCommandSetTest.
 TEST_F(CommandBankTest, ButtonsLookLikePlainButtons) {
-    const QString labels[] = {"Reset", "Vol &+", "Power On and Warm Up Lamp", "x"};
+    const QString labels[] = {"Reset", "Vol &+", "x"};
     for (const QString& label : labels) {
         SCOPED_TRACE(label.toStdString());
         CommandButton command;
@@ -73,6 +76,20 @@ TEST_F(CommandBankTest, ButtonsLookLikePlainButtons) {
         }
         EXPECT_EQ(command.grab().toImage(), plain.grab().toImage());
     }
+}
+
+TEST_F(CommandBankTest, ALabelTooLongEndsInAnEllipsisAndTheTooltipTellsAll) {
+    CommandButton button;
+    button.setGeometry(0, 0, 73, 33);
+    button.setText("Power On and Warm Up Lamp");
+    const QString shown = button.ShownText();
+    EXPECT_TRUE(shown.startsWith("Power") && shown.endsWith("...")) << shown.toStdString();
+    EXPECT_LT(button.fontMetrics().horizontalAdvance(shown), button.width());
+
+    const QString set = WriteSet("Set.cmd");
+    settings_.SaveSetting("Filename", set);
+    Mainfrm& window = Start();
+    EXPECT_EQ(window.Command(23).toolTip(), "<p style='white-space:pre'>L23<br>0D 0A </p>");
 }
 
 // The start-up load fills the buttons without writing settings; a button sends its entry.
@@ -117,6 +134,12 @@ TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsAndAButtonSendsItsEntryInTheCu
     window.Command_Click(5);
     EXPECT_EQ(window.SendBox().text(), "keep");
     EXPECT_EQ(prompts_.Messages().back(), "The Port is disconnected");
+}
+
+TEST_F(CommandBankTest, TheComSetFieldLooksReadOnly) {
+    const QLineEdit& comSet = Start().ComSetLabel();
+    EXPECT_TRUE(comSet.isReadOnly());
+    EXPECT_EQ(comSet.palette().color(QPalette::Base), comSet.palette().color(QPalette::Window));
 }
 
 TEST_F(CommandBankTest, OpenCommandSet) {
@@ -185,6 +208,45 @@ TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
     EXPECT_EQ(prompts_.SaveRequests().size(), 1u);
     EXPECT_EQ(prompts_.PrintRequests().size(), 2u);
     EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(CommandBankTest, ASecondStartRestoresAMinimisedWindowAsItWas) {
+    Mainfrm& window = Start();
+    window.setWindowState(Qt::WindowMinimized | Qt::WindowMaximized);
+    window.show();
+    window.RestoreAndActivate();
+    EXPECT_EQ(window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
+              Qt::WindowMaximized);
+}
+
+TEST_F(CommandBankTest, CtrlXCutsInTheFocusedBoxAndClearsTheMonitorElsewhere) {
+    Mainfrm& window = Start();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    port_.InjectReceived("A");
+    window.SendBox().setText("41 42 ");
+    window.SendBox().setFocus();
+    window.SendBox().selectAll();
+    QTest::keyClick(&window.SendBox(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(window.SendBox().text(), "");
+    EXPECT_EQ(MonitorText(), "41 ");
+    window.ReceiveBox().setFocus();
+    QTest::keyClick(&window.ReceiveBox(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(MonitorText(), "");
+}
+
+TEST_F(CommandBankTest, AltKeysAndInputMethodTextAreCheckedAsTyped) {
+    Mainfrm& window = Start();
+    NotationField& box = window.SendBox();
+    const QString refused = "Error - Input value must be in the range 0-9 or A-F";
+    QTest::keyClick(&box, Qt::Key_G, Qt::AltModifier);
+    QTest::keyClick(&box, Qt::Key_G, Qt::ControlModifier | Qt::AltModifier);
+    QInputMethodEvent commit;
+    commit.setCommitString("4z");
+    QApplication::sendEvent(&box, &commit);
+    EXPECT_EQ(box.text(), "4");
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>(3, refused));
 }
 
 }  // namespace

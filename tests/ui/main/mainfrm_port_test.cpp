@@ -48,6 +48,9 @@ TEST_F(PortStartTest, StartUpTakesTheStoredValuesOrTheirDefaults) {
           {"Filetype", "Decimal"}},
          "3 | open | 19200,e,7,1 | 3 | 19200 | e,7,1 | Decimal | 3 | 1 | pressed | Show Cr/Lf | "
          "Display ascii Cr and Lf characters"},
+        {"the high rates of USB adapters are in the list",
+         {{"CommPort", "2"}, {"CommPort2", "921600,n,8,1"}},
+         "2 | open | 921600,n,8,1 | 2 | 921600 | n,8,1 | Hex | 2 | 0 | " + released},
         {"port and notation outside their lists",
          {{"CommPort", "7"}, {"Filetype", "Binary"}},
          "1 | open | 9600,n,8,1 | 1 | 9600 | n,8,1 | Hex | 2 | 0 | " + released,

@@ -2,9 +2,12 @@
 // to end on a pseudo-terminal.
 
 #include <QAction>
+#include <QScrollBar>
 #include <QTest>
 
 #include "support/pty_window.h"
+#include "ui/monitor/monitor_view.h"
+#include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
@@ -14,12 +17,16 @@ using namespace std::chrono_literals;
 
 class TrafficTest : public MainWindowTest {
 protected:
-    // Every character the monitor holds is in the transmit colour (as after a re-render).
-    bool AllTransmitColour() {
+    // The monitor's colour runs: "T" for transmitted, "R" for received, and their lengths.
+    QString Runs() {
         const auto& text = Window().Monitor().Text();
-        const auto runs = text.ColourSegments(0, text.Size());
-        return std::all_of(runs.begin(), runs.end(),
-                           [](const ColourSegment& run) { return run.colour == kTransmitColour; });
+        QStringList runs;
+        for (const ColourSegment& run : text.ColourSegments(0, text.Size())) {
+            runs << QStringLiteral("%1%2")
+                        .arg(run.colour == kTransmitColour ? "T" : "R")
+                        .arg(run.to - run.from);
+        }
+        return runs.join(' ');
     }
 };
 
@@ -120,7 +127,7 @@ TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
     window.Combo2().SetText("Decimal");
     EXPECT_EQ(window.SendBox().text(), "065 013 ");
     EXPECT_EQ(MonitorText(), "065 066 ");
-    EXPECT_TRUE(AllTransmitColour());
+    EXPECT_EQ(Runs(), "R8");
     EXPECT_EQ(settings_.GetSetting("Filetype", ""), "Decimal");
     EXPECT_EQ(state_.MainMode, 3);
 
@@ -140,6 +147,65 @@ TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
     EXPECT_EQ(MonitorText(), "ABC");
 }
 
+TEST_F(TrafficTest, EnterSendsAndUpAndDownStepThroughTheStringsSent) {
+    Mainfrm& window = Start();
+    NotationField& box = window.SendBox();
+    for (const char* keys : {"41", "42", "42"}) {
+        box.clear();
+        QTest::keyClicks(&box, keys);
+        QTest::keyClick(&box, Qt::Key_Return);
+    }
+    EXPECT_EQ(port_.Written(), "ABB");
+    box.setText("4");
+    QStringList shown;
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down}) {
+        QTest::keyClick(&box, key);
+        shown << box.text();
+    }
+    EXPECT_EQ(shown, QStringList({"42 ", "41 ", "41 ", "42 ", "4"}))
+        << "a repeat is kept once; past the newest the box gets back what it held";
+    window.Combo2().SetText("Decimal");
+    QTest::keyClick(&box, Qt::Key_Up);
+    EXPECT_EQ(box.text(), "066 ") << "in the notation in force";
+}
+
+TEST_F(TrafficTest, ASendBringsAMonitorScrolledUpBackToTheEnd) {
+    Mainfrm& window = Start();
+    for (int line = 0; line < 100; ++line) {
+        port_.InjectReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    }
+    QCoreApplication::processEvents();
+    QScrollBar* bar = window.ReceiveBox().verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(0);
+    port_.InjectReceived("A");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+    window.SendBox().setText("41 ");
+    window.SendButton_Click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(TrafficTest, ADisplaySwitchKeepsWhoSentWhat) {
+    Mainfrm& window = Start();
+    window.SendBox().setText("41 0D ");
+    window.SendButton_Click();
+    port_.InjectReceived("B\r");
+    window.SendBox().setText("0A 43 ");
+    window.SendButton_Click();
+    window.Combo2().SetText("Decimal");
+    EXPECT_EQ(MonitorText(), "065 013 066 013 010 067 ");
+    EXPECT_EQ(Runs(), "T8 R8 T8");
+    window.Combo2().SetText("Ascii");
+    window.ToolbarButton("ProcessCrLf")->trigger();
+    EXPECT_EQ(MonitorText(), "A\r\nB\r\nC") << "the CR received and the LF sent are one break";
+    EXPECT_EQ(Runs(), "T2 R2 T2");
+    window.ToolbarButton("ProcessCrLf")->trigger();
+    EXPECT_EQ(MonitorText(), "A^M^JB^M^JC") << "a break split between two runs shows once";
+    EXPECT_EQ(Runs(), "T5 R5 T1");
+}
+
 TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
     settings_.SaveSetting("Filetype", "Ascii");
     Mainfrm& window = Start();
@@ -148,7 +214,7 @@ TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
     QAction* button = window.ToolbarButton("ProcessCrLf");
     button->trigger();
     EXPECT_EQ(MonitorText(), "a\r\nb");
-    EXPECT_TRUE(AllTransmitColour());
+    EXPECT_EQ(Runs(), "R4");
     EXPECT_EQ(settings_.GetSetting("Process", ""), "1");
     EXPECT_EQ(button->text(), "Show Cr/Lf");  // its tooltip beside it: PortStartTest
     button->trigger();
@@ -168,6 +234,9 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     const QString commandSet = state_.CommandFileName;
     prompts_.QueueSaveFile(Path("log.txt"));
     window.MenuEntry("Savemenu")->trigger();
+    // The first save starts in the program's folder.
+    EXPECT_EQ(DialogStartFolder(prompts_.SaveRequests().at(0).directory),
+              QCoreApplication::applicationDirPath());
     EXPECT_EQ(state_.DataFileName, Path("log.txt"));
     EXPECT_EQ(state_.CommandFileName, commandSet);
     QFile saved(Path("log.txt"));

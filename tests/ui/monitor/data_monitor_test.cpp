@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -64,6 +65,20 @@ TEST_F(DataMonitorTest, SaveWritesEveryByteWithCrLfBreaksAndCancelDoesNothing) {
     EXPECT_EQ(prompts_.SaveRequests()[0].filter, "All Files (*.*)|*.*|Text Files (*.txt)|*.txt");
     EXPECT_EQ(prompts_.SaveRequests()[0].filterIndex, 2);
     EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(DataMonitorTest, PrintWidensNarrowMarginsAndNumbersThePages) {
+    for (int line = 0; line < 300; ++line) {
+        monitor_.AppendText("41 42 43\r\n", ReceiveColour);
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(PathOf("margins.pdf"));
+    printer.setPageMargins(QMarginsF(4, 4, 40, 4), QPageLayout::Millimeter);
+    EXPECT_EQ(PrintMonitorText(monitor_.Text(), 0, monitor_.Text().Size(), printer, "Com Port 1"),
+              PrintOutcome::Printed);
+    EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Millimeter), QMarginsF(15, 15, 40, 15));
+    EXPECT_EQ(PageNumberText(2, 5), "Page 2 of 5");
 }
 
 TEST_F(DataMonitorTest, PrintOffersTheSelectionAndPrintsOnThePrinterChosen) {

@@ -268,6 +268,11 @@ TEST(PrintLayoutTest, SelectionIsLaidOutAloneWrappedAndPaged) {
     EXPECT_EQ(PageTexts(text, LayOutPrintPages(text, 0, text.Size(), 80, 60)),
               (Pages{{"first line", "41 42 43 44 45", "last"}}));
     EXPECT_TRUE(LayOutPrintPages(text, 5, 5, 80, 60).empty()) << "empty range, no page";
+    EXPECT_EQ(PageTexts(text, LayOutPrintPages(text, from, to, 7, 9)),
+              (Pages{{"42 43 ", "44 45", "la"}}))
+        << "rows break between tokens";
+    EXPECT_EQ(PageTexts(text, LayOutPrintPages(text, 0, 10, 4, 9)), (Pages{{"firs", "t ", "line"}}))
+        << "a row without a space breaks where it must";
 }
 
 }  // namespace

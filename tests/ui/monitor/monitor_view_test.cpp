@@ -38,7 +38,7 @@ protected:
     MonitorView view_{text_};
 };
 
-TEST_F(MonitorViewTest, KeysScrollAndAnAppendFollowsTheEndAndRemovesTheSelection) {
+TEST_F(MonitorViewTest, KeysScrollAndAnAppendFollowsTheEndOnlyWhileItIsShown) {
     for (int line = 0; line < 100; ++line) {
         Append("41 42 43\r\n", kReceiveColour);
     }
@@ -61,10 +61,18 @@ TEST_F(MonitorViewTest, KeysScrollAndAnAppendFollowsTheEndAndRemovesTheSelection
     QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, view_.PointOf(5));
     EXPECT_TRUE(text_.HasSelection());
 
-    Append("44 ", kReceiveColour);
+    Append("44\r\n", kReceiveColour);
     EXPECT_FALSE(text_.HasSelection());
     EXPECT_EQ(text_.Caret(), text_.Size());
+    EXPECT_EQ(bar->value(), 0) << "scrolled up, the view stays where the user reads";
+    EXPECT_TRUE(view_.NewDataHint().isVisible());
+    EXPECT_EQ(view_.NewDataHint().text(), "New data below (End)");
+
+    QTest::keyClick(&view_, Qt::Key_End);
     EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_FALSE(view_.NewDataHint().isVisible());
+    Append("45\r\n", kReceiveColour);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "at the end, the view follows again";
 }
 
 TEST_F(MonitorViewTest, ABurstOfAppendsFollowsTheEndOnce) {

@@ -1,8 +1,10 @@
 // The checksum calculator as reached from the main window and from the command set editor.
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "notation/checksum.h"
 #include "ui/editor/editor_fixture.h"
@@ -125,6 +127,15 @@ TEST_F(CheckfrmTest, FromTheMainWindowClearUndoesTheLastCalculateAndCloseWritesB
     EXPECT_EQ(prompts_.Messages().size(), 1u);
 }
 
+TEST_F(CheckfrmTest, ClosingTheMainWindowWritesNothingBack) {
+    Mainfrm& window = StartWithTools();
+    Checkfrm& calculator = OpenFromMain("41 ");
+    calculator.Text1().setText("42 ");
+    QTimer::singleShot(0, &window, [&window] { window.close(); });
+    QApplication::exec();
+    EXPECT_EQ(window.SendBox().text(), "41 ") << "the calculator goes without its close handling";
+}
+
 TEST_F(CheckfrmTest, AskingAgainWhileOpenKeepsTheTextButTakesTheNewModeAndRow) {
     Mainfrm& window = StartWithTools();
     Checkfrm& calculator = OpenFromMain("61 62 63 ");
@@ -163,6 +174,7 @@ TEST_F(CheckfrmTest, TheResultGoesToTheRowThatAskedOrNowhereOnceItsEditorIsGone)
     EXPECT_EQ(editor.StringText(5).text(), "55 ");
 
     Checkfrm& again = OpenFromEditor(editor, 3, "41 ");
+    prompts_.QueueAnswer(Answer::No);
     editor.CloseButton_Click();
     EXPECT_EQ(Editor(), nullptr);
     again.CalculateButton_Click();

@@ -35,6 +35,24 @@ protected:
         StoreStartupSet(set);
     }
 
+    // Every caption and list of the main window shows its whole text inside the window.
+    static void ExpectNothingCutOff(Mainfrm& window, const std::string& when) {
+        SCOPED_TRACE(when);
+        const QRect client = window.ClientArea().rect();
+        for (const QWidget* control : window.ClientArea().findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<const QLabel*>(control);
+            const auto* list = qobject_cast<const QComboBox*>(control);
+            if (control->isHidden() || (label == nullptr && list == nullptr) ||
+                control->parentWidget() != &window.ClientArea()) {
+                continue;
+            }
+            const std::string text =
+                label != nullptr ? label->text().toStdString() : list->currentText().toStdString();
+            EXPECT_LE(control->sizeHint().width(), control->width()) << text;
+            EXPECT_TRUE(client.contains(control->geometry())) << text;
+        }
+    }
+
     // Paints `window` and writes the picture `name` when asked to.
     static QImage Picture(QWidget& window, const char* name) {
         const QImage image = window.grab().toImage();
@@ -59,6 +77,25 @@ TEST_F(ScreenshotTest, MainWindowWithACommandSetAndTraffic) {
     window.show();
     window.resize(window.sizeHint());
     EXPECT_GE(Picture(window, "main-window.png").width(), 780);
+    ExpectNothingCutOff(window, "design size");
+
+    // 150 %, and a window grown in height only (text grows more than its room).
+    const QSize design = window.ClientArea().size();
+    const QSize frame = window.size() - design;
+    for (const QSize client : {design * 3 / 2, QSize(design.width(), design.height() * 3 / 2)}) {
+        window.resize(client + frame);
+        ASSERT_TRUE(PumpEventsUntil(
+            [&] {
+                return window.Layout().LastWidth() == client.width() &&
+                       window.Layout().LastHeight() == client.height();
+            },
+            2s));
+        ExpectNothingCutOff(window,
+                            std::to_string(client.width()) + "x" + std::to_string(client.height()));
+        if (client == design * 3 / 2) {
+            Picture(window, "main-window-150.png");
+        }
+    }
 }
 
 TEST_F(ScreenshotTest, EditorCaptionsFitAndStayClearOfTheControls) {
