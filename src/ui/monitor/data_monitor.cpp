@@ -8,6 +8,7 @@
 
 #include "platform/prompts.h"
 #include "storage/file_writing.h"
+#include "storage/regular_file.h"
 
 namespace kestrum {
 
@@ -74,6 +75,10 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
         return {};
     }
     SaveDataResult result{SaveStatus::Failed, *chosen, {}};
+    if (const FileCheck target = CheckSaveTarget(*chosen); !target.Ok()) {
+        result.errorText = target.reason;
+        return result;
+    }
     // Written to a temporary file and renamed over the target, so a failed write
     // leaves an earlier file of that name as it was.
     QSaveFile file(*chosen);
