@@ -22,6 +22,11 @@
 #include "ui/tools/sendfrm.h"
 #include "ui/widgets/drop_down_list.h"
 
+// Failures show the text, not its UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace kestrum {
 namespace {
 

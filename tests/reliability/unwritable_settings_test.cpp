@@ -19,6 +19,11 @@
 #include "ui/tools/comfrm.h"
 #include "ui/widgets/notation_field.h"
 
+// Failures show the text, not its UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace kestrum {
 namespace {
 
