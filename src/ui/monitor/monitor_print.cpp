@@ -1,5 +1,6 @@
 #include "ui/monitor/monitor_print.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -24,7 +25,7 @@ QString DisplayText(const MonitorText& text, std::size_t from, std::size_t to) {
 }  // namespace
 
 PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::size_t to,
-                              QPrinter& printer) {
+                              QPrinter& printer, const PrintPageDone& pageDone) {
     QPainter painter;
     if (!painter.begin(&printer)) {
         return PrintOutcome::Failed;
@@ -55,6 +56,15 @@ PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::si
                 painter.drawText(QPointF(x, baseline), DisplayText(text, segment.from, segment.to));
             }
             baseline += lineHeight;
+        }
+        if (pageDone && !pageDone(index + 1, pages.size())) {
+            printer.abort();
+            painter.end();
+            if (printer.outputFormat() == QPrinter::PdfFormat &&
+                !printer.outputFileName().isEmpty()) {
+                QFile::remove(printer.outputFileName());
+            }
+            return PrintOutcome::Cancelled;
         }
     }
     return painter.end() ? PrintOutcome::Printed : PrintOutcome::Failed;

@@ -3,6 +3,7 @@
 // font, wrapped at the page width, with page breaks.
 
 #include <cstddef>
+#include <functional>
 
 #include "ui/monitor/monitor_text.h"
 
@@ -12,9 +13,15 @@ namespace kestrum {
 
 enum class PrintOutcome { Cancelled, Printed, Failed };
 
+// Called after each printed page with the pages done and the page count; false ends the
+// print there.
+using PrintPageDone = std::function<bool(std::size_t done, std::size_t pages)>;
+
 // Prints the stored characters [from, to) on `printer`. Failed when the printer
-// cannot be started (for example an output file that cannot be created).
+// cannot be started (for example an output file that cannot be created). Cancelled when
+// `pageDone` returned false: the print job is aborted, and an output file it was writing
+// removed, so no half print passes for a whole one. The text must not change meanwhile.
 PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::size_t to,
-                              QPrinter& printer);
+                              QPrinter& printer, const PrintPageDone& pageDone = {});
 
 }  // namespace kestrum
