@@ -26,7 +26,7 @@ void NotationField::keyPressEvent(QKeyEvent* event) {
                              !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (!isCharacter) {
         // Editing and navigation keys (Backspace included) are never refused.
-        QLineEdit::keyPressEvent(event);
+        ByteField::keyPressEvent(event);
         return;
     }
     KeyPress(typed.at(0));
