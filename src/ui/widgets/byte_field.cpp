@@ -227,6 +227,8 @@ void ByteField::paintEvent(QPaintEvent* event) {
         QLineEdit::paintEvent(event);
         return;
     }
+    // Also after a resize or a new text that left the cursor where it was.
+    KeepCursorInView();
     QPainter painter(this);
     QStyleOptionFrame option;
     initStyleOption(&option);
