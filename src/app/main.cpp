@@ -62,5 +62,9 @@ int main(int argc, char** argv) {
 
     window.Form_Load();
     window.show();
+    if (!instance.IsRunningInstance()) {
+        prompts.Message(QString::fromLatin1(kestrum::kMsgInstanceCheckFailed) +
+                        instance.ErrorText());
+    }
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 
 #include "platform/prompts.h"
 #include "platform/single_instance.h"
+#include "storage/regular_file.h"
 
 namespace kestrum {
 
@@ -27,7 +28,8 @@ bool HelpViewer::Show() {
     if (!window_) {
         const QString path = HelpFilePath();
         const QFileInfo file(path);
-        if (!file.isFile() || !file.isReadable()) {
+        // The viewer opens the file blocking: only a regular file may reach it.
+        if (!CheckRegularFile(path).Ok() || !file.isReadable()) {
             prompts_.Message(
                 QString::fromLatin1(kHelpFileMissingMessage).arg(QDir::toNativeSeparators(path)));
             return false;

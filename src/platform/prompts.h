@@ -32,6 +32,14 @@ struct PrintChoice {
 // The answer to a Yes / No / Cancel question.
 enum class Answer { Yes, No, Cancel };
 
+// A long operation's progress window with a Cancel button.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Shows that `done` of the maximum are done. False once the user has cancelled.
+    virtual bool Advance(int done) = 0;
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -48,6 +56,13 @@ public:
     virtual std::optional<QString> SaveFile(const FileDialogRequest& request) = 0;
     // hasSelection preselects the dialog's "Selection" option. nullopt on cancel.
     virtual std::optional<PrintChoice> Print(bool hasSelection) = 0;
+    // A progress window for an operation of `maximum` steps, which the caller drives (and
+    // lets the event loop run meanwhile). nullptr: none is shown and nothing cancels.
+    virtual std::unique_ptr<Progress> ShowProgress(const QString& text, int maximum) {
+        static_cast<void>(text);
+        static_cast<void>(maximum);
+        return nullptr;
+    }
 };
 
 // "Caption (*.a)|*.a;*.b|..." as Qt name filters ("Caption (*.a *.b)"). Where file
@@ -75,6 +90,7 @@ public:
     std::optional<QString> OpenFile(const FileDialogRequest& request) override;
     std::optional<QString> SaveFile(const FileDialogRequest& request) override;
     std::optional<PrintChoice> Print(bool hasSelection) override;
+    std::unique_ptr<Progress> ShowProgress(const QString& text, int maximum) override;
 
 private:
     QWidget* parent_ = nullptr;

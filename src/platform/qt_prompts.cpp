@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 
 #include "platform/prompts.h"
 
@@ -143,6 +144,34 @@ std::optional<PrintChoice> QtPrompts::Print(bool hasSelection) {
     }
     const bool selectionOnly = printer->printRange() == QPrinter::Selection;
     return PrintChoice{std::move(printer), selectionOnly};
+}
+
+namespace {
+
+class DialogProgress final : public Progress {
+public:
+    DialogProgress(const QString& text, int maximum, QWidget* parent)
+        : dialog_(text, QStringLiteral("Cancel"), 0, maximum, parent) {
+        dialog_.setWindowTitle(QString::fromLatin1(kMessageCaption));
+        // Only Cancel is open to the user while the operation runs; the windows stay live.
+        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setValue(0);
+    }
+
+    bool Advance(int done) override {
+        dialog_.setValue(done);
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    QProgressDialog dialog_;
+};
+
+}  // namespace
+
+std::unique_ptr<Progress> QtPrompts::ShowProgress(const QString& text, int maximum) {
+    return std::make_unique<DialogProgress>(text, maximum, parent_);
 }
 
 }  // namespace kestrum

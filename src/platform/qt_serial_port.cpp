@@ -6,9 +6,14 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <optional>
+#include <string>
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,6 +23,8 @@
 
 namespace kestrum {
 namespace {
+
+constexpr auto kNotASerialPort = "Not a serial port";
 
 // QSerialPort::Handle is private: int on Unix, HANDLE on Windows.
 using DeviceHandle = decltype(std::declval<const QSerialPort&>().handle());
@@ -120,6 +127,78 @@ bool LacksPermission(const QString& device) {
     return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES;
 }
 
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
+
+// The name of the UUCP-style lock file that serial programs (QSerialPort among them) make
+// for a device: "LCK.." and the path below /dev with its slashes made underscores.
+std::string LockFileName(const QString& device) {
+    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return "LCK.." + QFile::encodeName(name).toStdString();
+}
+
+// A lock file of the device whose owner (the process id on its first line) is alive.
+bool LockHeldByLiveProcess(const QString& device) {
+    static constexpr const char* kLockFolders[] = {
+        "/var/lock",       "/run/lock", "/etc/locks",        "/var/spool/locks",
+        "/var/spool/uucp", "/tmp",      "/var/lock/lockdev", "/var/tmp",
+    };
+    const std::string name = LockFileName(device);
+    if (name.size() > NAME_MAX) {
+        return false;
+    }
+    for (const char* folder : kLockFolders) {
+        QFile lock(QString::fromLatin1(folder) + QLatin1Char('/') +
+                   QString::fromLocal8Bit(name.c_str()));
+        if (!lock.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        bool isNumber = false;
+        const qint64 pid = lock.readLine(64).trimmed().toLongLong(&isNumber);
+        if (isNumber && pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Why a device that Qt would not open under its lock is refused when no other program holds
+// it. nullopt: another program does (it has the device open exclusively, EBUSY, or a live
+// process owns its lock file). An empty reason: none better than Qt's own.
+std::optional<std::string> NotHeldReason(const QString& device) {
+    const int fd =
+        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EBUSY) {
+            return std::nullopt;
+        }
+        return SystemReason(errno);
+    }
+    ::close(fd);
+    if (LockHeldByLiveProcess(device)) {
+        return std::nullopt;
+    }
+    if (LockFileName(device).size() > NAME_MAX) {
+        return "No lock file can be made for a device path this long (" +
+               SystemReason(ENAMETOOLONG) + ")";
+    }
+    return std::string();
+}
+
+// A device that opens but is no terminal (/dev/null, /dev/zero) is no serial port.
+bool IsNoTerminal(const QString& device) {
+    const int fd =
+        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return !terminal;
+}
+
 #else
 
 bool FrameMatches(DeviceHandle, const PortSettingsString&) {
@@ -132,6 +211,12 @@ bool IsNoDevice(const QString&) {
     return false;
 }
 bool LacksPermission(const QString&) {
+    return false;
+}
+std::optional<std::string> NotHeldReason(const QString&) {
+    return std::nullopt;
+}
+bool IsNoTerminal(const QString&) {
     return false;
 }
 
@@ -260,6 +345,12 @@ void QtSerialPort::SetPortOpen(bool open) {
     if (!serial_->open(QIODevice::ReadWrite)) {
         ThrowOpenFailure(device);
     }
+#ifdef Q_OS_UNIX
+    if (::isatty(serial_->handle()) != 1) {
+        serial_->close();
+        throw PortError(PortErrorKind::Other, device.toStdString() + ": " + kNotASerialPort);
+    }
+#endif
     if (!FrameMatches(serial_->handle(), settings_) ||
         !BaudMatches(serial_->handle(), settings_.baud)) {
         serial_->close();
@@ -273,6 +364,9 @@ void QtSerialPort::SetPortOpen(bool open) {
 
 void QtSerialPort::ThrowOpenFailure(const QString& device) {
     const std::string reason = device.toStdString() + ": " + serial_->errorString().toStdString();
+    if (IsNoTerminal(device)) {
+        throw PortError(PortErrorKind::Other, device.toStdString() + ": " + kNotASerialPort);
+    }
     switch (serial_->error()) {
         case QSerialPort::DeviceNotFoundError:
         case QSerialPort::ResourceError:  // a device node without hardware behind it (EIO)
@@ -283,6 +377,12 @@ void QtSerialPort::ThrowOpenFailure(const QString& device) {
             // "in use".
             if (LacksPermission(device)) {
                 throw PortError(PortErrorKind::Other, reason + PermissionHintFor(device));
+            }
+            // "In use" only when another program is seen holding it; a lock file that could
+            // not be made (a long path, no lock folder) is not that.
+            if (const std::optional<std::string> other = NotHeldReason(device)) {
+                throw PortError(PortErrorKind::Other,
+                                other->empty() ? reason : device.toStdString() + ": " + *other);
             }
             throw PortError(PortErrorKind::PortInUse, reason);
         case QSerialPort::UnsupportedOperationError:

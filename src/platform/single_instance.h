@@ -16,17 +16,23 @@ namespace kestrum {
 inline constexpr auto kActivateRequest = "activate\n";
 // How long a later start waits to reach the running one before it gives up on it.
 inline constexpr int kHandOverTimeoutMs = 2000;
+// Shown when the check could not be made, with ErrorText() after it.
+inline constexpr auto kMsgInstanceCheckFailed =
+    "Warning: Kestrum could not make sure that it runs only once; a second Kestrum may find "
+    "its port in use: ";
 
 class SingleInstance final : public QObject {
     Q_OBJECT
 public:
     // serverName: the local socket to meet on. The default is private to the user;
-    // tests pass a name (or an absolute socket path) of their own.
+    // tests pass a name (or an absolute socket path) of their own. A name whose socket path
+    // is too long for a local socket is replaced by a short one derived from it in a private
+    // folder of the user (/tmp/kestrum-<uid>, 0700), so the check works wherever it runs.
     explicit SingleInstance(QString serverName = DefaultServerName(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Per-user name: a socket in the user's private runtime folder on Unix,
-    // "Kestrum-<user>" elsewhere.
+    // Per-user name: a socket in the user's private runtime folder on Unix (without one, in
+    // /tmp/kestrum-<uid>), "Kestrum-<user>" elsewhere.
     static QString DefaultServerName();
 
     // true: a running instance was reached and asked to activate; the caller ends with
@@ -34,7 +40,8 @@ public:
     // false: no instance runs (a socket left by a crashed run is removed); this object now
     // listens and raises ActivateRequested for every later start. Also false, with
     // IsRunningInstance() false, when the socket cannot be created at all: the program
-    // then runs without single-instance protection rather than not at all.
+    // then runs without single-instance protection rather than not at all, and says so
+    // (kMsgInstanceCheckFailed).
     bool HandOverToRunning();
 
     bool IsRunningInstance() const;

@@ -25,9 +25,13 @@ TextFileSend::~TextFileSend() {
     source_.reset();
 }
 
-bool TextFileSend::Start(const QString& path, DisplayMode fileType) {
+bool TextFileSend::Start(const QString& path, DisplayMode fileType, FileCheck* opened) {
     auto source = std::make_unique<TextFileSource>(fileType);
-    if (path.isEmpty() || !source->Open(path)) {
+    const FileCheck check = source->Open(path);
+    if (opened != nullptr) {
+        *opened = check;
+    }
+    if (!check.Ok()) {
         return false;
     }
     fileType_ = fileType;
@@ -107,6 +111,11 @@ void TextFileSend::Step() {
                 return;
             case TextFileSource::StepKind::ReadError:
                 FinishWith(kMsgFileNotFound);
+                return;
+            case TextFileSource::StepKind::FileChanged:
+                // The fragment of the cut line already went out; it is not completed with a
+                // line end nor echoed as a line.
+                FinishWith(kMsgFileChanged);
                 return;
         }
     }

@@ -21,6 +21,7 @@ namespace kestrum {
 struct AppState;
 class PortSession;
 class TextFileSource;
+struct FileCheck;
 
 namespace send_text {
 
@@ -28,6 +29,8 @@ inline constexpr auto kMsgFileNotFound = "File Not Found";
 inline constexpr auto kMsgFormatError = "File Format or File Type Error";
 inline constexpr auto kMsgCommPortError = "CommPort Error";
 inline constexpr auto kMsgWriteRefused = "Warning: The Com port refused the data; the send stopped";
+inline constexpr auto kMsgFileChanged =
+    "Warning: The file was cut short while it was sent; the send stopped";
 
 // Without a byte pause, tokens are sent in batches of at most this long before the event
 // loop runs again.
@@ -48,8 +51,9 @@ public:
 
     // Starts sending the file at `path`, whose lines are in `fileType`; the first line goes
     // after the event loop has run once. False, with nothing started, when the file cannot
-    // be opened. The port must be open (PortSession::OpenForSend).
-    bool Start(const QString& path, DisplayMode fileType);
+    // be opened or is no regular file (`opened`, when given, says which). The port must be
+    // open (PortSession::OpenForSend).
+    bool Start(const QString& path, DisplayMode fileType, FileCheck* opened = nullptr);
     // Ends a running send; Finished follows.
     void Stop();
     bool Running() const { return source_ != nullptr; }

@@ -20,9 +20,10 @@ bool IsUpperHexDigit(char c) {
 
 }  // namespace
 
-bool TextFileSource::Open(const QString& path) {
-    file_.setFileName(path);
-    return file_.open(QIODevice::ReadOnly);
+FileCheck TextFileSource::Open(const QString& path) {
+    FileCheck check = OpenRegularFile(file_, path);
+    openedSize_ = check.Ok() ? file_.size() : 0;
+    return check;
 }
 
 int TextFileSource::Peek() {
@@ -40,6 +41,14 @@ int TextFileSource::Peek() {
         }
         buffer_.resize(static_cast<std::size_t>(got));
         position_ = 0;
+        readBytes_ += got;
+        // A file cut while it is sent ends early: its last line may be a fragment, which must
+        // not go out as if it were whole.
+        if (got == 0 && (readBytes_ < openedSize_ || file_.size() < readBytes_)) {
+            failed_ = true;
+            changed_ = true;
+            return kError;
+        }
         if (got == 0) {
             return kEnd;
         }
@@ -50,7 +59,7 @@ int TextFileSource::Peek() {
 TextFileSource::Step TextFileSource::Next() {
     int c = Peek();
     if (c == kError) {
-        return {StepKind::ReadError, std::nullopt};
+        return {changed_ ? StepKind::FileChanged : StepKind::ReadError, std::nullopt};
     }
     if (!inLine_) {
         if (c == kEnd) {
@@ -91,7 +100,7 @@ TextFileSource::Step TextFileSource::ReadNumberToken() {
     while (token.size() < width) {
         const int c = Peek();
         if (c == kError) {
-            return {StepKind::ReadError, std::nullopt};
+            return {changed_ ? StepKind::FileChanged : StepKind::ReadError, std::nullopt};
         }
         if (c == kEnd || c == kCr) {
             break;
@@ -103,7 +112,7 @@ TextFileSource::Step TextFileSource::ReadNumberToken() {
     // The separator is skipped without being looked at, unless the line ends there.
     const int separator = Peek();
     if (separator == kError) {
-        return {StepKind::ReadError, std::nullopt};
+        return {changed_ ? StepKind::FileChanged : StepKind::ReadError, std::nullopt};
     }
     if (separator != kEnd && separator != kCr) {
         Consume();
@@ -121,8 +130,8 @@ TextFileSource::Step TextFileSource::ReadNumberToken() {
 }
 
 std::optional<DisplayMode> DetectFileType(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!OpenRegularFile(file, path).Ok()) {
         return std::nullopt;
     }
     // Four characters decide; a line end among them ends the first line.
@@ -144,9 +153,14 @@ std::optional<DisplayMode> DetectFileType(const QString& path) {
     return DisplayMode::Ascii;
 }
 
-std::optional<TextFilePreview> LoadTextFilePreview(const QString& path, qint64 limit) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+std::optional<TextFilePreview> LoadTextFilePreview(const QString& path, qint64 limit,
+                                                   FileCheck* opened) {
+    QFile file;
+    const FileCheck check = OpenRegularFile(file, path);
+    if (opened != nullptr) {
+        *opened = check;
+    }
+    if (!check.Ok()) {
         return std::nullopt;
     }
     TextFilePreview preview;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "notation/byte_notation.h"
+#include "storage/regular_file.h"
 
 namespace kestrum {
 
@@ -25,6 +26,7 @@ public:
         EndOfFile,    // no line is left
         FormatError,  // a Hex or Decimal token that is not a number
         ReadError,    // the file could not be read any further
+        FileChanged,  // the file ended short of the size it had when opened (cut meanwhile)
     };
     struct Step {
         StepKind kind = StepKind::EndOfFile;
@@ -36,8 +38,8 @@ public:
 
     explicit TextFileSource(DisplayMode fileType) : fileType_(fileType) {}
 
-    // False when the file cannot be opened for reading.
-    bool Open(const QString& path);
+    // Opens the file when it is a regular file (regular_file.h); the check says why not.
+    FileCheck Open(const QString& path);
 
     // The next token of the current line, by the sender's rules:
     // - Ascii: one character. "^" sends nothing and pairs with the next character, also when
@@ -65,9 +67,12 @@ private:
 
     DisplayMode fileType_;
     QFile file_;
+    qint64 openedSize_ = 0;
+    qint64 readBytes_ = 0;
     std::string buffer_;
     std::size_t position_ = 0;
     bool failed_ = false;
+    bool changed_ = false;
     bool inLine_ = false;
     bool caret_ = false;  // carried from one line to the next
     std::string echo_;
@@ -76,7 +81,7 @@ private:
 // "Hex" when the first line's third character is a space and its first two are digits or
 // upper-case letters A to F; otherwise "Decimal" when its fourth character is a space and
 // its first three are digits; otherwise "Ascii". nullopt when the file cannot be read or is
-// empty. Reads only the start of the file.
+// empty. Reads only the start of the file, and only of a regular file.
 std::optional<DisplayMode> DetectFileType(const QString& path);
 
 // What the sender's view shows of a file: at most `limit` bytes from its start, one view
@@ -87,7 +92,9 @@ struct TextFilePreview {
     bool truncated = false;  // the file is longer than what `text` shows
 };
 inline constexpr qint64 kPreviewLimitBytes = 1024 * 1024;
+// nullopt when the file is no regular file or cannot be read; `opened`, when given, says why.
 std::optional<TextFilePreview> LoadTextFilePreview(const QString& path,
-                                                   qint64 limit = kPreviewLimitBytes);
+                                                   qint64 limit = kPreviewLimitBytes,
+                                                   FileCheck* opened = nullptr);
 
 }  // namespace kestrum

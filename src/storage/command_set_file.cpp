@@ -2,10 +2,10 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include "storage/file_writing.h"
+#include "storage/regular_file.h"
 
 namespace kestrum {
 namespace {
@@ -43,15 +43,9 @@ void SetError(QString* errorText, const QString& text) {
 }  // namespace
 
 std::optional<CommandSet> ReadCommandSet(const QString& path, QString* errorText) {
-    // A device or a pipe picked in the dialog could be endless or block forever.
-    if (!QFileInfo(path).isFile()) {
-        SetError(errorText, QFileInfo::exists(path) ? QStringLiteral("Not a regular file")
-                                                    : QStringLiteral("No such file"));
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(errorText, file.errorString());
+    QFile file;
+    if (const FileCheck check = OpenRegularFile(file, path); !check.Ok()) {
+        SetError(errorText, check.reason);
         return std::nullopt;
     }
     // Only the first forty lines count, so a large file (a log picked by mistake) is read
@@ -80,6 +74,10 @@ std::optional<CommandSet> ReadCommandSet(const QString& path, QString* errorText
 }
 
 bool WriteCommandSet(const QString& path, const CommandSet& set, QString* errorText) {
+    if (const FileCheck target = CheckSaveTarget(path); !target.Ok()) {
+        SetError(errorText, target.reason);
+        return false;
+    }
     const std::string bytes = SerializeCommandSet(set);
     QSaveFile file(path);
     // Unbuffered, so a short write is seen (file_writing.h says why).

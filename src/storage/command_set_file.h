@@ -17,7 +17,8 @@ namespace kestrum {
                                                        QString* errorText = nullptr);
 
 // Writes the set (SerializeCommandSet) to `path` through a temporary file that replaces the
-// target only when every byte was written. Returns false when anything failed: the earlier
+// target only when every byte was written; a folder, pipe or device at `path` is refused
+// (CheckSaveTarget). Returns false when anything failed: the earlier
 // file, if any, is then left untouched and `errorText`, when given, receives the reason.
 [[nodiscard]] bool WriteCommandSet(const QString& path, const CommandSet& set,
                                    QString* errorText = nullptr);

@@ -1,9 +1,20 @@
 #include "storage/settings_store.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+#include <string>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestrum {
 namespace {
@@ -26,6 +37,49 @@ QString StoredKey(const QSettings& settings, const QString& key) {
         }
     }
     return {};
+}
+
+QString SystemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// QSettings says only that its write failed; the reason is found by trying what it tried: the
+// folder, the file's place in it, and room for the file.
+QString WriteFailureReason(const QString& iniPath) {
+    const QByteArray file = QFile::encodeName(iniPath);
+    const QByteArray folder = QFile::encodeName(QFileInfo(iniPath).absolutePath());
+    struct stat info {};
+    if (::stat(folder.constData(), &info) != 0) {
+        return SystemReason(errno);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return SystemReason(ENOTDIR);
+    }
+    if (::stat(file.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return SystemReason(EISDIR);
+    }
+    QByteArray probe = folder + "/.Kestrum-write-check-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        return SystemReason(errno);
+    }
+    // As much as the settings file holds, and a little more.
+    const std::string bytes(static_cast<std::size_t>(QFileInfo(iniPath).size()) + 4096, ' ');
+    // A short write does not say why; the write after it does.
+    std::size_t done = 0;
+    int writeError = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written <= 0) {
+            writeError = written < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    ::close(fd);
+    ::unlink(probe.constData());
+    return writeError != 0 ? SystemReason(writeError)
+                           : QStringLiteral("the file could not be written");
 }
 
 }  // namespace
@@ -68,6 +122,10 @@ std::unique_ptr<QSettings> SettingsStore::Open() const {
 }
 
 QString SettingsStore::GetSetting(const QString& key, const QString& defaultValue) const {
+    if (const auto unsaved = unsaved_->values.find(key.toLower());
+        unsaved != unsaved_->values.end()) {
+        return unsaved->second;
+    }
     const std::unique_ptr<QSettings> settings = Open();
     const QString stored = StoredKey(*settings, key);
     if (stored.isEmpty()) {
@@ -95,7 +153,33 @@ bool SettingsStore::SaveSetting(const QString& key, const QString& value) {
     settings->setValue(key, value);
     settings->sync();
     // A FormatError only says the earlier file had unreadable lines; the write went through.
-    return settings->status() != QSettings::AccessError;
+    if (settings->status() != QSettings::AccessError) {
+        unsaved_->values.erase(key.toLower());
+        return true;
+    }
+    unsaved_->values[key.toLower()] = value;
+    ReportFailure(*settings);
+    return false;
+}
+
+void SettingsStore::ReportFailure(const QSettings& settings) {
+    if (unsaved_->failureReported) {
+        return;
+    }
+    unsaved_->failureReported = true;
+    const QString path = settings.fileName();
+    unsaved_->pendingMessage = QString::fromLatin1(kMsgSettingsNotSaved)
+                                   .arg(QDir::toNativeSeparators(path), WriteFailureReason(path));
+    if (unsaved_->onFirstFailure) {
+        unsaved_->onFirstFailure(std::exchange(unsaved_->pendingMessage, {}));
+    }
+}
+
+void SettingsStore::SetFirstFailureHandler(std::function<void(const QString& message)> handler) {
+    unsaved_->onFirstFailure = std::move(handler);
+    if (unsaved_->onFirstFailure && !unsaved_->pendingMessage.isEmpty()) {
+        unsaved_->onFirstFailure(std::exchange(unsaved_->pendingMessage, {}));
+    }
 }
 
 bool SettingsStore::SaveSetting(const settings::SettingKey& key, const QString& value) {

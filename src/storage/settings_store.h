@@ -5,11 +5,17 @@
 #include "storage/settings_keys.h"
 
 #include <QString>
+#include <functional>
+#include <map>
 #include <memory>
 
 class QSettings;
 
 namespace kestrum {
+
+// Said once per run, at the first value that could not be written: %1 the file, %2 why.
+inline constexpr auto kMsgSettingsNotSaved =
+    "Warning: Settings could not be saved to %1: %2. Changes last until Kestrum closes.";
 
 class SettingsStore {
 public:
@@ -26,10 +32,16 @@ public:
     QString GetSetting(const settings::SettingKey& key) const;
 
     // Stores `value` under `key` and writes the file at once. A key whose name differs only
-    // in case is replaced, so one key remains. Returns false when the file could not be
-    // written (the value then lives only in this process); most callers ignore that.
+    // in case is replaced, so one key remains. What was saved is what GetSetting returns from
+    // then on, in this store and its copies, also when the file could not be written: the
+    // running program does what the user chose, the file is only its copy. Returns false when
+    // the file could not be written; the first such failure goes to the failure handler.
     bool SaveSetting(const QString& key, const QString& value);
     bool SaveSetting(const settings::SettingKey& key, const QString& value);
+
+    // Called with kMsgSettingsNotSaved, filled in, at the first failed write of this store and
+    // its copies (at once, when that came before the handler); later failures are not reported.
+    void SetFirstFailureHandler(std::function<void(const QString& message)> handler);
 
     // Path of the INI file behind the store.
     QString FileName() const;
@@ -39,7 +51,19 @@ private:
     // (QSettings keeps an error status once set). Qt caches the parsed file, so this is cheap.
     std::unique_ptr<QSettings> Open() const;
 
+    // Values whose write failed, by key folded to lower case; shared by copies of the store
+    // (the serial port looks devices up through one).
+    struct Unsaved {
+        std::map<QString, QString> values;
+        bool failureReported = false;
+        QString pendingMessage;  // a failure seen before anyone listened
+        std::function<void(const QString&)> onFirstFailure;
+    };
+
+    void ReportFailure(const QSettings& settings);
+
     QString iniPath_;  // empty: the user's store
+    std::shared_ptr<Unsaved> unsaved_ = std::make_shared<Unsaved>();
 };
 
 }  // namespace kestrum

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -73,9 +74,15 @@ Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Pro
     BuildMenus();
     ConnectHandlers();
     SetUpLayout();
+    // Told after the operation that saved, never in its middle.
+    settings_.SetFirstFailureHandler([this](const QString& text) {
+        QTimer::singleShot(0, this, [this, text] { prompts_.Message(text); });
+    });
 }
 
-Mainfrm::~Mainfrm() = default;
+Mainfrm::~Mainfrm() {
+    settings_.SetFirstFailureHandler(nullptr);
+}
 
 ToolContext Mainfrm::Tools() {
     return {state_, settings_, *session_, prompts_, *monitor_, *this};

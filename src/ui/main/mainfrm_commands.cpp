@@ -1,7 +1,6 @@
 // The command button bank and the command set file: paging, sending a command, opening a
 // set and the start-up load.
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +8,7 @@
 #include "platform/prompts.h"
 #include "session/app_state.h"
 #include "storage/command_set_file.h"
+#include "storage/regular_file.h"
 #include "storage/settings_store.h"
 #include "ui/main/command_button.h"
 #include "ui/main/main_constants.h"
@@ -93,9 +93,13 @@ void Mainfrm::OpenCommandSet() {
     state_.CommandFileName = *chosen;
     state_.CommandDirectory = *chosen;
     comSetLabel_->setText(state_.CommandFileName);
-    const std::optional<CommandSet> set = ReadCommandSet(state_.CommandFileName);
+    QString reason;
+    const std::optional<CommandSet> set = ReadCommandSet(state_.CommandFileName, &reason);
     if (!set) {
         // A file that cannot be read keeps the previous entries and writes no setting.
+        if (reason == QLatin1String(kNotRegularFileReason)) {
+            prompts_.Message(NotRegularFileMessage(state_.CommandFileName));
+        }
         return;
     }
     ApplyCommandSet(*set);
@@ -104,7 +108,7 @@ void Mainfrm::OpenCommandSet() {
 }
 
 void Mainfrm::StartupLoadCommandSet() {
-    if (!QFileInfo(state_.CommandFileName).isFile()) {
+    if (!CheckRegularFile(state_.CommandFileName).Ok()) {
         return;
     }
     comSetLabel_->setText(state_.CommandFileName);

@@ -1,5 +1,7 @@
 #include "ui/monitor/data_monitor.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPrinter>
 #include <QSaveFile>
 #include <algorithm>
@@ -11,12 +13,16 @@
 
 #include "platform/prompts.h"
 #include "storage/file_writing.h"
+#include "storage/regular_file.h"
 
 namespace kestrum {
 
 namespace {
 // Saved text is gathered into writes of about this size.
 constexpr std::size_t kSaveChunkBytes = std::size_t{1} << 20;
+// A print lets the event loop run after about this long.
+constexpr qint64 kPrintSliceMs = 50;
+constexpr auto kPrintProgressText = "Printing the Data Monitor...";
 }  // namespace
 
 DataMonitor::DataMonitor(QWidget* viewParent, QWidget* lampParent, QObject* parent,
@@ -33,7 +39,18 @@ DataMonitor::~DataMonitor() {
     delete view_.data();
 }
 
+bool DataMonitor::Defer(std::function<void()> change) {
+    if (!printing_) {
+        return false;
+    }
+    deferred_.push_back(std::move(change));
+    return true;
+}
+
 void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
+    if (Defer([this, kept = std::string(text), colour] { AppendText(kept, colour); })) {
+        return;
+    }
     try {
         text_->AppendText(text, colour.rgb());
     } catch (const std::bad_alloc&) {
@@ -44,6 +61,10 @@ void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
 }
 
 void DataMonitor::ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf) {
+    if (Defer([this, kept = std::vector<ModeConversion>(conversions.begin(), conversions.end()),
+               processCrLf] { ReloadMonitor(kept, processCrLf); })) {
+        return;
+    }
     try {
         // Run by run, each in its own colour: the colour is the only record of who sent
         // what. Appends are whole tokens, so a run boundary is a token boundary.
@@ -81,6 +102,9 @@ void DataMonitor::ReloadMonitor(std::span<const ModeConversion> conversions, boo
 }
 
 void DataMonitor::Clear() {
+    if (Defer([this] { Clear(); })) {
+        return;
+    }
     text_->Clear();
     Sync();
 }
@@ -95,6 +119,10 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
         return {};
     }
     SaveDataResult result{SaveStatus::Failed, *chosen, {}};
+    if (const FileCheck target = CheckSaveTarget(*chosen); !target.Ok()) {
+        result.errorText = target.reason;
+        return result;
+    }
     // Written to a temporary file and renamed over the target, so a failed write
     // leaves an earlier file of that name as it was.
     QSaveFile file(*chosen);
@@ -132,12 +160,41 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
 }
 
 PrintOutcome DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
+    if (printing_) {
+        return PrintOutcome::Cancelled;
+    }
     std::optional<PrintChoice> choice = prompts.Print(text_->HasSelection());
     if (!choice || !choice->printer) {
         return PrintOutcome::Cancelled;
     }
     const RowSpan range = PrintRange(choice->selectionOnly);
-    return PrintMonitorText(*text_, range.from, range.to, *choice->printer, heading);
+    std::unique_ptr<Progress> progress;
+    bool cancelled = false;
+    QElapsedTimer slice;
+    slice.start();
+    const auto pageDone = [&](std::size_t done, std::size_t pages) {
+        // A page at a time, the event loop between slices of about kPrintSliceMs.
+        if (slice.elapsed() < kPrintSliceMs) {
+            return true;
+        }
+        if (!progress) {
+            progress = prompts.ShowProgress(QString::fromLatin1(kPrintProgressText),
+                                            static_cast<int>(pages));
+        }
+        cancelled = progress && !progress->Advance(static_cast<int>(done));
+        QCoreApplication::processEvents();
+        slice.restart();
+        return !cancelled;
+    };
+    printing_ = true;
+    const PrintOutcome outcome =
+        PrintMonitorText(*text_, range.from, range.to, *choice->printer, heading, pageDone);
+    printing_ = false;
+    progress.reset();
+    for (const std::function<void()>& change : std::exchange(deferred_, {})) {
+        change();
+    }
+    return outcome;
 }
 
 RowSpan DataMonitor::PrintRange(bool selectionOnly) const {

@@ -6,10 +6,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "notation/byte_notation.h"
 #include "ui/monitor/activity_lamps.h"
@@ -79,8 +81,11 @@ public:
 
     // Print dialog (selection preselected when there is one), then the selection or
     // the whole text with its colours, each page headed by `heading`. Cancel and printer
-    // failures show nothing.
+    // failures show nothing. A long print goes page by page with a progress window that can
+    // cancel it; the event loop runs between slices, and text that arrives meanwhile is
+    // added once the print is done.
     PrintOutcome PrintData(Prompts& prompts, const QString& heading = {});
+    bool Printing() const { return printing_; }
     // What PrintData prints once the dialog has closed: the selection when the user
     // chose it and there still is one (traffic that arrived meanwhile removes it),
     // otherwise the whole text.
@@ -100,8 +105,12 @@ public:
 
 private:
     void Sync();
+    // While a print reads the text, a change waits until it is done.
+    bool Defer(std::function<void()> change);
 
     std::unique_ptr<MonitorText> text_;
+    bool printing_ = false;
+    std::vector<std::function<void()>> deferred_;
     QPointer<MonitorView> view_;
     ActivityLamps lamps_;
 };

@@ -1,5 +1,6 @@
 #include "ui/monitor/monitor_print.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QMarginsF>
@@ -43,7 +44,8 @@ QString PageNumberText(std::size_t page, std::size_t pages) {
 }
 
 PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::size_t to,
-                              QPrinter& printer, const QString& heading) {
+                              QPrinter& printer, const QString& heading,
+                              const PrintPageDone& pageDone) {
     WidenMargins(printer);
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -85,6 +87,15 @@ PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::si
                 painter.drawText(QPointF(x, baseline), DisplayText(text, segment.from, segment.to));
             }
             baseline += lineHeight;
+        }
+        if (pageDone && !pageDone(index + 1, pages.size())) {
+            printer.abort();
+            painter.end();
+            if (printer.outputFormat() == QPrinter::PdfFormat &&
+                !printer.outputFileName().isEmpty()) {
+                QFile::remove(printer.outputFileName());
+            }
+            return PrintOutcome::Cancelled;
         }
     }
     return painter.end() ? PrintOutcome::Printed : PrintOutcome::Failed;

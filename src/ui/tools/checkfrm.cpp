@@ -9,6 +9,7 @@
 #include "session/app_state.h"
 #include "storage/settings_store.h"
 #include "ui/layout/twips.h"
+#include "ui/widgets/byte_field.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/latin1.h"
@@ -107,7 +108,9 @@ void Checkfrm::closeEvent(QCloseEvent* event) {
 void Checkfrm::Form_Unload() {
     state_.ChecksumString.clear();
     // Whether or not Calculate was pressed, the text as it stands goes back.
-    if (returnField_ != nullptr) {
+    if (auto* field = qobject_cast<ByteField*>(returnField_.data())) {
+        field->setText(text1_->text());  // its own setText: a long text is not laid out whole
+    } else if (returnField_ != nullptr) {
         returnField_->setText(text1_->text());
     }
     returnField_ = nullptr;

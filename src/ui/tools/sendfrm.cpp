@@ -121,8 +121,18 @@ void Sendfrm::Form_Load() {
     SelectStored(*combo2_, settings::kFiletypeTextSender);
     SelectStored(*combo5_, settings::kLineDelay);
     SelectStored(*combo6_, settings::kByteDelay);
-    text1_->setText(context_.settings.GetSetting(settings::kTextFile));
-    if (!text1_->text().isEmpty() && !LoadView(text1_->text())) {
+    const QString stored = context_.settings.GetSetting(settings::kTextFile);
+    text1_->setText(stored);
+    if (stored.isEmpty()) {
+        return;
+    }
+    const FileCheck loaded = LoadView(stored);
+    if (loaded.status == FileStatus::NotRegular) {
+        // Never opened, and forgotten, so that no later opening of this window meets it again.
+        text1_->clear();
+        context_.settings.SaveSetting(settings::kTextFile, QString());
+        context_.prompts.Message(NotRegularFileMessage(stored));
+    } else if (!loaded.Ok()) {
         context_.prompts.Message(QString::fromLatin1(kMsgFileNotFound));
     }
 }
@@ -136,10 +146,12 @@ void Sendfrm::SelectStored(DropDownList& box, const settings::SettingKey& key) {
     }
 }
 
-bool Sendfrm::LoadView(const QString& path) {
-    const std::optional<TextFilePreview> preview = LoadTextFilePreview(path);
+FileCheck Sendfrm::LoadView(const QString& path) {
+    FileCheck opened;
+    const std::optional<TextFilePreview> preview =
+        LoadTextFilePreview(path, kPreviewLimitBytes, &opened);
     if (!preview) {
-        return false;
+        return opened.Ok() ? FileCheck{FileStatus::Failed, {}} : opened;
     }
     QString text = preview->text;
     if (preview->truncated) {
@@ -151,7 +163,7 @@ bool Sendfrm::LoadView(const QString& path) {
     }
     richTextBox1_->setPlainText(text);
     viewFile_ = path;
-    return true;
+    return opened;
 }
 
 void Sendfrm::OpenButton_Click() {
@@ -162,9 +174,14 @@ void Sendfrm::OpenButton_Click() {
     if (!path) {
         return;
     }
+    const FileCheck loaded = LoadView(*path);
+    if (loaded.status == FileStatus::NotRegular) {
+        context_.prompts.Message(NotRegularFileMessage(*path));
+        return;
+    }
     text1_->setText(*path);
     // A file that cannot be read ends the operation quietly; what was done stays done.
-    if (!LoadView(*path)) {
+    if (!loaded.Ok()) {
         return;
     }
     context_.settings.SaveSetting(settings::kTextFile, *path);
@@ -217,9 +234,12 @@ void Sendfrm::SendButton_Click() {
     const DisplayMode type =
         DisplayModeFromText(combo2_->Text().toStdString()).value_or(DisplayMode::Ascii);
     context_.main.PickDisplayMode(type);
-    if (!send_.Start(viewFile_, type)) {
+    FileCheck opened;
+    if (!send_.Start(viewFile_, type, &opened)) {
         ShowSendEnded();
-        prompts.Message(QString::fromLatin1(kMsgFileNotFound));
+        prompts.Message(opened.status == FileStatus::NotRegular
+                            ? NotRegularFileMessage(viewFile_)
+                            : QString::fromLatin1(kMsgFileNotFound));
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "notation/byte_notation.h"
 #include "session/text_file_send.h"
+#include "storage/regular_file.h"
 #include "ui/widgets/tool_context.h"
 
 class QCheckBox;
@@ -82,7 +83,7 @@ private:
     void BuildControls();
     void Form_Load();
     void SelectStored(DropDownList& box, const settings::SettingKey& key);
-    bool LoadView(const QString& path);
+    FileCheck LoadView(const QString& path);
 
     // The window is idle again after a send, however it ended.
     void ShowSendEnded();

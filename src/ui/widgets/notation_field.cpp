@@ -33,7 +33,7 @@ void NotationField::keyPressEvent(QKeyEvent* event) {
         std::all_of(typed.begin(), typed.end(), [](QChar c) { return c.isPrint(); });
     if (!isCharacter) {
         // Editing and navigation keys (Backspace included) are never refused.
-        QLineEdit::keyPressEvent(event);
+        ByteField::keyPressEvent(event);
         return;
     }
     TypeEach(typed);

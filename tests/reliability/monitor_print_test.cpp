@@ -1,0 +1,137 @@
+// Printing a full Data Monitor (64 Mi characters) to PDF: the event loop keeps running
+// throughout, data that arrives meanwhile is kept and shown after, and Cancel in the progress
+// window ends the print without leaving a half file.
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <iostream>
+
+#include "support/scripted_prompts.h"
+#include "ui/monitor/data_monitor.h"
+
+namespace kestrum {
+namespace {
+
+// The scripted prompts, with a progress window whose Cancel is pressed at its `cancelAt`th
+// step (never when 0).
+class ProgressPrompts final : public Prompts {
+public:
+    explicit ProgressPrompts(int cancelAt) : cancelAt_(cancelAt) {}
+
+    void Message(const QString& text) override { scripted.Message(text); }
+    Answer Ask(const QString& text) override { return scripted.Ask(text); }
+    std::optional<QString> OpenFile(const FileDialogRequest& request) override {
+        return scripted.OpenFile(request);
+    }
+    std::optional<QString> SaveFile(const FileDialogRequest& request) override {
+        return scripted.SaveFile(request);
+    }
+    std::optional<PrintChoice> Print(bool hasSelection) override {
+        return scripted.Print(hasSelection);
+    }
+    std::unique_ptr<Progress> ShowProgress(const QString&, int maximum) override {
+        ++shown;
+        pages = maximum;
+        return std::make_unique<Steps>(*this);
+    }
+
+    ScriptedPrompts scripted;
+    int shown = 0;
+    int pages = 0;
+    int steps = 0;
+
+private:
+    struct Steps final : Progress {
+        explicit Steps(ProgressPrompts& owner) : owner_(owner) {}
+        bool Advance(int) override { return ++owner_.steps != owner_.cancelAt_; }
+        ProgressPrompts& owner_;
+    };
+
+    int cancelAt_;
+};
+
+// Records the longest time between two ticks of a 5 ms timer: how long the event loop stood.
+class GapMeter {
+public:
+    GapMeter() {
+        clock_.start();
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            longest_ = std::max(longest_, clock_.restart());
+            if (onTick) {
+                onTick();
+            }
+        });
+        timer_.start(5);
+    }
+    qint64 LongestMs() const { return longest_; }
+    std::function<void()> onTick;
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 longest_ = 0;
+};
+
+class MonitorPrintTest : public ::testing::Test {
+protected:
+    MonitorPrintTest() : monitor_(&parent_, &parent_) {
+        // Full: 64 Mi characters in lines of Hex traffic, both colours.
+        const std::string line = "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50\r\n";
+        std::string block;
+        while (block.size() < (std::size_t{1} << 20)) {
+            block += line;
+        }
+        while (monitor_.Text().Size() + block.size() <= kMonitorCapacity) {
+            monitor_.AppendText(block,
+                                monitor_.Text().Size() % 2 == 0 ? kTransmitColour : kReceiveColour);
+        }
+    }
+
+    QTemporaryDir folder_;
+    QWidget parent_;
+    DataMonitor monitor_;
+};
+
+TEST_F(MonitorPrintTest, AFullMonitorPrintsWithTheEventLoopRunning) {
+    ProgressPrompts prompts(0);
+    const QString pdf = folder_.filePath("full.pdf");
+    prompts.scripted.QueuePrint(pdf, false);
+    const std::size_t size = monitor_.Text().Size();
+    GapMeter gaps;
+    bool appended = false;
+    gaps.onTick = [&] {
+        if (monitor_.Printing() && !appended) {
+            monitor_.AppendText("late", kReceiveColour);
+            appended = true;
+        }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(monitor_.PrintData(prompts), PrintOutcome::Printed);
+    std::cout << "[ figures  ] " << size << " characters, " << prompts.pages << " pages in "
+              << clock.elapsed() << " ms; longest event-loop gap " << gaps.LongestMs() << " ms\n";
+    EXPECT_LT(gaps.LongestMs(), 2000) << "generous: the slices are about 50 ms";
+    EXPECT_EQ(prompts.shown, 1);
+    EXPECT_GT(QFile(pdf).size(), 0);
+    EXPECT_TRUE(appended) << "no event ran during the print";
+    EXPECT_EQ(monitor_.Text().Bytes(size, monitor_.Text().Size()), "late");
+}
+
+TEST_F(MonitorPrintTest, CancelEndsThePrintWithoutAHalfFile) {
+    ProgressPrompts prompts(2);
+    const QString pdf = folder_.filePath("cancelled.pdf");
+    prompts.scripted.QueuePrint(pdf, false);
+    EXPECT_EQ(monitor_.PrintData(prompts), PrintOutcome::Cancelled);
+    EXPECT_EQ(prompts.steps, 2);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_FALSE(monitor_.Printing());
+}
+
+}  // namespace
+}  // namespace kestrum
