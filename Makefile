@@ -13,7 +13,8 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUM_BUILD_BENCH=OFF \
+		$(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
@@ -25,12 +26,15 @@ run: build
 	bash scripts/run-loopback.sh $(BUILD_DIR)
 
 bench: deps
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF \
+		-DKESTRUM_BUILD_BENCH=ON
 	cmake --build $(RELEASE_DIR) -j$(JOBS)
 	bash scripts/run-benchmarks.sh $(RELEASE_DIR)
 
+# Also compiles the benchmarks (without running them), so that they cannot rot.
 test-asan: deps
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON -DKESTRUM_BUILD_BENCH=OFF
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
+		-DKESTRUM_BUILD_BENCH=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
 
