@@ -31,10 +31,10 @@ bench: deps
 	cmake --build $(RELEASE_DIR) -j$(JOBS)
 	bash scripts/run-benchmarks.sh $(RELEASE_DIR)
 
-# Also compiles the benchmarks (without running them), so that they cannot rot.
+# Also compiles (without running) the benchmarks and the icon drawer, so that neither rots.
 test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
-		-DKESTRUM_BUILD_BENCH=ON
+		-DKESTRUM_BUILD_BENCH=ON -DKESTRUM_BUILD_TOOLS=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
 
@@ -50,4 +50,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) build-icons

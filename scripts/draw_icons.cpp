@@ -8,7 +8,8 @@
 // Usage: draw_icons OUTPUT_DIR [--sheet SHEET.png]
 //   --sheet also writes a contact sheet of all images, enlarged, for review.
 //
-// Not part of the build; scripts/draw-icons.sh compiles and runs it.
+// Not part of the program: the CMake target kestrum_draw_icons, which scripts/draw-icons.sh
+// builds and runs.
 
 #include <QColor>
 #include <QDir>
