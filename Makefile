@@ -12,9 +12,10 @@ CMAKE_FLAGS ?=
 deps:
 	@bash scripts/install-deps.sh
 
+# Warnings are errors: the tree builds clean with the compiler install-deps.sh installs.
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUM_BUILD_BENCH=OFF \
-		$(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUM_WERROR=ON \
+		-DKESTRUM_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
@@ -34,7 +35,7 @@ bench: deps
 # Also compiles (without running) the benchmarks and the icon drawer, so that neither rots.
 test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
-		-DKESTRUM_BUILD_BENCH=ON -DKESTRUM_BUILD_TOOLS=ON
+		-DKESTRUM_WERROR=ON -DKESTRUM_BUILD_BENCH=ON -DKESTRUM_BUILD_TOOLS=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
 
