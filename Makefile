@@ -6,6 +6,8 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= 2
 CMAKE_FLAGS ?=
+# Tests labelled `slow` (long, with memory and timing bounds) run in `make test` only.
+ASAN_CTEST_FLAGS ?= --label-exclude '^slow$$'
 
 .PHONY: deps configure build test run bench test-asan fuzz format clean
 
@@ -37,7 +39,7 @@ test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
 		-DKESTRUM_WERROR=ON -DKESTRUM_BUILD_BENCH=ON -DKESTRUM_BUILD_TOOLS=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
-	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS)
+	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS) $(ASAN_CTEST_FLAGS)
 
 # libFuzzer (clang) over every target in fuzz/, FUZZ_SECONDS each, into fuzz/corpus/<target>.
 fuzz:
