@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 # Tests labelled `slow` (long, with memory and timing bounds) run in `make test` only.
 ASAN_CTEST_FLAGS ?= --label-exclude '^slow$$'
 
-.PHONY: deps configure build test run bench test-asan fuzz format clean
+.PHONY: deps configure build test run bench test-asan fuzz format format-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -49,8 +49,12 @@ fuzz:
 	cmake --build $(FUZZ_DIR) -j$(JOBS) --target kestrum_fuzz
 	bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
-format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+format: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
+
+# Fails, naming each place, where a tracked source differs from what `make format` makes.
+format-check: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD_DIR) $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) build-icons
