@@ -5,22 +5,16 @@
 # The PNG and SVG files are committed; run this only after changing the drawing code.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The drawer is the CMake target kestrum_draw_icons, built in a folder of its own so that
+# the other build folders keep their settings.
+build=${KESTRUM_ICONS_BUILD_DIR:-$root/build-icons}
 
-if pkg-config --exists Qt6Gui Qt6Svg; then
-  qt_flags=$(pkg-config --cflags --libs Qt6Gui Qt6Svg)
-else
-  # Without Qt's pkg-config files, fall back to the Debian install layout.
-  inc=/usr/include/x86_64-linux-gnu/qt6
-  qt_flags="-I$inc -I$inc/QtCore -I$inc/QtGui -I$inc/QtSvg -lQt6Svg -lQt6Gui -lQt6Core"
-fi
-
-# shellcheck disable=SC2086 # qt_flags holds several words on purpose
-g++ -std=c++20 -fPIC -O1 -Wall -Wextra -o "$work/draw_icons" \
-  "$root/scripts/draw_icons.cpp" $qt_flags
+bash "$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF \
+  -DKESTRUM_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target kestrum_draw_icons
 
 args=("$root/resources/icons" --app "$root/resources/app-icon")
 [[ $# -ge 1 ]] && args+=(--sheet "$1")
-QT_QPA_PLATFORM=offscreen "$work/draw_icons" "${args[@]}"
+QT_QPA_PLATFORM=offscreen "$build/kestrum_draw_icons" "${args[@]}"
 echo "Images written to $root/resources/icons and $root/resources/app-icon"

@@ -12,7 +12,8 @@
 //   --app also writes the application icon into APP_ICON_DIR.
 //   --sheet also writes a contact sheet of all toolbar images, enlarged, for review.
 //
-// Not part of the build; scripts/draw-icons.sh compiles and runs it.
+// Not part of the program: the CMake target kestrum_draw_icons, which scripts/draw-icons.sh
+// builds and runs.
 
 #include <QColor>
 #include <QDir>

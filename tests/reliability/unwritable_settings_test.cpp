@@ -14,8 +14,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "support/pty_window.h"
 #include "storage/file_size_limit.h"
+#include "support/pty_window.h"
 #include "ui/tools/comfrm.h"
 #include "ui/widgets/notation_field.h"
 

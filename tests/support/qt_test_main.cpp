@@ -1,5 +1,5 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 // Widget and port tests need an application object and its event loop.
 int main(int argc, char** argv) {
