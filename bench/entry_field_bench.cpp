@@ -17,18 +17,11 @@
 
 #include "platform/prompts.h"
 #include "qt_benchmark_main.h"
+#include "silent_prompts.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
-
-class SilentPrompts final : public Prompts {
-public:
-    void Message(const QString&) override {}
-    std::optional<QString> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<PrintChoice> Print(bool) override { return std::nullopt; }
-};
 
 double ProcessCpuSeconds() {
     timespec now{};

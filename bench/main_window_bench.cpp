@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 #include "qt_benchmark_main.h"
+#include "silent_prompts.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -38,16 +39,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-// Answers nothing: a benchmark has no one to click.
-class SilentPrompts final : public Prompts {
-public:
-    void Message(const QString& text) override { messages.push_back(text); }
-    std::optional<QString> OpenFile(const FileDialogRequest&) override { return {}; }
-    std::optional<QString> SaveFile(const FileDialogRequest&) override { return {}; }
-    std::optional<PrintChoice> Print(bool) override { return {}; }
-    std::vector<QString> messages;
-};
 
 class Pty {
 public:
