@@ -125,6 +125,13 @@ TEST_F(NotRegularFileTest, StoredAsTheSendersFileItIsNotOpenedAndForgotten) {
     EXPECT_EQ(prompts_.Messages(), std::vector<QString>{});
 }
 
+TEST_F(NotRegularFileTest, StoredAsTheStartUpCommandSetItIsNotOpened) {
+    settings_.SaveSetting("Filename", fifo_);
+    Quickly([&] { Start(); });
+    ExpectOnlyMessage(NotRegularFileMessage(fifo_));
+    EXPECT_NE(Window().ComSetLabel().text(), fifo_);
+}
+
 TEST_F(NotRegularFileTest, ChosenAsACommandSet) {
     StoreStartupSet(CommandSet{{{"Reset", "1B 40 "}}});
     Mainfrm& window = StartWithTools();

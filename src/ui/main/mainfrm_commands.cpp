@@ -108,7 +108,13 @@ void Mainfrm::OpenCommandSet() {
 }
 
 void Mainfrm::StartupLoadCommandSet() {
-    if (!CheckRegularFile(state_.CommandFileName).Ok()) {
+    const FileCheck check = CheckRegularFile(state_.CommandFileName);
+    if (!check.Ok()) {
+        // A missing default set is the ordinary first start; a pipe or device named by the
+        // setting is not opened, and the user is told why the buttons are empty.
+        if (check.status == FileStatus::NotRegular) {
+            prompts_.Message(NotRegularFileMessage(state_.CommandFileName));
+        }
         return;
     }
     comSetLabel_->setText(state_.CommandFileName);
