@@ -1,6 +1,8 @@
 #pragma once
 // Captions, tooltips, messages and design geometry of the command set editor.
 
+#include "ui/widgets/paging.h"
+
 namespace kestrum::editor_ui {
 
 inline constexpr auto kCaption = "Edit Com Set";
@@ -32,7 +34,7 @@ inline constexpr auto kCommandSetFilter = "All Files (*.*)|*.*|Command Files (*.
 inline constexpr int kCommandSetFilterIndex = 2;
 
 inline constexpr int kRowCount = 40;
-inline constexpr int kRowsPerBlock = 10;
+inline constexpr int kRowsPerBlock = kRowsPerPage;
 
 // Design geometry, twips, for a client area of kClientWidthTwips x kClientHeightTwips.
 inline constexpr int kClientWidthTwips = 8385;

@@ -39,16 +39,14 @@ DataMonitor::~DataMonitor() {
     delete view_.data();
 }
 
-bool DataMonitor::Defer(std::function<void()> change) {
-    if (!printing_) {
-        return false;
-    }
+void DataMonitor::Defer(std::function<void()> change) {
     deferred_.push_back(std::move(change));
-    return true;
 }
 
 void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
-    if (Defer([this, kept = std::string(text), colour] { AppendText(kept, colour); })) {
+    // Only a print in progress pays for keeping the text aside; every append checks.
+    if (printing_) {
+        Defer([this, kept = std::string(text), colour] { AppendText(kept, colour); });
         return;
     }
     try {
@@ -61,8 +59,9 @@ void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
 }
 
 void DataMonitor::ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf) {
-    if (Defer([this, kept = std::vector<ModeConversion>(conversions.begin(), conversions.end()),
-               processCrLf] { ReloadMonitor(kept, processCrLf); })) {
+    if (printing_) {
+        Defer([this, kept = std::vector<ModeConversion>(conversions.begin(), conversions.end()),
+               processCrLf] { ReloadMonitor(kept, processCrLf); });
         return;
     }
     try {
@@ -102,7 +101,8 @@ void DataMonitor::ReloadMonitor(std::span<const ModeConversion> conversions, boo
 }
 
 void DataMonitor::Clear() {
-    if (Defer([this] { Clear(); })) {
+    if (printing_) {
+        Defer([this] { Clear(); });
         return;
     }
     text_->Clear();

@@ -106,7 +106,7 @@ public:
 private:
     void Sync();
     // While a print reads the text, a change waits until it is done.
-    bool Defer(std::function<void()> change);
+    void Defer(std::function<void()> change);
 
     std::unique_ptr<MonitorText> text_;
     bool printing_ = false;

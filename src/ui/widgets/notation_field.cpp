@@ -11,14 +11,6 @@
 
 namespace kestrum {
 
-namespace {
-
-QString MessageText(std::string_view message) {
-    return FromBytes(message);
-}
-
-}  // namespace
-
 NotationField::NotationField(EntryField field, EntryState& state, std::function<DisplayMode()> mode,
                              Prompts& prompts, QWidget* parent)
     : ByteField(prompts, parent), field_(field), state_(state), mode_(std::move(mode)) {}
@@ -71,7 +63,7 @@ bool NotationField::KeyPress(QChar key) {
                                            mode_(), field_, state_);
     if (!decision.accepted) {
         if (decision.message) {
-            prompts_.Message(MessageText(*decision.message));
+            prompts_.Message(FromBytes(*decision.message));
         }
         return false;
     }
@@ -102,7 +94,7 @@ void NotationField::LostFocus() {
     const WholeStringResult result = CheckWholeString(ToBytes(text()), mode_());
     setCursorPosition(result.caret);
     if (result.message) {
-        prompts_.Message(MessageText(*result.message));
+        prompts_.Message(FromBytes(*result.message));
         reclaimingFocus_ = true;
         setFocus(Qt::OtherFocusReason);
         reclaimingFocus_ = false;
