@@ -28,6 +28,21 @@ private:
     PortErrorKind kind_;
 };
 
+// Flow control of the line: none, RTS/CTS handshake, or XON/XOFF characters.
+enum class FlowControl { None, Hardware, Software };
+
+// The modem status lines the far end drives.
+struct InputLines {
+    bool cts = false;  // Clear To Send
+    bool dsr = false;  // Data Set Ready
+    bool dcd = false;  // Data Carrier Detect
+    bool ri = false;   // Ring Indicator
+    bool operator==(const InputLines&) const = default;
+};
+
+// Faults of the line the port reports while it receives.
+enum class LineError { Framing, Parity, BreakReceived };
+
 // Event codes reported by CommEvent().
 inline constexpr int kCommEventReceive = 2;
 
@@ -75,6 +90,22 @@ public:
     // reports 0. Lets a long send wait instead of queueing a whole file in memory.
     virtual int OutBufferCount() const { return 0; }
 
+    // --- Modem control lines and flow control. A port without control lines (a
+    // pseudo-terminal, a raw network stream) keeps the defaults: HasControlLines() false
+    // and the setters do nothing, so callers need not ask before every call.
+    // Known once the port is open; a closed port answers false.
+    virtual bool HasControlLines() const { return false; }
+    // Output lines; kept by the port and applied again at every open.
+    virtual void SetRequestToSend(bool /*on*/) {}
+    virtual void SetDataTerminalReady(bool /*on*/) {}
+    // Holds the line in the break state for about this long; returns at once.
+    virtual void SendBreak(int /*milliseconds*/) {}
+    // Kept by the port and applied at every open, like the line settings.
+    virtual void SetFlowControl(FlowControl /*flow*/) {}
+    virtual FlowControl Flow() const { return FlowControl::None; }
+    // The input lines as last seen; all false on a closed port.
+    virtual InputLines ReadInputLines() const { return {}; }
+
 signals:
     // Receive notification: raised on the UI thread from the event loop, never re-entered.
     // Bytes that arrive while a handler runs (and yields) raise it again once it returns.
@@ -82,6 +113,13 @@ signals:
     // The open device disappeared (USB adapter pulled, pty closed); the port is already
     // closed when this is emitted, once per loss. `reason` is a sentence for the user.
     void DeviceLost(const QString& reason);
+    // An input line changed (CTS, DSR, DCD, RI), however the port learns of it.
+    void InputLinesChanged(kestrum::InputLines lines);
+    // The line delivered a damaged byte or a break; counted, never a message box.
+    void LineErrorOccurred(kestrum::LineError error);
+    // A fact about the port worth one line in the status line, not an error ("line settings
+    // cannot be applied to a raw network stream").
+    void Notice(const QString& text);
 };
 
 }  // namespace kestrum
