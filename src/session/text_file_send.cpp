@@ -1,6 +1,7 @@
 #include "session/text_file_send.h"
 
 #include <QElapsedTimer>
+#include <utility>
 
 #include "session/app_state.h"
 #include "session/port_constants.h"
@@ -36,6 +37,7 @@ bool TextFileSend::Start(const QString& path, DisplayMode fileType, FileCheck* o
     }
     fileType_ = fileType;
     source_ = std::move(source);
+    sent_.clear();
     // The first line goes after the event loop has run once and drawn the window's state.
     step_.start(0);
     return true;
@@ -50,6 +52,9 @@ void TextFileSend::Stop() {
 void TextFileSend::Finish() {
     step_.stop();
     source_.reset();
+    if (!sent_.empty()) {
+        emit Echo({}, std::exchange(sent_, {}));
+    }
     emit Finished();
 }
 
@@ -125,6 +130,7 @@ bool TextFileSend::Write(std::string_view bytes) {
     SerialPort& port = port_.Port();
     try {
         port.Output(bytes);
+        sent_ += bytes;
         return true;
     } catch (const PortError&) {
         // The rest of the file is not sent, and the line in progress is not echoed.
@@ -142,8 +148,8 @@ bool TextFileSend::Write(std::string_view bytes) {
 }
 
 void TextFileSend::EchoPending(std::string text) {
-    if (!text.empty()) {
-        emit Echo(text);
+    if (!text.empty() || !sent_.empty()) {
+        emit Echo(text, std::exchange(sent_, {}));
     }
 }
 

@@ -65,8 +65,10 @@ public:
     void SetStripLineEnds(bool strip) { stripLineEnds_ = strip; }
 
 signals:
-    // Bytes that went out, written as the file writes them, for the Data Monitor.
-    void Echo(const std::string& text);
+    // Bytes that went out: `text` written as the file writes them, for the Data Monitor, and
+    // `bytes` as the port took them, for a capture. A send that stops mid-line gives the bytes
+    // of that line with no text: they went out, but are not shown as sent.
+    void Echo(const std::string& text, const std::string& bytes);
     // A whole line went out.
     void LineSent();
     // The send has ended, at the end of the file or otherwise; a message may follow.
@@ -91,6 +93,8 @@ private:
     int byteDelayMs_ = 0;
     int lineDelayMs_ = 0;
     bool stripLineEnds_ = false;
+    // What the port took since the last Echo.
+    std::string sent_;
 };
 
 }  // namespace kestrum

@@ -11,6 +11,8 @@ inline constexpr auto kVersionMinor = 6;
 inline constexpr auto kVersionRevision = 8;
 
 inline constexpr auto kCaption = "Kestrum";
+// The caption while a capture runs: %1 kCaption, %2 the capture file's name.
+inline constexpr auto kCaptionCapturing = "%1 - Capturing to %2";
 
 // Messages.
 inline constexpr auto kMsgNoData = "No Data to Send!";

@@ -23,6 +23,7 @@
 #include "platform/prompts.h"
 #include "platform/single_instance.h"
 #include "session/app_state.h"
+#include "session/capture.h"
 #include "session/port_constants.h"
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
@@ -60,16 +61,17 @@ QLabel* MakeBoldLabel(QWidget* parent, const char* text, QRect geometry) {
 }  // namespace
 
 Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Prompts& prompts,
-                 QWidget* parent)
+                 QWidget* parent, std::size_t monitorCapacity)
     : QMainWindow(parent),
       state_(state),
       settings_(settings),
       port_(port),
       prompts_(prompts),
-      session_(std::make_unique<PortSession>(port, settings)) {
+      session_(std::make_unique<PortSession>(port, settings)),
+      capture_(std::make_unique<Capture>()) {
     session_->SetBoxes(*this);
     setWindowTitle(QString::fromLatin1(kCaption));
-    BuildControls();
+    BuildControls(monitorCapacity);
     BuildToolbar();
     BuildMenus();
     ConnectHandlers();
@@ -110,7 +112,7 @@ QAction* Mainfrm::MenuEntry(const QString& name) const {
     return it == menuEntries_.end() ? nullptr : it->second;
 }
 
-void Mainfrm::BuildControls() {
+void Mainfrm::BuildControls(std::size_t monitorCapacity) {
     client_ = new QWidget(this);
     client_->setObjectName("Mainfrm");
     client_->resize(Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
@@ -166,7 +168,7 @@ void Mainfrm::BuildControls() {
 
     MakeLabel(frame1_, "Tx", QRect(8, 8, 16, 15));
     MakeLabel(frame1_, "Rx", QRect(50, 8, 16, 15));
-    monitor_ = std::make_unique<DataMonitor>(client_, frame1_);
+    monitor_ = std::make_unique<DataMonitor>(client_, frame1_, nullptr, monitorCapacity);
     monitor_->View()->setGeometry(Twips(360, 2640, 11070, 4710));
     monitor_->Lamps().LED1()->setGeometry(QRect(26, 8, 15, 15));
     monitor_->Lamps().LED2()->setGeometry(QRect(68, 8, 15, 15));
@@ -228,8 +230,17 @@ void Mainfrm::BuildMenus() {
         {"File", "Openmenu", "Open Command Set", QKeySequence("Ctrl+O"), &Mainfrm::Openmenu_Click},
         {"File", "Savemenu", "Save Data to File", QKeySequence("Ctrl+S"), &Mainfrm::Savemenu_Click},
         {"File", "Printmenu", "Print Data", QKeySequence("Ctrl+P"), &Mainfrm::Printmenu_Click},
+        {"File", "StartCapturemenu", "Start Capture...", QKeySequence("Ctrl+R"),
+         &Mainfrm::StartCapturemenu_Click},
+        {"File", "StopCapturemenu", "Stop Capture", QKeySequence("Ctrl+Shift+R"),
+         &Mainfrm::StopCapturemenu_Click},
         {"File", "Exitmenu", "Exit", QKeySequence("Ctrl+Q"), &Mainfrm::Exitmenu_Click},
         {"Edit", "Clearmenu", "Clear Data", QKeySequence("Ctrl+X"), &Mainfrm::Clearmenu_Click},
+        {"Edit", "Findmenu", "Find...", QKeySequence("Ctrl+F"), &Mainfrm::Findmenu_Click},
+        {"Edit", "FindNextmenu", "Find Next", QKeySequence(Qt::Key_F3),
+         &Mainfrm::FindNextmenu_Click},
+        {"Edit", "FindPreviousmenu", "Find Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+         &Mainfrm::FindPreviousmenu_Click},
         {"Help", "Helpmenu", "Kestrum Help", QKeySequence(Qt::Key_F1), &Mainfrm::Helpmenu_Click},
         {"Help", "Aboutmenu", "About", QKeySequence(), &Mainfrm::Aboutmenu_Click},
     };
@@ -253,6 +264,7 @@ void Mainfrm::BuildMenus() {
         connect(action, &QAction::triggered, this, entry.handler);
         menuEntries_[QString::fromLatin1(entry.name)] = action;
     }
+    ShowCaptureState();
 }
 
 void Mainfrm::ConnectHandlers() {
@@ -269,6 +281,11 @@ void Mainfrm::ConnectHandlers() {
     connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
     connect(session_.get(), &PortSession::Warning, this,
             [this](const QString& text) { prompts_.Message(text); });
+    connect(capture_.get(), &Capture::Failed, this, [this](const QString& text) {
+        ShowCaptureState();
+        // Told once the receive or send that met the full disk is done.
+        QTimer::singleShot(0, this, [this, text] { prompts_.Message(text); });
+    });
     connect(upDown1_, &UpDownControl::UpClick, this, &Mainfrm::UpDown1_UpClick);
     connect(upDown1_, &UpDownControl::DownClick, this, &Mainfrm::UpDown1_DownClick);
     for (int i = 1; i <= 40; ++i) {
@@ -363,6 +380,7 @@ void Mainfrm::closeEvent(QCloseEvent* event) {
 }
 
 void Mainfrm::Form_QueryUnload() {
+    capture_->Stop();
     if (port_.PortOpen()) {
         port_.SetPortOpen(false);
     }

@@ -30,7 +30,9 @@ class QToolBar;
 namespace kestrum {
 
 struct AppState;
+class Capture;
 class DropDownList;
+class FindBar;
 class HelpViewer;
 class MonitorView;
 class Prompts;
@@ -41,8 +43,9 @@ class UpDownControl;
 class Mainfrm : public QMainWindow, public MainWindowOperations, private PortBoxes {
     Q_OBJECT
 public:
+    // `monitorCapacity` (characters) is lowered by tests that need the monitor to fill.
     Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Prompts& prompts,
-            QWidget* parent = nullptr);
+            QWidget* parent = nullptr, std::size_t monitorCapacity = kMonitorCapacity);
     ~Mainfrm() override;
 
     // The start-up sequence; run once, before the window is shown.
@@ -83,6 +86,11 @@ public:
     void ApplyCommandSet(const CommandSet& set) override;
     void ShowCommandFileName(const QString& fileName) override;
     void PickDisplayMode(DisplayMode mode) override;
+    void ShowSent(const std::string& text, const std::string& bytes) override;
+
+    // Capture to file, and Find in the Data Monitor.
+    Capture& TrafficCapture() { return *capture_; }
+    FindBar& Finder();
 
 public slots:
     // Port selection and connection.
@@ -112,6 +120,11 @@ public slots:
     void Printmenu_Click();
     void Exitmenu_Click();
     void Clearmenu_Click();
+    void StartCapturemenu_Click();
+    void StopCapturemenu_Click();
+    void Findmenu_Click();
+    void FindNextmenu_Click();
+    void FindPreviousmenu_Click();
     void Helpmenu_Click();
     void Aboutmenu_Click();
 
@@ -136,7 +149,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
+    void BuildControls(std::size_t monitorCapacity);
     void BuildToolbar();
     void BuildMenus();
     void ConnectHandlers();
@@ -163,6 +176,10 @@ private:
     void ReloadMonitor(std::initializer_list<ModeConversion> steps);
     void TurnCommandPage(bool forward);
     void StepSendHistory(bool older);
+    // Every received burst passes here on its way to the Data Monitor and the capture.
+    void ShowReceived(const std::string& bytes);
+    // The capture's state: in the caption while the window has no status line.
+    void ShowCaptureState();
     // The heading of every printed page: device, line settings, date and time.
     QString PrintHeading() const;
 
@@ -202,6 +219,8 @@ private:
     UpDownControl* upDown1_ = nullptr;
     std::array<QPushButton*, 40> command_{};
     std::unique_ptr<DataMonitor> monitor_;
+    std::unique_ptr<Capture> capture_;
+    FindBar* findBar_ = nullptr;  // created on first use, owned by this window
     std::unique_ptr<HelpViewer> help_;
     std::function<bool()> closeGuard_;
 };

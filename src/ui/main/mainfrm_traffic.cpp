@@ -11,6 +11,7 @@
 #include "platform/prompts.h"
 #include "platform/transmit.h"
 #include "session/app_state.h"
+#include "session/capture.h"
 #include "storage/settings_store.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
@@ -90,7 +91,7 @@ void Mainfrm::SendButton_Click() {
     }
     // What the user just sent is what they look for next.
     monitor_->FollowEnd();
-    monitor_->AppendText(echo, TransmitColour);
+    ShowSent(echo, EncodeTransmitBytes(bytes, mode));
     monitor_->LightTransmitLamp();
     sendHistory_.Add({bytes, mode});
 }
@@ -136,8 +137,20 @@ void Mainfrm::MSComm1_OnComm() {
         return;
     }
     monitor_->LightReceiveLamp();
+    ShowReceived(bytes);
+}
+
+void Mainfrm::ShowReceived(const std::string& bytes) {
     monitor_->AppendText(FormatReceived(bytes, state_.MainDisplayMode(), state_.ProcessCrLfOn()),
                          ReceiveColour);
+    capture_->Received(bytes, state_.MainDisplayMode());
+}
+
+void Mainfrm::ShowSent(const std::string& text, const std::string& bytes) {
+    if (!text.empty()) {
+        monitor_->AppendText(text, TransmitColour);
+    }
+    capture_->Sent(bytes, state_.MainDisplayMode());
 }
 
 void Mainfrm::CheckButton_Click() {

@@ -98,6 +98,13 @@ public:
     void EnableLampTimer() { lamps_.EnableTimer(); }
     ActivityLamps& Lamps() { return lamps_; }
 
+    // Selects a hit of Find, [from, to), and scrolls to it.
+    void ShowFound(std::size_t from, std::size_t to) {
+        if (view_) {
+            view_->SelectAndShow(from, to);
+        }
+    }
+
     MonitorView* View() const { return view_; }
     const MonitorText& Text() const { return *text_; }
     // The text as the monitor reports it: every break as CR LF.

@@ -121,6 +121,13 @@ void MonitorView::SelectAll() {
     SetSelection(0, text_.Size());
 }
 
+void MonitorView::SelectAndShow(std::size_t from, std::size_t to) {
+    SetSelection(from, to);
+    // The end first, then the start: a hit longer than the view shows where it begins.
+    EnsurePositionVisible(to);
+    EnsurePositionVisible(from);
+}
+
 std::size_t MonitorView::TopRow() const {
     return static_cast<std::size_t>(verticalScrollBar()->value());
 }

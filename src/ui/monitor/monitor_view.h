@@ -43,6 +43,8 @@ public:
     // Selected text with CR LF breaks, to the clipboard (Latin-1, byte for byte).
     void Copy() const;
     void SelectAll();
+    // Selects [from, to) and scrolls it into view (a hit of Find).
+    void SelectAndShow(std::size_t from, std::size_t to);
 
     std::size_t Columns() const { return layout_.Columns(); }
     std::size_t TotalRows() const { return layout_.TotalRows(); }

@@ -37,7 +37,9 @@ Sendfrm::Sendfrm(const ToolContext& context, QWidget* parent)
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls();
     connect(&send_, &TextFileSend::Echo, this,
-            [this](const std::string& text) { context_.monitor.AppendText(text, TransmitColour); });
+            [this](const std::string& text, const std::string& bytes) {
+                context_.main.ShowSent(text, bytes);
+            });
     connect(&send_, &TextFileSend::LineSent, this, [this] { context_.monitor.HoldTransmitLamp(); });
     connect(&send_, &TextFileSend::Finished, this, &Sendfrm::ShowSendEnded);
     connect(&send_, &TextFileSend::Warning, this,

@@ -3,6 +3,7 @@
 // operations by name, so that no tool window reaches into the main window's controls.
 
 #include <QString>
+#include <string>
 
 #include "notation/byte_notation.h"
 #include "storage/command_set_format.h"
@@ -30,6 +31,9 @@ public:
     virtual QLineEdit& SendBox() = 0;
     // Picks the main window's display mode, as a user's pick does.
     virtual void PickDisplayMode(DisplayMode mode) = 0;
+    // Bytes that went out: `text` is shown as sent in the Data Monitor (when not empty) and
+    // `bytes`, as the port took them, go to a running capture.
+    virtual void ShowSent(const std::string& text, const std::string& bytes) = 0;
 };
 
 struct ToolContext {

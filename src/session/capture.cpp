@@ -1,0 +1,142 @@
+#include "session/capture.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include "notation/received_formatter.h"
+#include "storage/file_writing.h"
+#include "storage/regular_file.h"
+
+namespace kestrum {
+
+using namespace capture_text;
+
+namespace {
+
+// The same file whatever way it is named: links resolved where the file exists.
+QString Identity(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    return !a.isEmpty() && !b.isEmpty() && Identity(a) == Identity(b);
+}
+
+}  // namespace
+
+CaptureForm CaptureFormForPath(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("bin") || suffix == QLatin1String("raw") ? CaptureForm::Raw
+                                                                            : CaptureForm::Log;
+}
+
+std::string CaptureLogLine(const QDateTime& when, bool received, std::string_view bytes,
+                           DisplayMode mode) {
+    std::string text = FormatReceived(bytes, mode, /*processCrLf=*/false);
+    if (mode != DisplayMode::Ascii) {
+        // In Ascii a trailing space is a byte; in Hex and Decimal only a separator.
+        text.erase(text.find_last_not_of(' ') + 1);
+    }
+    std::string line = when.toString(QString::fromLatin1(kStampFormat)).toStdString();
+    line += ' ';
+    line += received ? kReceivedTag : kSentTag;
+    line += ' ';
+    line += text;
+    line += '\n';
+    return line;
+}
+
+std::optional<QString> CaptureRefusal(const QString& path, const QString& senderFile,
+                                      const QString& commandSetFile) {
+    if (SameFile(path, senderFile)) {
+        return QString::fromLatin1(kMsgSenderFile).arg(path);
+    }
+    if (SameFile(path, commandSetFile)) {
+        return QString::fromLatin1(kMsgCommandSetFile).arg(path);
+    }
+    return std::nullopt;
+}
+
+Capture::Capture(QObject* parent) : QObject(parent) {
+    flushTimer_.setInterval(kFlushInterval);
+    connect(&flushTimer_, &QTimer::timeout, this, &Capture::Flush);
+}
+
+Capture::~Capture() {
+    // Nobody is left to tell of a failure now; what could be written is.
+    blockSignals(true);
+    Stop();
+}
+
+std::optional<QString> Capture::Start(const QString& path, CaptureForm form) {
+    Stop();
+    const FileCheck target = CheckSaveTarget(path);
+    if (!target.Ok()) {
+        return QString::fromLatin1(kMsgCannotStart).arg(path, target.reason);
+    }
+    file_.setFileName(path);
+    // Unbuffered: a short write (disk full) is seen by the write that makes it, never lost in a
+    // buffer QFile would flush on its own.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        return QString::fromLatin1(kMsgCannotStart).arg(path, file_.errorString());
+    }
+    path_ = path;
+    form_ = form;
+    flushTimer_.start();
+    return std::nullopt;
+}
+
+void Capture::Stop() {
+    if (!Running()) {
+        return;
+    }
+    if (Flush()) {
+        flushTimer_.stop();
+        file_.close();
+    }
+}
+
+void Capture::Received(std::string_view bytes, DisplayMode mode) {
+    if (!Running() || bytes.empty()) {
+        return;
+    }
+    if (form_ == CaptureForm::Raw) {
+        Collect(bytes);
+    } else {
+        Collect(CaptureLogLine(QDateTime::currentDateTime(), true, bytes, mode));
+    }
+}
+
+void Capture::Sent(std::string_view bytes, DisplayMode mode) {
+    if (!Running() || bytes.empty() || form_ == CaptureForm::Raw) {
+        return;
+    }
+    Collect(CaptureLogLine(QDateTime::currentDateTime(), false, bytes, mode));
+}
+
+void Capture::Collect(std::string_view text) {
+    pending_ += text;
+    if (pending_.size() >= kFlushBytes) {
+        Flush();
+    }
+}
+
+bool Capture::Flush() {
+    if (!Running()) {
+        return false;
+    }
+    if (WriteFully(file_, pending_)) {
+        pending_.clear();
+        return true;
+    }
+    const QString reason = file_.errorString();
+    pending_.clear();
+    flushTimer_.stop();
+    file_.close();
+    emit Failed(QString::fromLatin1(kMsgStopped).arg(path_, reason));
+    return false;
+}
+
+}  // namespace kestrum

@@ -1,0 +1,63 @@
+#pragma once
+// Find: a small window beside the main window that looks for a string in the Data Monitor's
+// text as shown, selects each hit and scrolls to it. "Not found" is said in the window itself,
+// never in a message box, so a search repeated with F3 cannot pile up messages.
+
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "ui/monitor/monitor_search.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+namespace kestrum {
+
+class DataMonitor;
+
+namespace find_ui {
+
+inline constexpr auto kCaption = "Find";
+inline constexpr auto kLabel = "Find:";
+inline constexpr auto kMatchCase = "Match case";
+inline constexpr auto kNext = "Next";
+inline constexpr auto kPrevious = "Previous";
+inline constexpr auto kNotFound = "Not found";
+inline constexpr auto kTipText =
+    "Text to find as the Data Monitor shows it (Enter: next, Shift+Enter: previous)";
+
+}  // namespace find_ui
+
+class FindBar final : public QWidget {
+    Q_OBJECT
+public:
+    // A tool window of `parent`, searching `monitor`.
+    FindBar(DataMonitor& monitor, QWidget* parent);
+
+    // Shows the window with its text selected, ready to type over.
+    void Open();
+    // The next hit after the current one (or after the caret), going round the end; the
+    // previous one before it. Without text to find the window opens instead.
+    void FindNext() { Find(SearchDirection::Forward); }
+    void FindPrevious() { Find(SearchDirection::Backward); }
+
+    QLineEdit& Text() { return *text_; }
+    QCheckBox& MatchCase() { return *matchCase_; }
+    // Empty, or "Not found".
+    QString Status() const;
+
+private:
+    void Find(SearchDirection direction);
+
+    DataMonitor& monitor_;
+    QLineEdit* text_ = nullptr;
+    QCheckBox* matchCase_ = nullptr;
+    QLabel* status_ = nullptr;
+    // The last hit shown; appends drop the monitor's selection, not where the search stands.
+    std::optional<SearchHit> lastHit_;
+    std::uint64_t lastGeneration_ = 0;
+};
+
+}  // namespace kestrum

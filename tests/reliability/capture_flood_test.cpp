@@ -1,0 +1,103 @@
+// A device sends 4 MiB through a pseudo-terminal while strings go out, the Data Monitor is
+// cleared and fills up more than once: the capture misses and reorders nothing.
+
+#include <QDateTime>
+#include <QTimer>
+
+#include "notation/received_formatter.h"
+#include "session/capture.h"
+#include "support/pty_window.h"
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::size_t kFloodBytes = std::size_t{4} << 20;
+// Characters: 4 MiB in Hex fills it a dozen times.
+constexpr std::size_t kSmallMonitor = std::size_t{1} << 20;
+const char* const kSends[] = {"41 54 0D", "00 FF 0A"};
+
+class CaptureFloodTest : public PtyWindowTest {
+protected:
+    ~CaptureFloodTest() override { CloseWindows(); }
+
+    // Floods a Hex window capturing to `name`, sends kSends and clears the monitor on the way.
+    void Flood(const QString& name) {
+        settings_.SaveSetting("Device1", device_->DevicePath());
+        settings_.SaveSetting("Filetype", "Hex");
+        port_ = std::make_unique<QtSerialPort>(DevicesFromSettings(settings_));
+        window_ =
+            std::make_unique<Mainfrm>(state_, settings_, *port_, prompts_, nullptr, kSmallMonitor);
+        window_->Form_Load();
+        ASSERT_TRUE(port_->PortOpen());
+        prompts_.QueueSaveFile(Path(name));
+        window_->StartCapturemenu_Click();
+        for (std::size_t i = 0; i < kFloodBytes; ++i) {
+            flood_ += static_cast<char>(i * 7 % 253);
+        }
+        flood_ += "the end";
+        const std::uint64_t generation = window_->Monitor().Text().Generation();
+        PlayedDevice device(*device_, flood_, /*hangUpWhenSent=*/false);
+        for (std::size_t i = 0; i < std::size(kSends); ++i) {
+            ASSERT_TRUE(
+                PumpEventsUntil([&] { return device.Written() > (i + 1) * kFloodBytes / 3; }, 60s));
+            window_->SendBox().setText(kSends[i]);
+            window_->SendButton_Click();
+            window_->Clearmenu_Click();
+        }
+        // Everything arrived: the monitor's last characters are the flood's last bytes.
+        const std::string tail = FormatReceived("the end", DisplayMode::Hex, false);
+        const kestrum::MonitorText& text = window_->Monitor().Text();
+        ASSERT_TRUE(PumpEventsUntil(
+            [&] {
+                return device.Sent() && device.Count() == 6 && text.Size() >= tail.size() &&
+                       text.TextRange(text.Size() - tail.size(), text.Size()) == tail;
+            },
+            120s));
+        window_->StopCapturemenu_Click();
+        EXPECT_GE(text.Generation() - generation, 4u) << "cleared twice and filled up";
+        EXPECT_TRUE(prompts_.Messages().empty());
+    }
+
+    std::string flood_;
+};
+
+TEST_F(CaptureFloodTest, TheRawFileHoldsExactlyTheReceivedBytes) {
+    Flood("flood.bin");
+    EXPECT_TRUE(FileBytes(Path("flood.bin")).toStdString() == flood_);
+}
+
+TEST_F(CaptureFloodTest, TheLogGivesBackEveryByteInOrderWithTimesThatNeverGoBack) {
+    Flood("flood.log");
+    const std::string log = FileBytes(Path("flood.log")).toStdString();
+    std::string received;
+    std::vector<std::string> sent;
+    QDateTime last;
+    for (std::size_t start = 0; start < log.size();) {
+        const std::size_t end = log.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << "the last line is whole";
+        const std::string line = log.substr(start, end - start);
+        start = end + 1;
+        const QDateTime when = QDateTime::fromString(QString::fromStdString(line.substr(0, 23)),
+                                                     capture_text::kStampFormat);
+        ASSERT_TRUE(when.isValid()) << line.substr(0, 40);
+        if (last.isValid()) {
+            EXPECT_LE(last, when);
+        }
+        last = when;
+        const std::string tag = line.substr(24, 3);
+        const std::string bytes = EncodeTransmitBytes(line.substr(27), DisplayMode::Hex);
+        ASSERT_TRUE(tag == "RX " || tag == "TX ") << line.substr(0, 40);
+        if (tag == "RX ") {
+            received += bytes;
+        } else {
+            sent.push_back(bytes);
+        }
+    }
+    EXPECT_TRUE(received == flood_);
+    EXPECT_EQ(sent, (std::vector<std::string>{"AT\r", std::string("\0\xff\n", 3)}));
+}
+
+}  // namespace
+}  // namespace kestrum

@@ -1,0 +1,111 @@
+// Capture and Find from the main window's menus, on the in-memory port.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+
+#include "session/capture.h"
+#include "support/main_window_fixture.h"
+#include "ui/main/find_bar.h"
+
+namespace kestrum {
+namespace {
+
+using namespace std::chrono_literals;
+
+using Span = std::pair<std::size_t, std::size_t>;  // selection start and length
+
+class CaptureMenuTest : public MainWindowTest {
+protected:
+    void StartCapture(const QString& path) {
+        prompts_.QueueSaveFile(path);
+        Window().MenuEntry("StartCapturemenu")->trigger();
+    }
+};
+
+TEST_F(CaptureMenuTest, FilesACaptureMustNotWriteAreRefusedWithOneMessageEach) {
+    Start();
+    const QString sent = WriteFile("send.txt", "line\r\n");
+    settings_.SaveSetting("File", sent);
+    state_.CommandFileName = WriteFile("set.cmd", "set");
+    QDir(folder_.path()).mkpath("a-folder");
+    WriteFile("plain-file", "");
+    const struct {
+        const char* reason;
+        QString path;
+        QString message;
+    } cases[] = {
+        {"a folder", Path("a-folder"),
+         QString::fromLatin1(capture_text::kMsgCannotStart)
+             .arg(Path("a-folder"), "Not a regular file")},
+        {"a folder that is a file", Path("plain-file/c.log"),
+         QString::fromLatin1(capture_text::kMsgCannotStart)
+             .arg(Path("plain-file/c.log"), "Not a directory")},
+        {"the sender's file, named another way", Path("a-folder/../send.txt"),
+         QString::fromLatin1(capture_text::kMsgSenderFile).arg(Path("a-folder/../send.txt"))},
+        {"the command set file", state_.CommandFileName,
+         QString::fromLatin1(capture_text::kMsgCommandSetFile).arg(state_.CommandFileName)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const std::size_t before = prompts_.Messages().size();
+        StartCapture(c.path);
+        ASSERT_EQ(prompts_.Messages().size(), before + 1);
+        EXPECT_EQ(prompts_.Messages().back(), c.message);
+        EXPECT_FALSE(Window().TrafficCapture().Running());
+        EXPECT_EQ(Window().windowTitle(), "Kestrum");
+        EXPECT_FALSE(Window().MenuEntry("StopCapturemenu")->isEnabled());
+    }
+    EXPECT_EQ(FileBytes(sent), "line\r\n");
+    EXPECT_EQ(FileBytes(state_.CommandFileName), "set");
+}
+
+TEST_F(CaptureMenuTest, TheCaptionSaysWhileACaptureRunsAndStopWritesEverything) {
+    settings_.SaveSetting("Filetype", "Ascii");
+    Start();
+    StartCapture(Path("run.bin"));
+    EXPECT_EQ(Window().windowTitle(), "Kestrum - Capturing to run.bin");
+    port_.SetPortOpen(true);
+    port_.InjectReceived("AT\r\n");
+    Window().Clearmenu_Click();
+    port_.InjectReceived(std::string("\0\xff", 2));
+    Window().MenuEntry("StopCapturemenu")->trigger();
+    EXPECT_EQ(Window().windowTitle(), "Kestrum");
+    EXPECT_EQ(FileBytes(Path("run.bin")), QByteArray("AT\r\n\0\xff", 6));
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(CaptureMenuTest, FindSelectsEachHitInTurnAndSaysNotFoundInItsWindow) {
+    settings_.SaveSetting("Filetype", "Ascii");
+    Start();
+    port_.SetPortOpen(true);
+    port_.InjectReceived("ok Ok OK");
+    const kestrum::MonitorText& text = Window().Monitor().Text();
+    Window().MenuEntry("Findmenu")->trigger();
+    FindBar& find = Window().Finder();
+    find.Text().setText("ok");
+    const auto selected = [&] { return Span(text.SelectionStart(), text.SelectionLength()); };
+    Window().MenuEntry("FindNextmenu")->trigger();
+    EXPECT_EQ(selected(), Span(0, 2));
+    Window().MenuEntry("FindNextmenu")->trigger();
+    EXPECT_EQ(selected(), Span(3, 2)) << "either case by default";
+    Window().MenuEntry("FindPreviousmenu")->trigger();
+    EXPECT_EQ(selected(), Span(0, 2));
+    find.MatchCase().setChecked(true);
+    find.Text().setText("OK");
+    Window().MenuEntry("FindPreviousmenu")->trigger();
+    EXPECT_EQ(selected(), Span(6, 2)) << "round the start";
+    EXPECT_EQ(find.Status(), "");
+    for (const QString& wanted :
+         {QString("Ok OK!"), QString::fromUtf8("ok\xE2\x82\xAC"), QString("ok ok ok ok")}) {
+        find.Text().setText(wanted);
+        Window().MenuEntry("FindNextmenu")->trigger();
+        EXPECT_EQ(find.Status(), "Not found") << wanted.toStdString();
+        EXPECT_EQ(selected(), Span(6, 2));
+    }
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+}  // namespace
+}  // namespace kestrum
