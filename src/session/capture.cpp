@@ -71,17 +71,22 @@ Capture::~Capture() {
 }
 
 std::optional<QString> Capture::Start(const QString& path, CaptureForm form) {
-    Stop();
     const FileCheck target = CheckSaveTarget(path);
     if (!target.Ok()) {
         return QString::fromLatin1(kMsgCannotStart).arg(path, target.reason);
     }
-    file_.setFileName(path);
+    if (SameFile(path, path_)) {
+        // Its last bytes go in before the file is emptied, not after.
+        Stop();
+    }
+    auto file = std::make_unique<QFile>(path);
     // Unbuffered: a short write (disk full) is seen by the write that makes it, never lost in a
     // buffer QFile would flush on its own.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        return QString::fromLatin1(kMsgCannotStart).arg(path, file_.errorString());
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        return QString::fromLatin1(kMsgCannotStart).arg(path, file->errorString());
     }
+    Stop();
+    file_ = std::move(file);
     path_ = path;
     form_ = form;
     flushTimer_.start();
@@ -89,12 +94,8 @@ std::optional<QString> Capture::Start(const QString& path, CaptureForm form) {
 }
 
 void Capture::Stop() {
-    if (!Running()) {
-        return;
-    }
-    if (Flush()) {
-        flushTimer_.stop();
-        file_.close();
+    if (Running() && Flush()) {
+        Close();
     }
 }
 
@@ -127,16 +128,20 @@ bool Capture::Flush() {
     if (!Running()) {
         return false;
     }
-    if (WriteFully(file_, pending_)) {
+    if (WriteFully(*file_, pending_)) {
         pending_.clear();
         return true;
     }
-    const QString reason = file_.errorString();
-    pending_.clear();
-    flushTimer_.stop();
-    file_.close();
+    const QString reason = file_->errorString();
+    Close();
     emit Failed(QString::fromLatin1(kMsgStopped).arg(path_, reason));
     return false;
+}
+
+void Capture::Close() {
+    flushTimer_.stop();
+    pending_.clear();
+    file_.reset();
 }
 
 }  // namespace kestrum

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTimer>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,14 +78,14 @@ public:
     explicit Capture(QObject* parent = nullptr);
     ~Capture() override;
 
-    // Starts writing to `path` in `form`, replacing what the file held; a running capture is
-    // stopped first. The message to show when the file cannot be written (a folder, a folder
-    // that does not exist or may not be written); nothing is started then.
+    // Starts writing to `path` in `form`, replacing what the file held; a running capture
+    // then stops. The message to show when the file cannot be written (a folder, a folder that
+    // does not exist or may not be written); nothing is started or stopped then.
     std::optional<QString> Start(const QString& path, CaptureForm form);
     // Writes what is collected and closes the file. A failure of that last write is reported
     // through Failed like any other.
     void Stop();
-    bool Running() const { return file_.isOpen(); }
+    bool Running() const { return file_ != nullptr; }
     QString Path() const { return path_; }
     CaptureForm Form() const { return form_; }
 
@@ -101,8 +102,9 @@ private:
     void Collect(std::string_view text);
     // False, with the capture ended and Failed emitted, when the file takes no more.
     bool Flush();
+    void Close();
 
-    QFile file_;
+    std::unique_ptr<QFile> file_;  // open while the capture runs
     QString path_;
     CaptureForm form_ = CaptureForm::Log;
     std::string pending_;

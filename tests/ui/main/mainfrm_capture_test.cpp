@@ -24,12 +24,13 @@ protected:
     }
 };
 
-TEST_F(CaptureMenuTest, FilesACaptureMustNotWriteAreRefusedWithOneMessageEach) {
+TEST_F(CaptureMenuTest, FilesACaptureMustNotWriteAreRefusedWithOneMessageEachAndTheRunningOneGoesOn) {
     Start();
     const QString sent = WriteFile("send.txt", "line\r\n");
     settings_.SaveSetting("File", sent);
     state_.CommandFileName = WriteFile("set.cmd", "set");
     QDir(folder_.path()).mkpath("a-folder");
+    StartCapture(Path("run.log"));
     WriteFile("plain-file", "");
     const struct {
         const char* reason;
@@ -53,9 +54,10 @@ TEST_F(CaptureMenuTest, FilesACaptureMustNotWriteAreRefusedWithOneMessageEach) {
         StartCapture(c.path);
         ASSERT_EQ(prompts_.Messages().size(), before + 1);
         EXPECT_EQ(prompts_.Messages().back(), c.message);
-        EXPECT_FALSE(Window().TrafficCapture().Running());
-        EXPECT_EQ(Window().windowTitle(), "Kestrum");
-        EXPECT_FALSE(Window().MenuEntry("StopCapturemenu")->isEnabled());
+        // The capture that ran goes on undisturbed.
+        EXPECT_EQ(Window().TrafficCapture().Path(), Path("run.log"));
+        EXPECT_EQ(Window().windowTitle(), "Kestrum - Capturing to run.log");
+        EXPECT_TRUE(Window().MenuEntry("StopCapturemenu")->isEnabled());
     }
     EXPECT_EQ(FileBytes(sent), "line\r\n");
     EXPECT_EQ(FileBytes(state_.CommandFileName), "set");
