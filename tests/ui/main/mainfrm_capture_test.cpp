@@ -24,7 +24,8 @@ protected:
     }
 };
 
-TEST_F(CaptureMenuTest, FilesACaptureMustNotWriteAreRefusedWithOneMessageEachAndTheRunningOneGoesOn) {
+TEST_F(CaptureMenuTest,
+       FilesACaptureMustNotWriteAreRefusedWithOneMessageEachAndTheRunningOneGoesOn) {
     Start();
     const QString sent = WriteFile("send.txt", "line\r\n");
     settings_.SaveSetting("File", sent);
