@@ -70,30 +70,19 @@ TEST_F(CaptureFloodTest, TheRawFileHoldsExactlyTheReceivedBytes) {
 
 TEST_F(CaptureFloodTest, TheLogGivesBackEveryByteInOrderWithTimesThatNeverGoBack) {
     Flood("flood.log");
-    const std::string log = FileBytes(Path("flood.log")).toStdString();
+    QByteArray log = FileBytes(Path("flood.log"));
+    ASSERT_TRUE(log.endsWith('\n'));
+    log.chop(1);
     std::string received;
     std::vector<std::string> sent;
-    QDateTime last;
-    for (std::size_t start = 0; start < log.size();) {
-        const std::size_t end = log.find('\n', start);
-        ASSERT_NE(end, std::string::npos) << "the last line is whole";
-        const std::string line = log.substr(start, end - start);
-        start = end + 1;
-        const QDateTime when = QDateTime::fromString(QString::fromStdString(line.substr(0, 23)),
-                                                     capture_text::kStampFormat);
-        ASSERT_TRUE(when.isValid()) << line.substr(0, 40);
-        if (last.isValid()) {
-            EXPECT_LE(last, when);
-        }
+    QDateTime last = QDateTime::fromSecsSinceEpoch(0);
+    for (const QByteArray& line : log.split('\n')) {
+        const QDateTime when = QDateTime::fromString(line.left(23), capture_text::kStampFormat);
+        ASSERT_TRUE(when.isValid() && last <= when) << line.left(40).toStdString();
         last = when;
-        const std::string tag = line.substr(24, 3);
-        const std::string bytes = EncodeTransmitBytes(line.substr(27), DisplayMode::Hex);
-        ASSERT_TRUE(tag == "RX " || tag == "TX ") << line.substr(0, 40);
-        if (tag == "RX ") {
-            received += bytes;
-        } else {
-            sent.push_back(bytes);
-        }
+        const std::string bytes = EncodeTransmitBytes(line.mid(27).toStdString(), DisplayMode::Hex);
+        ASSERT_TRUE(line.mid(23, 4) == " RX " || line.mid(23, 4) == " TX ");
+        (line.mid(24, 2) == "RX" ? received : sent.emplace_back()) += bytes;
     }
     EXPECT_TRUE(received == flood_);
     EXPECT_EQ(sent, (std::vector<std::string>{"AT\r", std::string("\0\xff\n", 3)}));

@@ -1,17 +1,10 @@
-// Capture on its own: log lines that give back every byte, and a full disk that ends the
-// capture once, keeping what was written.
+// Capture log lines give back every byte, whatever the notation.
 
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QFile>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <cerrno>
-#include <cstring>
 
 #include "session/capture.h"
-#include "storage/file_size_limit.h"
 
 namespace kestrum {
 namespace {
@@ -37,33 +30,6 @@ TEST(CaptureLog, EveryByteComesBackFromItsLineInEachNotation) {
     }
     EXPECT_EQ(CaptureLogLine(when, false, "AT\r", DisplayMode::Hex),
               "2026-12-06 14:03:07.123 TX 41 54 0D\n");
-}
-
-TEST(CaptureFile, AFullDiskEndsTheCaptureOnceWithTheReasonAndKeepsWhatWasWritten) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("full.bin");
-    Capture capture;
-    QSignalSpy failed(&capture, &Capture::Failed);
-    ASSERT_FALSE(capture.Start(path, CaptureForm::Raw));
-    std::string received(3 * capture_text::kFlushBytes, '\0');
-    for (std::size_t i = 0; i < received.size(); ++i) {
-        received[i] = static_cast<char>(i * 13 % 251);
-    }
-    {
-        const FileSizeLimit limit(100'000);
-        ASSERT_TRUE(limit.active());
-        capture.Received(received, DisplayMode::Hex);
-        capture.Received("more", DisplayMode::Hex);
-        capture.Stop();
-    }
-    ASSERT_EQ(failed.size(), 1);
-    EXPECT_EQ(failed[0][0].toString(),
-              QString::fromLatin1(capture_text::kMsgStopped)
-                  .arg(path, QString::fromLocal8Bit(std::strerror(EFBIG))));
-    EXPECT_FALSE(capture.Running());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(), received.substr(0, 100'000));
 }
 
 }  // namespace

@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QLineEdit>
 
+#include <cerrno>
+#include <cstring>
+
 #include "session/capture.h"
+#include "storage/file_size_limit.h"
 #include "support/main_window_fixture.h"
 #include "ui/main/find_bar.h"
 
@@ -60,23 +64,33 @@ TEST_F(CaptureMenuTest,
         EXPECT_EQ(Window().windowTitle(), "Kestrum - Capturing to run.log");
         EXPECT_TRUE(Window().MenuEntry("StopCapturemenu")->isEnabled());
     }
+    Window().MenuEntry("StopCapturemenu")->trigger();
+    EXPECT_EQ(Window().windowTitle(), "Kestrum");
     EXPECT_EQ(FileBytes(sent), "line\r\n");
     EXPECT_EQ(FileBytes(state_.CommandFileName), "set");
 }
 
-TEST_F(CaptureMenuTest, TheCaptionSaysWhileACaptureRunsAndStopWritesEverything) {
-    settings_.SaveSetting("Filetype", "Ascii");
+TEST_F(CaptureMenuTest, AFullDiskStopsTheCaptureWithOneMessageAndKeepsWhatWasWritten) {
     Start();
-    StartCapture(Path("run.bin"));
-    EXPECT_EQ(Window().windowTitle(), "Kestrum - Capturing to run.bin");
     port_.SetPortOpen(true);
-    port_.InjectReceived("AT\r\n");
-    Window().Clearmenu_Click();
-    port_.InjectReceived(std::string("\0\xff", 2));
-    Window().MenuEntry("StopCapturemenu")->trigger();
+    StartCapture(Path("full.bin"));
+    std::string received(3 * capture_text::kFlushBytes, '\0');
+    for (std::size_t i = 0; i < received.size(); ++i) {
+        received[i] = static_cast<char>(i * 13 % 251);
+    }
+    {
+        const FileSizeLimit limit(100'000);
+        ASSERT_TRUE(limit.active());
+        port_.InjectReceived(received);
+        port_.InjectReceived("more");
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(prompts_.Messages(),
+              std::vector<QString>{QString::fromLatin1(capture_text::kMsgStopped)
+                                       .arg(Path("full.bin"), std::strerror(EFBIG))});
     EXPECT_EQ(Window().windowTitle(), "Kestrum");
-    EXPECT_EQ(FileBytes(Path("run.bin")), QByteArray("AT\r\n\0\xff", 6));
-    EXPECT_TRUE(prompts_.Messages().empty());
+    EXPECT_TRUE(FileBytes(Path("full.bin")).toStdString() == received.substr(0, 100'000));
+    EXPECT_EQ(MonitorText().size(), 3 * (received.size() + 4)) << "the monitor shows it all";
 }
 
 TEST_F(CaptureMenuTest, FindSelectsEachHitInTurnAndSaysNotFoundInItsWindow) {
