@@ -96,6 +96,8 @@ void FindBar::Find(SearchDirection direction) {
             : std::nullopt;
     if (!hit) {
         status_->setText(QString::fromLatin1(kNotFound));
+        // F3 with the window put away still needs somewhere to say so.
+        show();
         return;
     }
     status_->clear();
