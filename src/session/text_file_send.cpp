@@ -125,6 +125,7 @@ bool TextFileSend::Write(std::string_view bytes) {
     SerialPort& port = port_.Port();
     try {
         port.Output(bytes);
+        port_.Counters().AddSent(bytes.size());
         return true;
     } catch (const PortError&) {
         // The rest of the file is not sent, and the line in progress is not echoed.

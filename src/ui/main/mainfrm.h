@@ -32,6 +32,8 @@ namespace kestrum {
 struct AppState;
 class DropDownList;
 class HelpViewer;
+class LineMenu;
+class StatusLine;
 class MonitorView;
 class Prompts;
 class ProportionalLayout;
@@ -73,6 +75,9 @@ public:
     // Menu entries by name ("Openmenu", "Savemenu", ... "Aboutmenu").
     QAction* MenuEntry(const QString& name) const;
     QWidget& ClientArea() { return *client_; }
+    // The status line under the client area, and the Line menu.
+    StatusLine& Status() { return *statusLine_; }
+    LineMenu& LineItems() { return *lineMenu_; }
     // The client area's sizing record and resize handling.
     ProportionalLayout& Layout() { return *layout_; }
     // The design size of the client area under the menu bar: the size the window opens at.
@@ -141,6 +146,7 @@ private:
     void BuildMenus();
     void ConnectHandlers();
     void SetUpLayout();
+    void BuildLineControls(QAction* helpMenu);
 
     void Form_QueryUnload();
     void ConnectDisconnect(bool pressed);
@@ -203,6 +209,8 @@ private:
     std::array<QPushButton*, 40> command_{};
     std::unique_ptr<DataMonitor> monitor_;
     std::unique_ptr<HelpViewer> help_;
+    StatusLine* statusLine_ = nullptr;  // owned by the window
+    LineMenu* lineMenu_ = nullptr;      // owned by the menu bar
     std::function<bool()> closeGuard_;
 };
 

@@ -1,0 +1,189 @@
+#include "ui/main/status_line.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <algorithm>
+#include <cmath>
+
+#include "session/line_control.h"
+#include "session/port_session.h"
+#include "ui/monitor/activity_lamps.h"
+
+namespace kestrum {
+
+using namespace status_ui;
+
+namespace {
+
+QString Number(std::uint64_t value) {
+    return QString::number(static_cast<qulonglong>(value));
+}
+
+QLabel* Field(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    return label;
+}
+
+}  // namespace
+
+StatusLine::StatusLine(PortSession& session, QWidget* parent)
+    : QStatusBar(parent), session_(session) {
+    setObjectName(QStringLiteral("StatusLine"));
+    setSizeGripEnabled(false);
+    setFixedHeight(kHeightPixels);
+    device_ = Field(this, "StatusDevice");
+    state_ = Field(this, "StatusState");
+    counts_ = Field(this, "StatusCounts");
+    counts_->setToolTip(QString::fromLatin1(kTipCounts));
+    errors_ = Field(this, "StatusErrors");
+    extra_ = Field(this, "StatusExtra");
+    extra_->hide();
+    // Shares of the width, as the fields' places in a design would be.
+    addWidget(device_, 5);
+    addWidget(state_, 4);
+    addWidget(extra_, 3);
+    addPermanentWidget(counts_);
+    addPermanentWidget(errors_);
+    auto* lamps = new QWidget(this);
+    lamps->setToolTip(QString::fromLatin1(kTipLamps));
+    auto* row = new QHBoxLayout(lamps);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(3);
+    const char* names[] = {"CTS", "DSR", "DCD", "RI"};
+    for (std::size_t i = 0; i < lamps_.size(); ++i) {
+        row->addWidget(Field(lamps, names[i]));
+        lamps_[i] = new LampWidget(lamps);
+        lamps_[i]->setFixedSize(11, 11);
+        row->addWidget(lamps_[i]);
+    }
+    addPermanentWidget(lamps);
+    ApplyFontPixels(kFontPixels);
+
+    refresh_.setSingleShot(true);
+    refresh_.setInterval(kRefreshMs);
+    connect(&refresh_, &QTimer::timeout, this, &StatusLine::Refresh);
+    connect(&session_, &PortSession::StateChanged, this, &StatusLine::Refresh);
+    connect(&session_.Counters(), &TrafficCounters::Changed, this, &StatusLine::ScheduleRefresh);
+    connect(&session_.Port(), &SerialPort::InputLinesChanged, this, &StatusLine::ShowLines);
+    Refresh();
+}
+
+void StatusLine::ScheduleRefresh() {
+    if (!refresh_.isActive()) {
+        refresh_.start();
+    }
+}
+
+QString StatusLine::DeviceText() const {
+    const SerialPort& port = session_.Port();
+    QString text = session_.Device(port.CommPort()) + QStringLiteral("  ") + port.Settings();
+    switch (port.Flow()) {
+        case FlowControl::Hardware:
+            text += QStringLiteral("  RTS/CTS");
+            break;
+        case FlowControl::Software:
+            text += QStringLiteral("  XON/XOFF");
+            break;
+        case FlowControl::None:
+            break;
+    }
+    return text;
+}
+
+QString StatusLine::StateText() const {
+    switch (session_.State()) {
+        case PortSession::LinkState::Open:
+            return QStringLiteral("Open");
+        case PortSession::LinkState::Disconnected:
+            return QStringLiteral("Disconnected");
+        case PortSession::LinkState::Lost:
+            return QStringLiteral("Lost");
+        case PortSession::LinkState::Reconnecting: {
+            const QString detail = session_.StateDetail();
+            return detail.isEmpty() ? QStringLiteral("Lost - reconnecting...")
+                                    : QStringLiteral("Reconnecting - ") + detail;
+        }
+        case PortSession::LinkState::Closed:
+            break;
+    }
+    return QStringLiteral("Closed");
+}
+
+QString StatusLine::CountsText() const {
+    const TrafficCounters& counters = session_.Counters();
+    return QStringLiteral("Rx %1  Tx %2").arg(Number(counters.Received()), Number(counters.Sent()));
+}
+
+QString StatusLine::ErrorsText() const {
+    return QStringLiteral("Errors %1").arg(Number(session_.Counters().LineErrors()));
+}
+
+QString StatusLine::ExtraText() const {
+    return extra_->text();
+}
+
+bool StatusLine::LampLit(int index) const {
+    return lamps_.at(static_cast<std::size_t>(index))->IsLit();
+}
+
+void StatusLine::SetExtraState(const QString& text) {
+    extra_->setText(text);
+    extra_->setVisible(!text.isEmpty());
+}
+
+void StatusLine::Refresh() {
+    refresh_.stop();
+    device_->setText(DeviceText());
+    state_->setText(StateText());
+    state_->setToolTip(state_->text());
+    counts_->setText(CountsText());
+    errors_->setText(ErrorsText());
+    const TrafficCounters& counters = session_.Counters();
+    errors_->setToolTip(QStringLiteral("Line errors since the last Clear Data: framing %1, "
+                                       "parity %2, breaks received %3")
+                            .arg(Number(counters.Framing()), Number(counters.Parity()),
+                                 Number(counters.Breaks())));
+    ShowLines(session_.Port().ReadInputLines());
+}
+
+void StatusLine::ShowLines(InputLines lines) {
+    const bool lit[] = {lines.cts, lines.dsr, lines.dcd, lines.ri};
+    for (std::size_t i = 0; i < lamps_.size(); ++i) {
+        lamps_[i]->SetLit(lit[i]);
+    }
+}
+
+void StatusLine::FollowScale(QWidget& client, QSize design) {
+    client_ = &client;
+    design_ = design;
+    client.installEventFilter(this);
+}
+
+bool StatusLine::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize && !design_.isEmpty()) {
+        // The controls' rule: the mean of the two ratios, never below the design size.
+        const double x = std::max(1.0, double(client_->width()) / design_.width());
+        const double y = std::max(1.0, double(client_->height()) / design_.height());
+        const int wanted = static_cast<int>(std::lround(kFontPixels * (x + y) / 2));
+        // The line keeps its height: text grows only as far as it still fits.
+        ApplyFontPixels(std::min(wanted, kHeightPixels - 6));
+    }
+    return QStatusBar::eventFilter(watched, event);
+}
+
+void StatusLine::ApplyFontPixels(int pixels) {
+    QFont font = this->font();
+    if (font.pixelSize() == pixels) {
+        return;
+    }
+    font.setPixelSize(pixels);
+    setFont(font);
+    for (QLabel* label : findChildren<QLabel*>()) {
+        label->setFont(font);
+    }
+}
+
+}  // namespace kestrum
