@@ -34,6 +34,7 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     setObjectName(QStringLiteral("StatusLine"));
     setSizeGripEnabled(false);
     setFixedHeight(kHeightPixels);
+    setContentsMargins(4, 0, 4, 0);
     device_ = Field(this, "StatusDevice");
     state_ = Field(this, "StatusState");
     counts_ = Field(this, "StatusCounts");
@@ -54,7 +55,9 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     row->setSpacing(3);
     const char* names[] = {"CTS", "DSR", "DCD", "RI"};
     for (std::size_t i = 0; i < lamps_.size(); ++i) {
-        row->addWidget(Field(lamps, names[i]));
+        QLabel* name = Field(lamps, names[i]);
+        name->setText(QString::fromLatin1(names[i]));
+        row->addWidget(name);
         lamps_[i] = new LampWidget(lamps);
         lamps_[i]->setFixedSize(11, 11);
         row->addWidget(lamps_[i]);
@@ -63,7 +66,6 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     ApplyFontPixels(kFontPixels);
 
     refresh_.setSingleShot(true);
-    refresh_.setInterval(kRefreshMs);
     connect(&refresh_, &QTimer::timeout, this, &StatusLine::Refresh);
     connect(&session_, &PortSession::StateChanged, this, &StatusLine::Refresh);
     connect(&session_.Counters(), &TrafficCounters::Changed, this, &StatusLine::ScheduleRefresh);
@@ -72,8 +74,16 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
 }
 
 void StatusLine::ScheduleRefresh() {
-    if (!refresh_.isActive()) {
-        refresh_.start();
+    if (refresh_.isActive()) {
+        return;
+    }
+    // The first change shows at once; those that follow within kRefreshMs wait for one
+    // refresh together.
+    const qint64 since = lastRefresh_.isValid() ? lastRefresh_.elapsed() : kRefreshMs;
+    if (since >= kRefreshMs) {
+        Refresh();
+    } else {
+        refresh_.start(static_cast<int>(kRefreshMs - since));
     }
 }
 
@@ -136,6 +146,7 @@ void StatusLine::SetExtraState(const QString& text) {
 
 void StatusLine::Refresh() {
     refresh_.stop();
+    lastRefresh_.start();
     device_->setText(DeviceText());
     state_->setText(StateText());
     state_->setToolTip(state_->text());

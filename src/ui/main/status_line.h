@@ -8,6 +8,7 @@
 // proportions; its fields share the width in fixed proportions and its text grows with the
 // window like the controls', as far as its height holds.
 
+#include <QElapsedTimer>
 #include <QStatusBar>
 #include <QTimer>
 #include <array>
@@ -68,6 +69,7 @@ private:
     QLabel* extra_ = nullptr;
     std::array<LampWidget*, 4> lamps_{};
     QTimer refresh_;
+    QElapsedTimer lastRefresh_;
     QWidget* client_ = nullptr;
     QSize design_;
 };
