@@ -7,8 +7,7 @@
 
 namespace kestrum {
 
-ReconnectWatch::ReconnectWatch(SerialPort& port, std::function<QString()> device,
-                               QObject* parent)
+ReconnectWatch::ReconnectWatch(SerialPort& port, std::function<QString()> device, QObject* parent)
     : QObject(parent), port_(port), device_(std::move(device)) {
     timer_.setInterval(kIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &ReconnectWatch::Look);

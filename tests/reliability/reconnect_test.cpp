@@ -73,6 +73,13 @@ TEST_F(ReconnectTest, AReturnedDeviceIsReopenedWithinTwoSecondsAndItsBytesShown)
     ASSERT_TRUE(returned.Write("back"));
     EXPECT_TRUE(PumpEventsUntil([&] { return MonitorText() == shown + "back"; }, 3s));
     EXPECT_EQ(prompts_.Messages().size(), 1u) << "the reopen asks nothing";
+
+    // An adapter that keeps dropping out is told in the status line, not a message each time.
+    returned.CloseMaster();
+    ASSERT_TRUE(PumpEventsUntil([&] { return !port_->PortOpen(); }, 3s));
+    PumpEventsFor(100ms);
+    EXPECT_EQ(window.Status().StateText(), "Lost - reconnecting...");
+    EXPECT_EQ(prompts_.Messages().size(), 1u);
 }
 
 TEST_F(ReconnectTest, NothingIsReopenedWithTheSettingOffOrAfterADisconnect) {

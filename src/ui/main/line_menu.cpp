@@ -59,7 +59,7 @@ void LineMenu::Update() {
     const bool handshake = lines.Flow() == FlowControl::Hardware;
     rts_->setChecked(lines.RequestToSend());
     rts_->setEnabled(usable && !handshake);
-    rts_->setToolTip(!usable    ? why
+    rts_->setToolTip(!usable     ? why
                      : handshake ? QString::fromLatin1(kTipHandshake)
                                  : QString::fromLatin1(kTipRequestToSend));
     dtr_->setChecked(lines.DataTerminalReady());

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -27,6 +28,24 @@ QLabel* Field(QWidget* parent, const char* name) {
     return label;
 }
 
+// A field whose text may be longer than its share (a /dev/serial/by-id path): it ends in
+// "..." rather than widen the window, and its tooltip holds the whole text.
+class ElidedField final : public QLabel {
+public:
+    ElidedField(QWidget* parent, const char* name) : QLabel(parent) {
+        setObjectName(QString::fromLatin1(name));
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
+
 }  // namespace
 
 StatusLine::StatusLine(PortSession& session, QWidget* parent)
@@ -35,12 +54,12 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     setSizeGripEnabled(false);
     setFixedHeight(kHeightPixels);
     setContentsMargins(4, 0, 4, 0);
-    device_ = Field(this, "StatusDevice");
-    state_ = Field(this, "StatusState");
+    device_ = new ElidedField(this, "StatusDevice");
+    state_ = new ElidedField(this, "StatusState");
     counts_ = Field(this, "StatusCounts");
     counts_->setToolTip(QString::fromLatin1(kTipCounts));
     errors_ = Field(this, "StatusErrors");
-    extra_ = Field(this, "StatusExtra");
+    extra_ = new ElidedField(this, "StatusExtra");
     extra_->hide();
     // Shares of the width, as the fields' places in a design would be.
     addWidget(device_, 5);
@@ -141,6 +160,7 @@ bool StatusLine::LampLit(int index) const {
 
 void StatusLine::SetExtraState(const QString& text) {
     extra_->setText(text);
+    extra_->setToolTip(text);
     extra_->setVisible(!text.isEmpty());
 }
 
@@ -148,15 +168,16 @@ void StatusLine::Refresh() {
     refresh_.stop();
     lastRefresh_.start();
     device_->setText(DeviceText());
+    device_->setToolTip(device_->text());
     state_->setText(StateText());
     state_->setToolTip(state_->text());
     counts_->setText(CountsText());
     errors_->setText(ErrorsText());
     const TrafficCounters& counters = session_.Counters();
-    errors_->setToolTip(QStringLiteral("Line errors since the last Clear Data: framing %1, "
-                                       "parity %2, breaks received %3")
-                            .arg(Number(counters.Framing()), Number(counters.Parity()),
-                                 Number(counters.Breaks())));
+    errors_->setToolTip(
+        QStringLiteral("Line errors since the last Clear Data: framing %1, "
+                       "parity %2, breaks received %3")
+            .arg(Number(counters.Framing()), Number(counters.Parity()), Number(counters.Breaks())));
     ShowLines(session_.Port().ReadInputLines());
 }
 
@@ -195,6 +216,9 @@ void StatusLine::ApplyFontPixels(int pixels) {
     for (QLabel* label : findChildren<QLabel*>()) {
         label->setFont(font);
     }
+    // Laid out again now, not at the next event loop pass: a picture taken in between would
+    // show the new text in the old places.
+    reformat();
 }
 
 }  // namespace kestrum

@@ -28,8 +28,9 @@ inline constexpr int kFontPixels = 11;
 // Counters are shown at most this often, however fast bytes come.
 inline constexpr int kRefreshMs = 100;
 inline constexpr auto kTipCounts = "Bytes received and sent since the last Clear Data";
-inline constexpr auto kTipLamps = "Input lines: Clear To Send, Data Set Ready, Data Carrier "
-                                  "Detect, Ring Indicator (green: raised)";
+inline constexpr auto kTipLamps =
+    "Input lines: Clear To Send, Data Set Ready, Data Carrier "
+    "Detect, Ring Indicator (green: raised)";
 }  // namespace status_ui
 
 class StatusLine final : public QStatusBar {

@@ -67,7 +67,8 @@ TEST_F(LineControlsTest, MalformedStoredValuesGiveDefaultsAndOneWarning) {
     EXPECT_EQ(port_.LinesAtOpen().back(), (Lines{true, true, FlowControl::None}));
     EXPECT_EQ(port_.Breaks(), (std::vector<int>{250, 250}));
     ASSERT_EQ(prompts_.Messages().size(), 1u);
-    EXPECT_TRUE(prompts_.Messages()[0].contains("RequestToSend1")) << prompts_.Messages()[0].toStdString();
+    EXPECT_TRUE(prompts_.Messages()[0].contains("RequestToSend1"))
+        << prompts_.Messages()[0].toStdString();
 }
 
 TEST_F(LineControlsTest, APortWithoutControlLinesDisablesTheItemsAndSaysWhy) {
@@ -91,8 +92,8 @@ TEST_F(LineControlsTest, CountersAreExactAfterAFloodAndStartAgainAtClear) {
     }
     window.SendBox().setText("hello");
     window.SendButton_Click();
-    for (LineError error : {LineError::Framing, LineError::Parity, LineError::BreakReceived,
-                            LineError::Framing}) {
+    for (LineError error :
+         {LineError::Framing, LineError::Parity, LineError::BreakReceived, LineError::Framing}) {
         port_.InjectLineError(error);
     }
     StatusLine& status = window.Status();
@@ -115,10 +116,15 @@ TEST_F(LineControlsTest, CountersAreExactAfterAFloodAndStartAgainAtClear) {
 }
 
 TEST_F(LineControlsTest, StatusLineShowsDeviceStateAndAnotherFeaturesState) {
-    settings_.SaveSetting("Device1", "/dev/ttyUSB7");
+    const QString stable =
+        "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_"
+        "Controller_D-if00-port0";
+    settings_.SaveSetting("Device1", stable);
     Mainfrm& window = Start();
     StatusLine& status = window.Status();
-    EXPECT_EQ(status.DeviceText(), "/dev/ttyUSB7  9600,n,8,1");
+    EXPECT_EQ(status.DeviceText(), stable + "  9600,n,8,1");
+    window.show();
+    EXPECT_LE(window.minimumSizeHint().width(), 787) << "a long path never widens the window";
     EXPECT_EQ(status.StateText(), "Open");
     window.ToolbarButton("ClosePort")->trigger();
     EXPECT_EQ(status.StateText(), "Disconnected");

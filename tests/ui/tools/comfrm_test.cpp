@@ -163,7 +163,6 @@ TEST_F(PtyWindowTest, PortSettingsDeviceChangeReopensThePortOnTheNewDevice) {
     EXPECT_EQ(MonitorText(), "52 ") << "received on the new device";
 }
 
-
 // Entries name what the system knows of each device; the list follows adapters plugged in
 // and pulled while the dialog is open; OK keeps the chosen path, a stable name as it is.
 TEST_F(ComfrmTest, DeviceListFollowsAdaptersAndKeepsTheChosenPathWithFlowControl) {
@@ -174,7 +173,8 @@ TEST_F(ComfrmTest, DeviceListFollowsAdaptersAndKeepsTheChosenPathWithFlowControl
     dialog.show();
     dialog.DeviceBox().setCurrentText("typed");
     const QString stable = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
-    present << stable + "  -> /dev/ttyUSB0" << "/dev/ttyUSB0  FT232R USB UART (FTDI, serial A50285BI)";
+    present << stable + "  -> /dev/ttyUSB0"
+            << "/dev/ttyUSB0  FT232R USB UART (FTDI, serial A50285BI)";
     ASSERT_TRUE(PumpEventsUntil([&] { return dialog.DeviceBox().count() == 3; }, 3s));
     EXPECT_EQ(dialog.DeviceBox().currentText(), "typed") << "the refresh keeps the box's text";
 
