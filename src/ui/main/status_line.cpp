@@ -61,10 +61,13 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     errors_ = Field(this, "StatusErrors");
     extra_ = new ElidedField(this, "StatusExtra");
     extra_->hide();
+    notice_ = new ElidedField(this, "StatusNotice");
+    notice_->hide();
     // Shares of the width, as the fields' places in a design would be.
     addWidget(device_, 5);
     addWidget(state_, 4);
     addWidget(extra_, 3);
+    addWidget(notice_, 3);
     addPermanentWidget(counts_);
     addPermanentWidget(errors_);
     auto* lamps = new QWidget(this);
@@ -89,6 +92,11 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     connect(&session_, &PortSession::StateChanged, this, &StatusLine::Refresh);
     connect(&session_.Counters(), &TrafficCounters::Changed, this, &StatusLine::ScheduleRefresh);
     connect(&session_.Port(), &SerialPort::InputLinesChanged, this, &StatusLine::ShowLines);
+    connect(&session_.Port(), &SerialPort::Notice, this, [this](const QString& text) {
+        notice_->setText(text);
+        notice_->setToolTip(text);
+        notice_->setVisible(!text.isEmpty());
+    });
     Refresh();
 }
 
@@ -152,6 +160,10 @@ QString StatusLine::ErrorsText() const {
 
 QString StatusLine::ExtraText() const {
     return extra_->text();
+}
+
+QString StatusLine::NoticeText() const {
+    return notice_->text();
 }
 
 bool StatusLine::LampLit(int index) const {

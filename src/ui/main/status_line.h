@@ -46,6 +46,9 @@ public:
     QString CountsText() const;
     QString ErrorsText() const;
     QString ExtraText() const;
+    // The port's last Notice (a fact about the port, such as a network port that cannot take
+    // line settings); stays until the port tells another, an empty one clears it.
+    QString NoticeText() const;
     bool LampLit(int index) const;  // 0 CTS, 1 DSR, 2 DCD, 3 RI
 
 public slots:
@@ -68,6 +71,7 @@ private:
     QLabel* counts_ = nullptr;
     QLabel* errors_ = nullptr;
     QLabel* extra_ = nullptr;
+    QLabel* notice_ = nullptr;
     std::array<LampWidget*, 4> lamps_{};
     QTimer refresh_;
     QElapsedTimer lastRefresh_;

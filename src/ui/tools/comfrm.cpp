@@ -149,7 +149,11 @@ void Comfrm::Form_Load() {
     const int port = session_.PortNumber();
     RefreshDevices();
     deviceRefresh_.setInterval(kDeviceRefreshMs);
-    connect(&deviceRefresh_, &QTimer::timeout, this, &Comfrm::RefreshDevices);
+    connect(&deviceRefresh_, &QTimer::timeout, this, [this] {
+        if (isVisible()) {
+            RefreshDevices();
+        }
+    });
     deviceRefresh_.start();
     flowBox_->setCurrentIndex(static_cast<int>(session_.Lines().Flow()));
     if (port != 0) {
