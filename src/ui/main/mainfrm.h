@@ -33,11 +33,11 @@ struct AppState;
 class DropDownList;
 class HelpViewer;
 class LineMenu;
-class StatusLine;
 class MonitorView;
 class Prompts;
 class ProportionalLayout;
 class SettingsStore;
+class StatusLine;
 class UpDownControl;
 
 class Mainfrm : public QMainWindow, public MainWindowOperations, private PortBoxes {
@@ -80,7 +80,8 @@ public:
     LineMenu& LineItems() { return *lineMenu_; }
     // The client area's sizing record and resize handling.
     ProportionalLayout& Layout() { return *layout_; }
-    // The design size of the client area under the menu bar: the size the window opens at.
+    // The design size of the client area with the menu bar above it and the status line
+    // below: the size the window opens at.
     QSize sizeHint() const override;
 
     // The operations the tool windows use.
