@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSerialPort>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -14,9 +15,13 @@
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
 #endif
 
 #include "platform/permission_hint.h"
@@ -25,6 +30,9 @@ namespace kestrum {
 namespace {
 
 constexpr auto kNotASerialPort = "Not a serial port";
+// A burst of noise can count thousands of line errors in one poll; each is reported, up to
+// this many per poll, so that a line full of garbage cannot stall the window.
+constexpr long kMostLineErrorsPerPoll = 10000;
 
 // QSerialPort::Handle is private: int on Unix, HANDLE on Windows.
 using DeviceHandle = decltype(std::declval<const QSerialPort&>().handle());
@@ -222,6 +230,50 @@ bool IsNoTerminal(const QString&) {
 
 #endif
 
+// Whether the driver answers for the modem lines; a pseudo-terminal refuses (ENOTTY).
+bool AnswersModemLines(DeviceHandle descriptor) {
+#ifdef Q_OS_UNIX
+    int bits = 0;
+    return ::ioctl(descriptor, TIOCMGET, &bits) == 0;
+#else
+    static_cast<void>(descriptor);
+    return true;
+#endif
+}
+
+// The driver's counts of framing errors, parity errors and breaks received (Linux serial
+// drivers keep them); false where it keeps none.
+bool ReadErrorCounts(DeviceHandle descriptor, long& framing, long& parity, long& breaks) {
+#if defined(Q_OS_LINUX) && defined(TIOCGICOUNT)
+    serial_icounter_struct counts{};
+    if (::ioctl(descriptor, TIOCGICOUNT, &counts) != 0) {
+        return false;
+    }
+    framing = counts.frame;
+    parity = counts.parity;
+    breaks = counts.brk;
+    return true;
+#else
+    static_cast<void>(descriptor);
+    static_cast<void>(framing);
+    static_cast<void>(parity);
+    static_cast<void>(breaks);
+    return false;
+#endif
+}
+
+QSerialPort::FlowControl FlowToQt(FlowControl flow) {
+    switch (flow) {
+        case FlowControl::None:
+            return QSerialPort::NoFlowControl;
+        case FlowControl::Hardware:
+            return QSerialPort::HardwareControl;
+        case FlowControl::Software:
+            return QSerialPort::SoftwareControl;
+    }
+    return QSerialPort::NoFlowControl;
+}
+
 // Resets a flag when the scope ends, also by an exception from a receive handler.
 class FlagGuard {
 public:
@@ -249,11 +301,20 @@ QtSerialPort::QtSerialPort(DeviceLookup devices, QObject* parent)
     connect(serial_.get(), &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
     connect(serial_.get(), &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { OnError(error); });
+    linePoll_.setInterval(kLinePollMs);
+    connect(&linePoll_, &QTimer::timeout, this, &QtSerialPort::PollLines);
+    breakEnd_.setSingleShot(true);
+    connect(&breakEnd_, &QTimer::timeout, this, [this] {
+        if (serial_->isOpen()) {
+            serial_->setBreakEnabled(false);
+        }
+    });
 }
 
 QtSerialPort::~QtSerialPort() {
     // The signals must not reach this half-destroyed object while the device closes.
     serial_->disconnect(this);
+    blockSignals(true);
     if (serial_->isOpen()) {
         Close();
     }
@@ -360,6 +421,118 @@ void QtSerialPort::SetPortOpen(bool open) {
     }
     lossQueued_ = false;
     openDevice_ = device;
+    StartControlLines();
+}
+
+void QtSerialPort::StartControlLines() {
+    serial_->setFlowControl(FlowToQt(flow_));
+    hasControlLines_ = AnswersModemLines(serial_->handle());
+    errorCounts_ = {};
+    long framing = 0;
+    long parity = 0;
+    long breaks = 0;
+    const bool counts = ReadErrorCounts(serial_->handle(), framing, parity, breaks);
+    if (counts) {
+        errorCounts_ = {framing, parity, breaks};
+    }
+    if (!hasControlLines_) {
+        inputLines_ = {};
+        if (counts) {
+            linePoll_.start();
+        }
+        return;
+    }
+    ApplyOutputLines();
+    PollLines();
+    linePoll_.start();
+}
+
+bool QtSerialPort::HasControlLines() const {
+    return serial_->isOpen() && hasControlLines_;
+}
+
+void QtSerialPort::StopControlLines() {
+    linePoll_.stop();
+    breakEnd_.stop();
+    hasControlLines_ = false;
+    if (inputLines_ != InputLines{}) {
+        inputLines_ = {};
+        emit InputLinesChanged(inputLines_);
+    }
+}
+
+void QtSerialPort::ApplyOutputLines() {
+    if (!HasControlLines()) {
+        return;
+    }
+    // Under RTS/CTS handshake the driver owns RTS.
+    if (flow_ != FlowControl::Hardware) {
+        serial_->setRequestToSend(requestToSend_);
+    }
+    serial_->setDataTerminalReady(dataTerminalReady_);
+    serial_->clearError();
+}
+
+void QtSerialPort::PollLines() {
+    if (!serial_->isOpen() || lossQueued_) {
+        return;
+    }
+    if (hasControlLines_) {
+        const QSerialPort::PinoutSignals pins = serial_->pinoutSignals();
+        const InputLines now{
+            pins.testFlag(QSerialPort::ClearToSendSignal),
+            pins.testFlag(QSerialPort::DataSetReadySignal),
+            pins.testFlag(QSerialPort::DataCarrierDetectSignal),
+            pins.testFlag(QSerialPort::RingIndicatorSignal),
+        };
+        if (now != inputLines_) {
+            inputLines_ = now;
+            emit InputLinesChanged(now);
+        }
+    }
+    long framing = 0;
+    long parity = 0;
+    long breaks = 0;
+    if (errorCounts_.framing < 0 || !ReadErrorCounts(serial_->handle(), framing, parity, breaks)) {
+        return;
+    }
+    const auto report = [this](long now, long& seen, LineError error) {
+        const long added = std::clamp(now - seen, 0L, kMostLineErrorsPerPoll);
+        seen = now;
+        for (long i = 0; i < added; ++i) {
+            emit LineErrorOccurred(error);
+        }
+    };
+    report(framing, errorCounts_.framing, LineError::Framing);
+    report(parity, errorCounts_.parity, LineError::Parity);
+    report(breaks, errorCounts_.breaks, LineError::BreakReceived);
+}
+
+void QtSerialPort::SetRequestToSend(bool on) {
+    requestToSend_ = on;
+    ApplyOutputLines();
+}
+
+void QtSerialPort::SetDataTerminalReady(bool on) {
+    dataTerminalReady_ = on;
+    ApplyOutputLines();
+}
+
+void QtSerialPort::SendBreak(int milliseconds) {
+    if (!HasControlLines() || milliseconds <= 0) {
+        return;
+    }
+    // Held from the event loop rather than by a blocking tcsendbreak, so the window stays live.
+    serial_->setBreakEnabled(true);
+    breakEnd_.start(milliseconds);
+}
+
+void QtSerialPort::SetFlowControl(FlowControl flow) {
+    flow_ = flow;
+    if (serial_->isOpen()) {
+        serial_->setFlowControl(FlowToQt(flow));
+        ApplyOutputLines();
+    }
 }
 
 void QtSerialPort::ThrowOpenFailure(const QString& device) {
@@ -408,6 +581,7 @@ void QtSerialPort::Close() {
         }
     }
     KeepWaitingBytes();
+    StopControlLines();
     serial_->close();
     lossQueued_ = false;
 }
@@ -487,6 +661,7 @@ void QtSerialPort::LoseDevice() {
         return;
     }
     KeepWaitingBytes();
+    StopControlLines();
     serial_->close();
     lossQueued_ = false;
     emit DeviceLost(lossReason_);

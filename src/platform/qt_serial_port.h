@@ -7,6 +7,7 @@
 #include "storage/settings_store.h"
 
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -62,10 +63,22 @@ public:
     void Output(std::string_view bytes) override;
     int OutBufferCount() const override;
 
+    // Control lines work on a device whose driver answers for the modem lines (TIOCMGET);
+    // a pseudo-terminal does not.
+    bool HasControlLines() const override;
+    void SetRequestToSend(bool on) override;
+    void SetDataTerminalReady(bool on) override;
+    void SendBreak(int milliseconds) override;
+    void SetFlowControl(FlowControl flow) override;
+    FlowControl Flow() const override { return flow_; }
+    InputLines ReadInputLines() const override { return inputLines_; }
+
     // The device name the current port number maps to, for messages.
     QString DeviceName() const;
 
     static constexpr int kCloseDrainMs = 2000;
+    // How often the input lines and the line error counts are read while the port is open.
+    static constexpr int kLinePollMs = 150;
 
 private:
     void OnReadyRead();
@@ -79,6 +92,11 @@ private:
     void ApplyToOpenDevice(const PortSettingsString& settings);
     void ConfigureDevice(const PortSettingsString& settings);
     [[noreturn]] void ThrowOpenFailure(const QString& device);
+    // After an open: learns whether the control lines work and applies the output lines.
+    void StartControlLines();
+    void StopControlLines();
+    void PollLines();
+    void ApplyOutputLines();
 
     DeviceLookup devices_;
     std::unique_ptr<QSerialPort> serial_;
@@ -99,6 +117,24 @@ private:
     QString openDevice_;  // the device path of the current or last open
     bool lossQueued_ = false;
     QString lossReason_;
+
+    // The output lines as the user wants them; raised, as the kernel raises them at an open,
+    // until told otherwise.
+    bool requestToSend_ = true;
+    bool dataTerminalReady_ = true;
+    FlowControl flow_ = FlowControl::None;
+    bool hasControlLines_ = false;
+    InputLines inputLines_;
+    QTimer linePoll_;
+    QTimer breakEnd_;
+    // The driver's running counts of framing errors, parity errors and breaks, as last read;
+    // negative when the driver keeps none.
+    struct ErrorCounts {
+        long framing = -1;
+        long parity = -1;
+        long breaks = -1;
+    };
+    ErrorCounts errorCounts_;
 };
 
 }  // namespace kestrum

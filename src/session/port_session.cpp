@@ -20,6 +20,18 @@ QString Text(const char* text) {
     return QString::fromLatin1(text);
 }
 
+// Tells the status line once the operation in hand has run its course, however it ended.
+class StateNotice {
+public:
+    explicit StateNotice(PortSession& session) : session_(session) {}
+    ~StateNotice() { emit session_.StateChanged(); }
+    StateNotice(const StateNotice&) = delete;
+    StateNotice& operator=(const StateNotice&) = delete;
+
+private:
+    PortSession& session_;
+};
+
 }  // namespace
 
 QString BaudPart(const QString& settings) {
@@ -48,6 +60,48 @@ QString PortWarningText(const PortError& error) {
 PortSession::PortSession(SerialPort& port, SettingsStore& settings, QObject* parent)
     : QObject(parent), port_(port), settings_(settings) {
     connect(&port_, &SerialPort::DeviceLost, this, &PortSession::OnDeviceLost);
+    connect(&port_, &SerialPort::LineErrorOccurred, &counters_, &TrafficCounters::AddLineError);
+    connect(&lines_, &LineControl::Warning, this, &PortSession::Warning);
+    connect(&watch_, &ReconnectWatch::Reopened, this, [this] {
+        lost_ = false;
+        reopenedByWatch_ = true;
+        emit StateChanged();
+    });
+    connect(&watch_, &ReconnectWatch::ProblemChanged, this, &PortSession::StateChanged);
+}
+
+PortSession::LinkState PortSession::State() const {
+    if (port_.PortOpen()) {
+        return LinkState::Open;
+    }
+    if (userDisconnected_) {
+        return LinkState::Disconnected;
+    }
+    if (watch_.Watching()) {
+        return LinkState::Reconnecting;
+    }
+    return lost_ ? LinkState::Lost : LinkState::Closed;
+}
+
+bool PortSession::ReconnectEnabled() const {
+    // Anything but "0" keeps the default, on: the safe reading of a damaged value.
+    return settings_.GetSetting(settings::kReconnectAutomatically).trimmed() != QLatin1String("0");
+}
+
+void PortSession::SetReconnectEnabled(bool on) {
+    settings_.SaveSetting(settings::kReconnectAutomatically,
+                          on ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!on) {
+        EndWatch();
+    } else if (lost_ && !userDisconnected_ && !port_.PortOpen()) {
+        watch_.Start();
+    }
+    emit StateChanged();
+}
+
+void PortSession::EndWatch() {
+    watch_.Stop();
+    reopenedByWatch_ = false;
 }
 
 void PortSession::Warn(const char* text) {
@@ -64,6 +118,9 @@ QString PortSession::Device(int portNumber) const {
 }
 
 void PortSession::SelectPort() {
+    const StateNotice notice(*this);
+    EndWatch();
+    lost_ = false;
     badPort_ = false;
     const QString number = boxes_->PortNumberText();
     settings_.SaveSetting(settings::kCommPort, number);
@@ -72,6 +129,7 @@ void PortSession::SelectPort() {
             port_.SetPortOpen(false);
         }
         port_.SetCommPort(number.toShort());
+        lines_.Load(PortNumber());
         if (const int portNumber = PortNumber(); portNumber != 0) {
             port_.SetSettings(settings_.GetSetting(settings::PortLineSettingsKey(portNumber)));
         }
@@ -119,6 +177,8 @@ void PortSession::ApplyLineSettings(LineBox picked) {
         skipComboClick_ = false;
         return;
     }
+    const StateNotice notice(*this);
+    EndWatch();
     try {
         port_.SetSettings(boxes_->BaudText() + QStringLiteral(",") + boxes_->FormatText());
     } catch (const PortError& error) {
@@ -171,6 +231,8 @@ PortSession::ConnectResult PortSession::Connect(bool disconnect) {
         Warn(kMsgInvalidPort);
         return ConnectResult::Refused;
     }
+    const StateNotice notice(*this);
+    EndWatch();
     if (disconnect) {
         if (port_.PortOpen()) {
             port_.SetPortOpen(false);
@@ -187,6 +249,7 @@ PortSession::ConnectResult PortSession::Connect(bool disconnect) {
             return ConnectResult::Disconnected;
         }
     }
+    lost_ = false;
     userDisconnected_ = false;
     return ConnectResult::Connected;
 }
@@ -207,8 +270,11 @@ bool PortSession::OpenForSend() {
     if (port_.PortOpen()) {
         return true;
     }
+    const StateNotice notice(*this);
     try {
         port_.SetPortOpen(true);
+        EndWatch();
+        lost_ = false;
         return true;
     } catch (const PortError& error) {
         // Nothing is sent or echoed: a string that did not leave must not look as if it had.
@@ -219,6 +285,8 @@ bool PortSession::OpenForSend() {
 
 bool PortSession::ApplyDialogSettings(const QString& baud, const QString& format,
                                       bool formatChanged) {
+    const StateNotice notice(*this);
+    EndWatch();
     try {
         port_.SetSettings(baud + QStringLiteral(",") + format);
     } catch (const PortError& error) {
@@ -255,6 +323,8 @@ bool PortSession::ChangeDevice(const QString& device) {
     if (chosen.isEmpty() || chosen == previous) {
         return true;
     }
+    const StateNotice notice(*this);
+    EndWatch();
     settings_.SaveSetting(key, chosen);
     if (userDisconnected_) {
         // Disconnected by the user: the new device is used at the next Connect.
@@ -296,10 +366,20 @@ bool PortSession::ChangeDeviceOfInvalidPort(const QString& device) {
 }
 
 void PortSession::OnDeviceLost(const QString& reason) {
-    // The port service has closed the port. Everything shown so far stays; the next send
-    // opens the port again when the device is back.
-    emit Warning(Text(kMsgDeviceLost) +
-                 (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+    // The port service has closed the port. Everything shown so far stays; the watch (or the
+    // next send) opens the port again when the device is back.
+    const StateNotice notice(*this);
+    lost_ = true;
+    // A device that comes and goes was reported at its first loss; its later losses show
+    // in the status line only, never as a message each.
+    const bool told = reopenedByWatch_;
+    if (ReconnectEnabled() && !userDisconnected_) {
+        watch_.Start();
+    }
+    if (!told) {
+        emit Warning(Text(kMsgDeviceLost) +
+                     (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+    }
 }
 
 }  // namespace kestrum

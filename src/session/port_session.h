@@ -11,6 +11,9 @@
 #include <QString>
 
 #include "platform/serial_port.h"
+#include "session/line_control.h"
+#include "session/reconnect_watch.h"
+#include "session/traffic_counters.h"
 
 namespace kestrum {
 
@@ -97,9 +100,31 @@ public:
     // True when the port number now names a device.
     bool ChangeDeviceOfInvalidPort(const QString& device);
 
+    // --- Beyond the port selection: the link's state, automatic reconnect, the control
+    // lines and the counters.
+    enum class LinkState {
+        Closed,        // not open, for no reason worth a word (no device, not opened yet)
+        Open,          // open
+        Disconnected,  // the user pressed Disconnect
+        Lost,          // the device disappeared and nobody is watching for it
+        Reconnecting,  // the device disappeared; watching for it to return
+    };
+    LinkState State() const;
+    // Why a returning device could not be reopened, while Reconnecting.
+    QString StateDetail() const { return watch_.Problem(); }
+    // Setting "ReconnectAutomatically"; off stops a running watch.
+    bool ReconnectEnabled() const;
+    void SetReconnectEnabled(bool on);
+
+    LineControl& Lines() { return lines_; }
+    TrafficCounters& Counters() { return counters_; }
+    ReconnectWatch& Watch() { return watch_; }
+
 signals:
     // A message the user must see, in the order the rules meet it.
     void Warning(const QString& text);
+    // State(), StateDetail(), the port's device or line settings may have changed.
+    void StateChanged();
 
 private:
     void Warn(const char* text);
@@ -107,6 +132,8 @@ private:
     void PutBack(LineBox box, const QString& settings);
     void ShowFormatWithoutApplying(const QString& format);
     void StoreLineSettings();
+    // A user's pick, Disconnect or settings change ends a watch for a lost device.
+    void EndWatch();
 
     SerialPort& port_;
     SettingsStore& settings_;
@@ -119,6 +146,14 @@ private:
     bool skipComboClick_ = false;
     // A refused list is being put back; a second refusal then stops instead of looping.
     bool puttingBoxBack_ = false;
+    // The device was lost and the port has not been opened since.
+    bool lost_ = false;
+    // The watch reopened the port and nobody has opened or picked it since.
+    bool reopenedByWatch_ = false;
+
+    LineControl lines_{port_, settings_};
+    TrafficCounters counters_;
+    ReconnectWatch watch_{port_, [this] { return Device(port_.CommPort()); }};
 };
 
 }  // namespace kestrum

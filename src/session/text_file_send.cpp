@@ -131,6 +131,7 @@ bool TextFileSend::Write(std::string_view bytes) {
     try {
         port.Output(bytes);
         sent_ += bytes;
+        port_.Counters().AddSent(bytes.size());
         return true;
     } catch (const PortError&) {
         // The rest of the file is not sent, and the line in progress is not echoed.

@@ -45,6 +45,31 @@ inline constexpr std::array<SettingKey, 4> kPortDevices{{
 }};
 #endif
 
+// The modem control lines of ports 1..4, index port - 1: RTS and DTR "1" raised or "0"
+// lowered, flow control "None", "RtsCts" or "XonXoff". Applied at every open.
+inline constexpr std::array<SettingKey, 4> kPortRequestToSend{{
+    {"RequestToSend1", "1"},
+    {"RequestToSend2", "1"},
+    {"RequestToSend3", "1"},
+    {"RequestToSend4", "1"},
+}};
+inline constexpr std::array<SettingKey, 4> kPortDataTerminalReady{{
+    {"DataTerminalReady1", "1"},
+    {"DataTerminalReady2", "1"},
+    {"DataTerminalReady3", "1"},
+    {"DataTerminalReady4", "1"},
+}};
+inline constexpr std::array<SettingKey, 4> kPortFlowControl{{
+    {"FlowControl1", "None"},
+    {"FlowControl2", "None"},
+    {"FlowControl3", "None"},
+    {"FlowControl4", "None"},
+}};
+// How long Send Break holds the line, in milliseconds (1..10000).
+inline constexpr SettingKey kBreakLengthMs{"BreakLengthMs", "250"};
+// "1": a lost device is watched for and reopened when it returns; "0": not.
+inline constexpr SettingKey kReconnectAutomatically{"ReconnectAutomatically", "1"};
+
 // One notation name shared by two windows that start from different defaults.
 inline constexpr SettingKey kFiletypeMainWindow{"Filetype", "Hex"};
 inline constexpr SettingKey kFiletypeTextSender{"Filetype", "Ascii"};
@@ -73,6 +98,8 @@ QString DefaultDirectory();
 // The line settings key and the device key of port 1..4; throws std::out_of_range otherwise.
 const SettingKey& PortLineSettingsKey(int port);
 const SettingKey& PortDeviceKey(int port);
+// The entry of port 1..4 in one of the per-port key tables above; throws std::out_of_range.
+const SettingKey& PortKey(const std::array<SettingKey, 4>& keys, int port);
 
 inline QString KeyName(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));

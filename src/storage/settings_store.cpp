@@ -104,6 +104,13 @@ const SettingKey& PortDeviceKey(int port) {
     return kPortDevices[static_cast<std::size_t>(port - 1)];
 }
 
+const SettingKey& PortKey(const std::array<SettingKey, 4>& keys, int port) {
+    if (port < 1 || port > static_cast<int>(keys.size())) {
+        throw std::out_of_range("port number outside 1..4");
+    }
+    return keys[static_cast<std::size_t>(port - 1)];
+}
+
 }  // namespace settings
 
 SettingsStore::SettingsStore() = default;

@@ -244,5 +244,25 @@ TEST_F(QtSerialPortTest, DeviceLossClosesThePortOnceWithoutBusyLoop) {
     }
 }
 
+// A pseudo-terminal has no modem lines: the port says so, and the line calls do nothing
+// and fail nothing. Flow control still reaches the terminal's settings, at open and after.
+TEST_F(QtSerialPortTest, PseudoTerminalHasNoControlLinesButTakesFlowControl) {
+    auto port = MakePort(false);
+    port->SetFlowControl(FlowControl::Software);
+    port->SetPortOpen(true);
+    EXPECT_FALSE(port->HasControlLines());
+    port->SetRequestToSend(false);
+    port->SetDataTerminalReady(false);
+    port->SendBreak(250);
+    EXPECT_EQ(port->ReadInputLines(), InputLines{});
+    ASSERT_TRUE(pty_.DeviceTermios().has_value());
+    EXPECT_NE(pty_.DeviceTermios()->c_iflag & IXON, 0u);
+    port->SetFlowControl(FlowControl::None);
+    EXPECT_EQ(pty_.DeviceTermios()->c_iflag & IXON, 0u);
+    EXPECT_EQ(port->Flow(), FlowControl::None);
+    port->Output("still");
+    EXPECT_EQ(pty_.Read(5), "still");
+}
+
 }  // namespace
 }  // namespace kestrum

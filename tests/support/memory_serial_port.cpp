@@ -65,6 +65,22 @@ void MemorySerialPort::SetPortOpen(bool open) {
     }
     open_ = true;
     history_.push_back({true, commPort_, Settings()});
+    linesAtOpen_.push_back(Lines());
+}
+
+void MemorySerialPort::SetRequestToSend(bool on) {
+    rts_ = on;
+}
+
+void MemorySerialPort::SetDataTerminalReady(bool on) {
+    dtr_ = on;
+}
+
+void MemorySerialPort::InjectInputLines(InputLines lines) {
+    inputLines_ = lines;
+    if (open_) {
+        emit InputLinesChanged(lines);
+    }
 }
 
 void MemorySerialPort::SetRThreshold(int bytes) {
@@ -167,6 +183,8 @@ void MemorySerialPort::ClearRecords() {
     written_.clear();
     outputCalls_ = 0;
     history_.clear();
+    linesAtOpen_.clear();
+    breaks_.clear();
 }
 
 }  // namespace kestrum

@@ -42,6 +42,30 @@ public:
     int CommEvent() const override { return commEvent_; }
     std::string Input() override;
     void Output(std::string_view bytes) override;
+    bool HasControlLines() const override { return open_ && controlLines_; }
+    void SetRequestToSend(bool on) override;
+    void SetDataTerminalReady(bool on) override;
+    void SendBreak(int milliseconds) override { breaks_.push_back(milliseconds); }
+    void SetFlowControl(FlowControl flow) override { flow_ = flow; }
+    FlowControl Flow() const override { return flow_; }
+    InputLines ReadInputLines() const override { return open_ ? inputLines_ : InputLines{}; }
+
+    // --- Control lines
+    // A port without them (a pseudo-terminal): HasControlLines() answers false.
+    void SetControlLines(bool present) { controlLines_ = present; }
+    // The far end changes its lines; reported when the port is open.
+    void InjectInputLines(InputLines lines);
+    void InjectLineError(LineError error) { emit LineErrorOccurred(error); }
+    // The output lines as the port holds them, and as they were at each open.
+    struct OutputLines {
+        bool rts = true;
+        bool dtr = true;
+        FlowControl flow = FlowControl::None;
+        bool operator==(const OutputLines&) const = default;
+    };
+    OutputLines Lines() const { return {rts_, dtr_, flow_}; }
+    const std::vector<OutputLines>& LinesAtOpen() const { return linesAtOpen_; }
+    const std::vector<int>& Breaks() const { return breaks_; }
 
     // --- Scripted failures. A scripted failure has no effect besides the throw.
     // The next `times` calls of `operation` throw PortError(kind).
@@ -96,6 +120,14 @@ private:
     std::string written_;
     int outputCalls_ = 0;
     std::vector<PortEvent> history_;
+
+    bool controlLines_ = true;
+    bool rts_ = true;
+    bool dtr_ = true;
+    FlowControl flow_ = FlowControl::None;
+    InputLines inputLines_;
+    std::vector<OutputLines> linesAtOpen_;
+    std::vector<int> breaks_;
 };
 
 }  // namespace kestrum

@@ -11,8 +11,8 @@ inline constexpr auto kVersionMinor = 6;
 inline constexpr auto kVersionRevision = 8;
 
 inline constexpr auto kCaption = "Kestrum";
-// The caption while a capture runs: %1 kCaption, %2 the capture file's name.
-inline constexpr auto kCaptionCapturing = "%1 - Capturing to %2";
+// The status line while a capture runs.
+inline constexpr auto kCaptureState = "Capturing to %1";
 
 // Messages.
 inline constexpr auto kMsgNoData = "No Data to Send!";

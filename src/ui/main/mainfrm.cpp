@@ -30,7 +30,9 @@
 #include "ui/layout/twips.h"
 #include "ui/main/caption_button.h"
 #include "ui/main/command_button.h"
+#include "ui/main/line_menu.h"
 #include "ui/main/main_constants.h"
+#include "ui/main/status_line.h"
 #include "ui/main/toolbar_buttons.h"
 #include "ui/monitor/data_monitor.h"
 #include "ui/monitor/monitor_constants.h"
@@ -264,7 +266,21 @@ void Mainfrm::BuildMenus() {
         connect(action, &QAction::triggered, this, entry.handler);
         menuEntries_[QString::fromLatin1(entry.name)] = action;
     }
+    BuildLineControls(menus[QStringLiteral("Help")]->menuAction());
     ShowCaptureState();
+}
+
+void Mainfrm::BuildLineControls(QAction* helpMenu) {
+    lineMenu_ = new LineMenu(*menuBar(), helpMenu, *session_);
+    for (QAction* action : {&lineMenu_->RequestToSend(), &lineMenu_->DataTerminalReady(),
+                            &lineMenu_->SendBreak(), &lineMenu_->Reconnect()}) {
+        menuEntries_[action->objectName()] = action;
+    }
+    // Below the client area, which keeps its designed size: the window grows by its height.
+    statusLine_ = new StatusLine(*session_, this);
+    setStatusBar(statusLine_);
+    statusLine_->FollowScale(*client_,
+                             Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
 }
 
 void Mainfrm::ConnectHandlers() {
@@ -310,7 +326,8 @@ void Mainfrm::SetUpLayout() {
 
 QSize Mainfrm::sizeHint() const {
     const QSize design = Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size();
-    return {design.width(), design.height() + menuBar()->sizeHint().height()};
+    const int statusHeight = statusLine_ != nullptr ? statusLine_->height() : 0;
+    return {design.width(), design.height() + menuBar()->sizeHint().height() + statusHeight};
 }
 
 void Mainfrm::Form_Load() {

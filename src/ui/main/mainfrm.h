@@ -34,10 +34,12 @@ class Capture;
 class DropDownList;
 class FindBar;
 class HelpViewer;
+class LineMenu;
 class MonitorView;
 class Prompts;
 class ProportionalLayout;
 class SettingsStore;
+class StatusLine;
 class UpDownControl;
 
 class Mainfrm : public QMainWindow, public MainWindowOperations, private PortBoxes {
@@ -76,9 +78,13 @@ public:
     // Menu entries by name ("Openmenu", "Savemenu", ... "Aboutmenu").
     QAction* MenuEntry(const QString& name) const;
     QWidget& ClientArea() { return *client_; }
+    // The status line under the client area, and the Line menu.
+    StatusLine& Status() { return *statusLine_; }
+    LineMenu& LineItems() { return *lineMenu_; }
     // The client area's sizing record and resize handling.
     ProportionalLayout& Layout() { return *layout_; }
-    // The design size of the client area under the menu bar: the size the window opens at.
+    // The design size of the client area with the menu bar above it and the status line
+    // below: the size the window opens at.
     QSize sizeHint() const override;
 
     // The operations the tool windows use.
@@ -154,6 +160,7 @@ private:
     void BuildMenus();
     void ConnectHandlers();
     void SetUpLayout();
+    void BuildLineControls(QAction* helpMenu);
 
     void Form_QueryUnload();
     void ConnectDisconnect(bool pressed);
@@ -222,6 +229,8 @@ private:
     std::unique_ptr<Capture> capture_;
     FindBar* findBar_ = nullptr;  // created on first use, owned by this window
     std::unique_ptr<HelpViewer> help_;
+    StatusLine* statusLine_ = nullptr;  // owned by the window
+    LineMenu* lineMenu_ = nullptr;      // owned by the menu bar
     std::function<bool()> closeGuard_;
 };
 

@@ -46,10 +46,9 @@ void Mainfrm::StopCapturemenu_Click() {
 
 void Mainfrm::ShowCaptureState() {
     const bool running = capture_->Running();
-    setWindowTitle(
-        running ? QString::fromLatin1(kCaptionCapturing)
-                      .arg(QString::fromLatin1(kCaption), QFileInfo(capture_->Path()).fileName())
-                : QString::fromLatin1(kCaption));
+    statusLine_->SetExtraState(
+        running ? QString::fromLatin1(kCaptureState).arg(QFileInfo(capture_->Path()).fileName())
+                : QString());
     if (QAction* stop = MenuEntry(QStringLiteral("StopCapturemenu"))) {
         stop->setEnabled(running);
     }

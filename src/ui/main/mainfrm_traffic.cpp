@@ -69,6 +69,7 @@ void Mainfrm::SendButton_Click() {
     const std::string bytes = ToBytes(text);
     const DisplayMode mode = state_.MainDisplayMode();
     const TransmitResult sent = TransmitString(bytes, mode, port_);
+    session_->Counters().AddSent(static_cast<std::uint64_t>(sent.written));
     if (sent.refused > 0) {
         if (sent.written > 0) {
             monitor_->LightTransmitLamp();
@@ -136,6 +137,7 @@ void Mainfrm::MSComm1_OnComm() {
     if (bytes.empty()) {
         return;
     }
+    session_->Counters().AddReceived(bytes.size());
     monitor_->LightReceiveLamp();
     ShowReceived(bytes);
 }
@@ -250,6 +252,7 @@ QString Mainfrm::PrintHeading() const {
 
 void Mainfrm::Clearmenu_Click() {
     monitor_->Clear();
+    session_->Counters().Clear();
 }
 
 void Mainfrm::Aboutmenu_Click() {

@@ -57,7 +57,7 @@ int IndexOf(const std::array<std::string_view, N>& letters, const QString& value
 }  // namespace
 
 Comfrm::Comfrm(const ToolContext& context, QWidget* parent)
-    : Comfrm(context, AvailableSerialDevices, parent) {}
+    : Comfrm(context, DescribedSerialDevices, parent) {}
 
 Comfrm::Comfrm(const ToolContext& context, DeviceList devices, QWidget* parent)
     : QWidget(parent), session_(context.port), devices_(std::move(devices)) {
@@ -96,6 +96,13 @@ void Comfrm::BuildControls() {
     deviceBox_->setEditable(true);
     deviceBox_->setInsertPolicy(QComboBox::NoInsert);
     deviceBox_->setGeometry(8, 26, 152, 22);
+
+    // Beyond the designed controls: a row of its own under them.
+    MakeLabel(this, "Flow control:", QRect(8, 206, 90, 22));
+    flowBox_ = new QComboBox(this);
+    flowBox_->addItems(ToStringList(kFlowCaptions));
+    flowBox_->setToolTip(QStringLiteral("Flow control of this Com port"));
+    flowBox_->setGeometry(100, 206, 146, 22);
 
     okButton_ = new QPushButton(QStringLiteral("OK"), this);
     okButton_->setGeometry(166, 162, 80, 28);
@@ -140,7 +147,15 @@ void Comfrm::Form_Load() {
     }
 
     const int port = session_.PortNumber();
-    deviceBox_->addItems(devices_());
+    RefreshDevices();
+    deviceRefresh_.setInterval(kDeviceRefreshMs);
+    connect(&deviceRefresh_, &QTimer::timeout, this, [this] {
+        if (isVisible()) {
+            RefreshDevices();
+        }
+    });
+    deviceRefresh_.start();
+    flowBox_->setCurrentIndex(static_cast<int>(session_.Lines().Flow()));
     if (port != 0) {
         deviceBox_->setToolTip(QStringLiteral("The device of Com port %1").arg(port));
         deviceBox_->setCurrentText(session_.Device(port));
@@ -152,7 +167,21 @@ void Comfrm::Form_Load() {
         for (QFrame* frame : {frame1_, frame2_, frame3_, frame4_}) {
             frame->setEnabled(false);
         }
+        flowBox_->setEnabled(false);
     }
+}
+
+void Comfrm::RefreshDevices() {
+    const QStringList devices = devices_();
+    if (devices == shownDevices_) {
+        return;
+    }
+    shownDevices_ = devices;
+    // What the user typed or chose stays in the box while the list under it changes.
+    const QString text = deviceBox_->currentText();
+    deviceBox_->clear();
+    deviceBox_->addItems(devices);
+    deviceBox_->setCurrentText(text);
 }
 
 void Comfrm::BaudBox_Click() {
@@ -182,7 +211,7 @@ void Comfrm::CancelButton_Click() {
 }
 
 void Comfrm::OKButton_Click() {
-    const QString device = deviceBox_->currentText();
+    const QString device = DevicePathOf(deviceBox_->currentText());
     if (session_.BadPort()) {
         // The port number names no device: the dialog closes once the chosen one works.
         if (session_.ChangeDeviceOfInvalidPort(device)) {
@@ -195,6 +224,10 @@ void Comfrm::OKButton_Click() {
     }
     format_ = parity_ + QStringLiteral(",") + dataBits_ + QStringLiteral(",") + stopBits_;
     if (session_.ApplyDialogSettings(baudBox_->Text(), format_, lastChangeWasFormat_ == 1)) {
+        const auto flow = static_cast<FlowControl>(flowBox_->currentIndex());
+        if (flow != session_.Lines().Flow()) {
+            session_.Lines().SetFlow(flow);
+        }
         close();
     }
 }

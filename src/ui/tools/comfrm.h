@@ -4,6 +4,7 @@
 // rules, which show them in the main window's baud and format lists.
 
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -32,7 +33,11 @@ inline constexpr std::array<std::string_view, 2> kStopBits{"1", "2"};
 
 // Design size of the dialog, pixels.
 inline constexpr int kDesignWidth = 342;
-inline constexpr int kDesignHeight = 204;
+inline constexpr int kDesignHeight = 236;
+inline constexpr std::array<std::string_view, 3> kFlowCaptions{"None", "RTS/CTS", "XON/XOFF"};
+// The device list is read again this often while the dialog is open, so that adapters
+// plugged in or pulled show up.
+inline constexpr int kDeviceRefreshMs = 1000;
 inline constexpr int kFontPixels = 11;
 
 }  // namespace com_ui
@@ -59,6 +64,10 @@ public:
     QRadioButton& DataButton(int index) { return *dataButton_.at(Slot(index)); }
     QRadioButton& StopButton(int index) { return *stopButton_.at(Slot(index)); }
     QComboBox& DeviceBox() { return *deviceBox_; }
+    // Flow control of the port: None, RTS/CTS, XON/XOFF (index as FlowControl).
+    QComboBox& FlowBox() { return *flowBox_; }
+    // Reads the device list again; the text in the box stays.
+    void RefreshDevices();
     QPushButton& OKButton() { return *okButton_; }
     QPushButton& CancelButton() { return *cancelButton_; }
 
@@ -90,6 +99,9 @@ private:
     QFrame* frame5_ = nullptr;
     QLabel* label5_ = nullptr;
     QComboBox* deviceBox_ = nullptr;
+    QComboBox* flowBox_ = nullptr;
+    QTimer deviceRefresh_;
+    QStringList shownDevices_;
     QPushButton* okButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
 

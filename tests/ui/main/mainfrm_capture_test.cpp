@@ -61,11 +61,11 @@ TEST_F(CaptureMenuTest,
         EXPECT_EQ(prompts_.Messages().back(), c.message);
         // The capture that ran goes on undisturbed.
         EXPECT_EQ(Window().TrafficCapture().Path(), Path("run.log"));
-        EXPECT_EQ(Window().windowTitle(), "Kestrum - Capturing to run.log");
+        EXPECT_EQ(Window().Status().ExtraText(), "Capturing to run.log");
         EXPECT_TRUE(Window().MenuEntry("StopCapturemenu")->isEnabled());
     }
     Window().MenuEntry("StopCapturemenu")->trigger();
-    EXPECT_EQ(Window().windowTitle(), "Kestrum");
+    EXPECT_EQ(Window().Status().ExtraText(), "");
     EXPECT_EQ(FileBytes(sent), "line\r\n");
     EXPECT_EQ(FileBytes(state_.CommandFileName), "set");
 }
@@ -88,7 +88,7 @@ TEST_F(CaptureMenuTest, AFullDiskStopsTheCaptureWithOneMessageAndKeepsWhatWasWri
     EXPECT_EQ(prompts_.Messages(),
               std::vector<QString>{QString::fromLatin1(capture_text::kMsgStopped)
                                        .arg(Path("full.bin"), std::strerror(EFBIG))});
-    EXPECT_EQ(Window().windowTitle(), "Kestrum");
+    EXPECT_EQ(Window().Status().ExtraText(), "");
     EXPECT_TRUE(FileBytes(Path("full.bin")).toStdString() == received.substr(0, 100'000));
     EXPECT_EQ(MonitorText().size(), 3 * (received.size() + 4)) << "the monitor shows it all";
 }

@@ -163,5 +163,29 @@ TEST_F(PtyWindowTest, PortSettingsDeviceChangeReopensThePortOnTheNewDevice) {
     EXPECT_EQ(MonitorText(), "52 ") << "received on the new device";
 }
 
+// Entries name what the system knows of each device; the list follows adapters plugged in
+// and pulled while the dialog is open; OK keeps the chosen path, a stable name as it is.
+TEST_F(ComfrmTest, DeviceListFollowsAdaptersAndKeepsTheChosenPathWithFlowControl) {
+    Start();
+    QStringList present{"/dev/ttyS0"};
+    dialog_ = std::make_unique<Comfrm>(Window().Tools(), [&present] { return present; });
+    Comfrm& dialog = *dialog_;
+    dialog.show();
+    dialog.DeviceBox().setCurrentText("typed");
+    const QString stable = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    present << stable + "  -> /dev/ttyUSB0"
+            << "/dev/ttyUSB0  FT232R USB UART (FTDI, serial A50285BI)";
+    ASSERT_TRUE(PumpEventsUntil([&] { return dialog.DeviceBox().count() == 3; }, 3s));
+    EXPECT_EQ(dialog.DeviceBox().currentText(), "typed") << "the refresh keeps the box's text";
+
+    dialog.DeviceBox().setCurrentIndex(1);
+    dialog.FlowBox().setCurrentIndex(1);
+    dialog.OKButton().click();
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), stable);
+    EXPECT_EQ(settings_.GetSetting("FlowControl1", ""), "RtsCts");
+    EXPECT_EQ(port_.Flow(), FlowControl::Hardware);
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
 }  // namespace
 }  // namespace kestrum

@@ -74,8 +74,10 @@ TEST_F(ScreenshotTest, MainWindowWithACommandSetAndTraffic) {
     window.ToolbarButton("ProcessCrLf")->trigger();
     window.SendButton_Click();
     port_.InjectReceived("VERSION 2.01\r\nREADY\r\n");
+    port_.InjectInputLines({.cts = true, .dsr = true});
     window.show();
     window.resize(window.sizeHint());
+    PumpEventsFor(150ms);  // the status line shows its counters
     EXPECT_GE(Picture(window, "main-window.png").width(), 780);
     ExpectNothingCutOff(window, "design size");
 

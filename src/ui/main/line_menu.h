@@ -1,0 +1,51 @@
+#pragma once
+// The main window's Line menu: the output lines RTS and DTR, Send Break, and whether a lost
+// device is reopened by itself. The rules are the port session's; the menu shows them.
+
+#include <QObject>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+namespace kestrum {
+
+class PortSession;
+
+namespace line_ui {
+inline constexpr auto kTipNoControlLines =
+    "This port has no modem control lines (a pseudo-terminal or a network stream)";
+inline constexpr auto kTipClosed = "The port is not open";
+inline constexpr auto kTipHandshake = "RTS/CTS flow control drives RTS";
+inline constexpr auto kTipRequestToSend = "Request To Send: raised when checked";
+inline constexpr auto kTipDataTerminalReady = "Data Terminal Ready: raised when checked";
+inline constexpr auto kTipSendBreak = "Holds the line in the break state (setting BreakLengthMs)";
+inline constexpr auto kTipReconnect =
+    "When the device is lost, watch for it to return and reopen the port";
+}  // namespace line_ui
+
+class LineMenu final : public QObject {
+    Q_OBJECT
+public:
+    // Adds the menu to `bar` before `before` (the Help menu's action; null: at the end).
+    LineMenu(QMenuBar& bar, QAction* before, PortSession& session);
+
+    QMenu& Menu() { return *menu_; }
+    QAction& RequestToSend() { return *rts_; }
+    QAction& DataTerminalReady() { return *dtr_; }
+    QAction& SendBreak() { return *break_; }
+    QAction& Reconnect() { return *reconnect_; }
+
+    // Shows the session's state: checks, and the items the port can do.
+    void Update();
+
+private:
+    PortSession& session_;
+    QMenu* menu_ = nullptr;
+    QAction* rts_ = nullptr;
+    QAction* dtr_ = nullptr;
+    QAction* break_ = nullptr;
+    QAction* reconnect_ = nullptr;
+};
+
+}  // namespace kestrum

@@ -1,0 +1,82 @@
+#pragma once
+// The status line under the main window's client area: the device and its line settings,
+// the link state (open, closed, lost, reconnecting), the bytes received and sent since the
+// last Clear, the line errors, the input line lamps (CTS, DSR, DCD, RI), and one field that
+// other features fill with a state of their own (a capture running, say).
+//
+// It keeps its height, as the menu bar does, so that the client area keeps its designed
+// proportions; its fields share the width in fixed proportions and its text grows with the
+// window like the controls', as far as its height holds.
+
+#include <QElapsedTimer>
+#include <QStatusBar>
+#include <QTimer>
+#include <array>
+
+#include "platform/serial_port.h"
+
+class QLabel;
+
+namespace kestrum {
+
+class LampWidget;
+class PortSession;
+
+namespace status_ui {
+inline constexpr int kHeightPixels = 22;
+inline constexpr int kFontPixels = 11;
+// Counters are shown at most this often, however fast bytes come.
+inline constexpr int kRefreshMs = 100;
+inline constexpr auto kTipCounts = "Bytes received and sent since the last Clear Data";
+inline constexpr auto kTipLamps =
+    "Input lines: Clear To Send, Data Set Ready, Data Carrier "
+    "Detect, Ring Indicator (green: raised)";
+}  // namespace status_ui
+
+class StatusLine final : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit StatusLine(PortSession& session, QWidget* parent = nullptr);
+
+    // Text sizes follow `client`'s rescaling from its design size `design`.
+    void FollowScale(QWidget& client, QSize design);
+
+    QString DeviceText() const;
+    QString StateText() const;
+    QString CountsText() const;
+    QString ErrorsText() const;
+    QString ExtraText() const;
+    // The port's last Notice (a fact about the port, such as a network port that cannot take
+    // line settings); stays until the port tells another, an empty one clears it.
+    QString NoticeText() const;
+    bool LampLit(int index) const;  // 0 CTS, 1 DSR, 2 DCD, 3 RI
+
+public slots:
+    // A state of another feature ("Capturing to log.txt"); empty hides the field.
+    void SetExtraState(const QString& text);
+    // Reads everything again at once.
+    void Refresh();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowLines(InputLines lines);
+    void ScheduleRefresh();
+    void ApplyFontPixels(int pixels);
+
+    PortSession& session_;
+    QLabel* device_ = nullptr;
+    QLabel* state_ = nullptr;
+    QLabel* counts_ = nullptr;
+    QLabel* errors_ = nullptr;
+    QLabel* extra_ = nullptr;
+    QLabel* notice_ = nullptr;
+    std::array<LampWidget*, 4> lamps_{};
+    QTimer refresh_;
+    QElapsedTimer lastRefresh_;
+    QWidget* client_ = nullptr;
+    QSize design_;
+};
+
+}  // namespace kestrum
