@@ -11,6 +11,7 @@
 #include "ui/main/find_bar.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
+#include "ui/main/status_line.h"
 
 namespace kestrum {
 

@@ -12,6 +12,7 @@
 #include "storage/file_size_limit.h"
 #include "support/main_window_fixture.h"
 #include "ui/main/find_bar.h"
+#include "ui/main/status_line.h"
 
 namespace kestrum {
 namespace {
