@@ -20,7 +20,7 @@ int ColourDistance(QRgb a, QRgb b) {
 
 MonitorText::MonitorText(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
-bool MonitorText::AppendText(std::string_view text, QRgb colour) {
+bool MonitorText::AppendText(std::string_view text, QRgb colour, std::int64_t arrivalMs) {
     bool emptied = false;
     if (text.size() > capacity_ - Size()) {
         Clear();
@@ -39,6 +39,10 @@ bool MonitorText::AppendText(std::string_view text, QRgb colour) {
     if (runStarts_.Empty() || runColours_.Back() != paletteIndex) {
         runStarts_.PushBack(static_cast<std::uint32_t>(base));
         runColours_.PushBack(paletteIndex);
+    }
+    if (arrivalMs != kNoArrival && (arrivalTimes_.Empty() || arrivalTimes_.Back() != arrivalMs)) {
+        arrivalStarts_.PushBack(static_cast<std::uint32_t>(base));
+        arrivalTimes_.PushBack(arrivalMs);
     }
 
     // A CR starts a new line at once; an LF right after a CR completes that break
@@ -67,8 +71,54 @@ void MonitorText::Clear() {
     runColours_.Clear();
     palette_.clear();
     lines_.Clear();
+    arrivalStarts_.Clear();
+    arrivalTimes_.Clear();
     anchor_ = caret_ = 0;
     ++generation_;
+}
+
+void MonitorText::ReplaceWith(MonitorText&& other) {
+    const std::uint64_t generation = std::max(generation_, other.generation_) + 1;
+    *this = std::move(other);
+    generation_ = generation;
+}
+
+ColourSegment MonitorText::Run(std::size_t index) const {
+    const std::size_t end = index + 1 < runStarts_.Size() ? runStarts_[index + 1] : Size();
+    return {runStarts_[index], end, palette_[runColours_[index]]};
+}
+
+std::size_t MonitorText::BurstOf(std::size_t position) const {
+    if (arrivalStarts_.Empty() || arrivalStarts_[0] > position) {
+        return arrivalStarts_.Size();
+    }
+    std::size_t low = 0;
+    std::size_t high = arrivalStarts_.Size();
+    while (high - low > 1) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (arrivalStarts_[mid] <= position) {
+            low = mid;
+        } else {
+            high = mid;
+        }
+    }
+    return low;
+}
+
+std::optional<std::int64_t> MonitorText::ArrivalAt(std::size_t position) const {
+    const std::size_t burst = BurstOf(position);
+    if (burst == ArrivalCount() || position >= Size()) {
+        return std::nullopt;
+    }
+    return arrivalTimes_[burst];
+}
+
+std::optional<std::int64_t> MonitorText::BurstStartingAt(std::size_t position) const {
+    const std::size_t burst = BurstOf(position);
+    if (burst == ArrivalCount() || arrivalStarts_[burst] != position || position >= Size()) {
+        return std::nullopt;
+    }
+    return arrivalTimes_[burst];
 }
 
 std::string MonitorText::Bytes(std::size_t from, std::size_t to) const {
@@ -162,7 +212,8 @@ std::uint8_t MonitorText::PaletteIndex(QRgb colour) {
 
 std::size_t MonitorText::AllocatedBytes() const {
     return bytes_.AllocatedBytes() + runStarts_.AllocatedBytes() + runColours_.AllocatedBytes() +
-           palette_.capacity() * sizeof(QRgb) + lines_.AllocatedBytes();
+           palette_.capacity() * sizeof(QRgb) + lines_.AllocatedBytes() +
+           arrivalStarts_.AllocatedBytes() + arrivalTimes_.AllocatedBytes();
 }
 
 }  // namespace kestrum
