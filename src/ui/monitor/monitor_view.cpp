@@ -352,6 +352,10 @@ void MonitorView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         ApplyFont();
+        if (gutter_ > 0) {
+            // The gutter scales with the font, as the text does.
+            gutter_ = static_cast<int>(std::ceil(kGutterColumns * charWidth_));
+        }
         Relayout();
     }
 }
