@@ -243,8 +243,9 @@ std::int64_t StatusField(const std::string& field) {
 }
 
 enum Traffic : std::int64_t {
-    kHexOneLine = 0,      // Hex: 12-character chunks, alternating colours, one line
-    kAsciiShortLines = 1  // Ascii with Process Cr/Lf: "AT^M" sent, "\r\nOK\r\n" received
+    kHexOneLine = 0,       // Hex: 12-character chunks, alternating colours, one line
+    kAsciiShortLines = 1,  // Ascii with Process Cr/Lf: "AT^M" sent, "\r\nOK\r\n" received
+    kHexEveryMs = 2  // as kHexOneLine, each append a millisecond after the last: its own burst
 };
 
 // Memory per stored character while 16 MiB of traffic arrives append by append: what the
@@ -254,13 +255,17 @@ enum Traffic : std::int64_t {
 void BM_MonitorMemory(benchmark::State& state) {
     for (auto _ : state) {
         auto shown = std::make_unique<MonitorWindow>();
+        std::int64_t now = 0;
+        if (state.range(0) == kHexEveryMs) {
+            shown->monitor.SetClock([&now] { return ++now; });
+        }
         // Memory freed by earlier benchmarks would otherwise be reused unseen.
         malloc_trim(0);
         const std::int64_t before = StatusField("VmRSS");
         std::int64_t peak = before;
         std::int64_t appends = 0;
         while (static_cast<std::int64_t>(shown->monitor.Text().Size()) < kSixteenMiB) {
-            if (state.range(0) == kHexOneLine) {
+            if (state.range(0) != kAsciiShortLines) {
                 shown->monitor.AppendText(kChunk, appends % 2 ? ReceiveColour : TransmitColour);
             } else {
                 shown->monitor.AppendText(appends % 2 ? "\r\nOK\r\n" : "AT^M",
@@ -278,11 +283,13 @@ void BM_MonitorMemory(benchmark::State& state) {
             static_cast<double>(shown->monitor.Text().AllocatedBytes()) / size;
         state.counters["peak_rss_bytes_per_char"] = static_cast<double>(peak - before) / size;
         state.counters["lines"] = static_cast<double>(shown->monitor.Text().LineCount());
+        state.counters["bursts"] = static_cast<double>(shown->monitor.Text().ArrivalCount());
     }
 }
 BENCHMARK(BM_MonitorMemory)
     ->Arg(kHexOneLine)
     ->Arg(kAsciiShortLines)
+    ->Arg(kHexEveryMs)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

@@ -1,6 +1,7 @@
 #include "ui/monitor/monitor_rerender.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <stdexcept>
 
@@ -17,6 +18,8 @@ constexpr std::size_t kPiecesPerClockRead = 64;
 MonitorRerender::MonitorRerender(const MonitorText& source,
                                  std::span<const ModeConversion> conversions, bool processCrLf)
     : source_(source), target_(source.Capacity()) {
+    nextBurst_ =
+        source.ArrivalCount() > 0 ? source.Arrival(0) : ArrivalIndex::Burst{SIZE_MAX, kNoArrival};
     for (const ModeConversion& conversion : conversions) {
         if (conversion.source != conversion.target) {
             converters_.emplace_back(conversion.source, conversion.target, processCrLf);
@@ -34,14 +37,11 @@ bool MonitorRerender::Step(std::chrono::steady_clock::duration budget) {
                 StartRun();
             }
             while (position_ < runEnd_) {
-                while (nextBurst_ < source_.ArrivalCount() &&
-                       source_.ArrivalStart(nextBurst_) <= position_) {
-                    arrival_ = source_.ArrivalTime(nextBurst_++);
+                while (nextBurst_.start <= position_) {
+                    arrival_ = nextBurst_.time;
+                    NextBurst();
                 }
-                std::size_t end = std::min(position_ + kPieceChars, runEnd_);
-                if (nextBurst_ < source_.ArrivalCount()) {
-                    end = std::min<std::size_t>(end, source_.ArrivalStart(nextBurst_));
-                }
+                std::size_t end = std::min({position_ + kPieceChars, runEnd_, nextBurst_.start});
                 // A CR LF is one break: never cut between its two characters.
                 if (end < runEnd_ && source_.At(end - 1) == '\r' && source_.At(end) == '\n') {
                     ++end;
@@ -66,6 +66,11 @@ bool MonitorRerender::Step(std::chrono::steady_clock::duration budget) {
         run_ = source_.RunCount();
     }
     return true;
+}
+
+void MonitorRerender::NextBurst() {
+    nextBurst_ = ++burstIndex_ < source_.ArrivalCount() ? source_.Arrival(burstIndex_)
+                                                        : ArrivalIndex::Burst{SIZE_MAX, kNoArrival};
 }
 
 void MonitorRerender::StartRun() {

@@ -40,6 +40,7 @@ public:
     MonitorText& Result() { return target_; }
 
 private:
+    void NextBurst();
     void StartRun();
     // Converts the source characters [from, to) of the current run.
     void ConvertRange(std::size_t from, std::size_t to);
@@ -60,7 +61,9 @@ private:
     QRgb colour_ = 0;
     // A CR LF split between two runs is one break, taken with the first run.
     std::size_t skipTo_ = 0;
-    std::size_t nextBurst_ = 0;
+    // The next burst of the source to start, and its index.
+    ArrivalIndex::Burst nextBurst_;
+    std::size_t burstIndex_ = 0;
     std::int64_t arrival_ = kNoArrival;
 };
 

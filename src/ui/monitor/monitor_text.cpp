@@ -40,9 +40,8 @@ bool MonitorText::AppendText(std::string_view text, QRgb colour, std::int64_t ar
         runStarts_.PushBack(static_cast<std::uint32_t>(base));
         runColours_.PushBack(paletteIndex);
     }
-    if (arrivalMs != kNoArrival && (arrivalTimes_.Empty() || arrivalTimes_.Back() != arrivalMs)) {
-        arrivalStarts_.PushBack(static_cast<std::uint32_t>(base));
-        arrivalTimes_.PushBack(arrivalMs);
+    if (arrivalMs != kNoArrival && (arrivals_.Count() == 0 || arrivals_.Back().time != arrivalMs)) {
+        arrivals_.PushBack({base, arrivalMs});
     }
 
     // A CR starts a new line at once; an LF right after a CR completes that break
@@ -71,8 +70,7 @@ void MonitorText::Clear() {
     runColours_.Clear();
     palette_.clear();
     lines_.Clear();
-    arrivalStarts_.Clear();
-    arrivalTimes_.Clear();
+    arrivals_.Clear();
     anchor_ = caret_ = 0;
     ++generation_;
 }
@@ -88,37 +86,21 @@ ColourSegment MonitorText::Run(std::size_t index) const {
     return {runStarts_[index], end, palette_[runColours_[index]]};
 }
 
-std::size_t MonitorText::BurstOf(std::size_t position) const {
-    if (arrivalStarts_.Empty() || arrivalStarts_[0] > position) {
-        return arrivalStarts_.Size();
-    }
-    std::size_t low = 0;
-    std::size_t high = arrivalStarts_.Size();
-    while (high - low > 1) {
-        const std::size_t mid = low + (high - low) / 2;
-        if (arrivalStarts_[mid] <= position) {
-            low = mid;
-        } else {
-            high = mid;
-        }
-    }
-    return low;
-}
-
 std::optional<std::int64_t> MonitorText::ArrivalAt(std::size_t position) const {
-    const std::size_t burst = BurstOf(position);
+    const std::size_t burst = arrivals_.IndexOf(position);
     if (burst == ArrivalCount() || position >= Size()) {
         return std::nullopt;
     }
-    return arrivalTimes_[burst];
+    return arrivals_[burst].time;
 }
 
 std::optional<std::int64_t> MonitorText::BurstStartingAt(std::size_t position) const {
-    const std::size_t burst = BurstOf(position);
-    if (burst == ArrivalCount() || arrivalStarts_[burst] != position || position >= Size()) {
+    const std::size_t burst = arrivals_.IndexOf(position);
+    if (burst == ArrivalCount() || position >= Size()) {
         return std::nullopt;
     }
-    return arrivalTimes_[burst];
+    const ArrivalIndex::Burst found = arrivals_[burst];
+    return found.start == position ? std::optional<std::int64_t>(found.time) : std::nullopt;
 }
 
 std::string MonitorText::Bytes(std::size_t from, std::size_t to) const {
@@ -213,7 +195,7 @@ std::uint8_t MonitorText::PaletteIndex(QRgb colour) {
 std::size_t MonitorText::AllocatedBytes() const {
     return bytes_.AllocatedBytes() + runStarts_.AllocatedBytes() + runColours_.AllocatedBytes() +
            palette_.capacity() * sizeof(QRgb) + lines_.AllocatedBytes() +
-           arrivalStarts_.AllocatedBytes() + arrivalTimes_.AllocatedBytes();
+           arrivals_.AllocatedBytes();
 }
 
 }  // namespace kestrum

@@ -70,10 +70,9 @@ public:
     std::size_t RunCount() const { return runStarts_.Size(); }
     ColourSegment Run(std::size_t index) const;
 
-    // Arrival times by index: each burst starts at ArrivalStart and came at ArrivalTime.
-    std::size_t ArrivalCount() const { return arrivalStarts_.Size(); }
-    std::size_t ArrivalStart(std::size_t index) const { return arrivalStarts_[index]; }
-    std::int64_t ArrivalTime(std::size_t index) const { return arrivalTimes_[index]; }
+    // Arrival times by index: where each burst starts and when it came.
+    std::size_t ArrivalCount() const { return arrivals_.Count(); }
+    ArrivalIndex::Burst Arrival(std::size_t index) const { return arrivals_[index]; }
     // When the character at `position` arrived; nullopt when no time was given for it.
     std::optional<std::int64_t> ArrivalAt(std::size_t position) const;
     // The time of a burst that starts exactly at `position`.
@@ -104,8 +103,6 @@ public:
 private:
     std::uint8_t PaletteIndex(QRgb colour);
     std::size_t RunOf(std::size_t position) const;
-    // The last burst starting at or before `position`, or ArrivalCount() when none does.
-    std::size_t BurstOf(std::size_t position) const;
 
     std::size_t capacity_;
     SegmentedArray<char, 16> bytes_;
@@ -114,8 +111,7 @@ private:
     SegmentedArray<std::uint8_t, 14> runColours_;
     std::vector<QRgb> palette_;
     LineStartIndex lines_;
-    SegmentedArray<std::uint32_t, 12> arrivalStarts_;
-    SegmentedArray<std::int64_t, 11> arrivalTimes_;
+    ArrivalIndex arrivals_;
     std::size_t anchor_ = 0;
     std::size_t caret_ = 0;
     std::uint64_t generation_ = 0;
