@@ -10,9 +10,12 @@
 #include "qt_benchmark_main.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCharFormat>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cstdint>
@@ -139,6 +142,13 @@ void BM_PlainTextEditAppend(benchmark::State& state) {
 BENCHMARK(BM_PlainTextEditAppend)->Arg(kTenKiB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainTextEditAppend)->Arg(kOneMiB)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// Runs the event loop until a re-render that went on in slices is done.
+void FinishRerender(DataMonitor& monitor) {
+    while (monitor.Rerendering()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
 // Display mode change Hex -> Decimal of a 16 MiB monitor, with the repaint that follows.
 void BM_MonitorReload(benchmark::State& state) {
     MonitorWindow shown;
@@ -151,11 +161,74 @@ void BM_MonitorReload(benchmark::State& state) {
         QApplication::processEvents();
         state.ResumeTiming();
         shown.monitor.ReloadMonitor(hexToDecimal, false);
+        FinishRerender(shown.monitor);
         QApplication::processEvents();
     }
     state.counters["chars_after"] = static_cast<double>(shown.monitor.Text().Size());
 }
 BENCHMARK(BM_MonitorReload)->Arg(kSixteenMiB)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// A display switch of 60 M characters (20 MB received, in Hex) to Ascii and back, with traffic
+// arriving all along: a received chunk every 10 ms, in the notation switched to. Reports the
+// whole time, the longest the event loop waited between two turns (a 5 ms ticker), and
+// whether every chunk that arrived during the switch is shown, in order, after it.
+// Target: the longest gap at most 100 ms.
+void BM_MonitorSwitchUnderTraffic(benchmark::State& state) {
+    constexpr std::int64_t kSixtyMillion = 60'000'000;
+    MonitorWindow shown;
+    shown.Fill(kSixtyMillion);
+    const ModeConversion toAscii[] = {{DisplayMode::Hex, DisplayMode::Ascii}};
+    const ModeConversion toHex[] = {{DisplayMode::Ascii, DisplayMode::Hex}};
+    qint64 longestGap = 0;
+    int arrived = 0;
+    bool allShown = true;
+    bool ascii = false;
+    for (auto _ : state) {
+        ascii = !ascii;
+        const std::string chunk = ascii ? "ATOK" : "41 54 4F 4B ";
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastTick = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+            lastTick = clock.elapsed();
+        });
+        int sent = 0;
+        QTimer traffic;
+        traffic.setInterval(10);
+        QObject::connect(&traffic, &QTimer::timeout, [&] {
+            shown.monitor.AppendText(chunk, ReceiveColour);
+            ++sent;
+        });
+        ticker.start();
+        traffic.start();
+        QApplication::processEvents();
+        lastTick = clock.elapsed();
+        shown.monitor.ReloadMonitor(ascii ? std::span(toAscii) : std::span(toHex), false);
+        FinishRerender(shown.monitor);
+        // One more tick after the switch, so a loop blocked until its end is measured too.
+        QEventLoop settle;
+        QTimer::singleShot(20, &settle, &QEventLoop::quit);
+        settle.exec();
+        ticker.stop();
+        traffic.stop();
+        arrived += sent;
+        std::string expected;
+        for (int i = 0; i < sent; ++i) {
+            expected += chunk;
+        }
+        const MonitorText& text = shown.monitor.Text();
+        allShown = allShown && text.Size() >= expected.size() &&
+                   text.Bytes(text.Size() - expected.size(), text.Size()) == expected;
+    }
+    state.counters["longest_gap_ms"] = static_cast<double>(longestGap);
+    state.counters["arrived_during"] = arrived;
+    state.counters["all_shown"] = allShown ? 1 : 0;
+    state.counters["chars"] = static_cast<double>(shown.monitor.Text().Size());
+}
+BENCHMARK(BM_MonitorSwitchUnderTraffic)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 // Resident memory figures of this process from /proc, in bytes.
 std::int64_t StatusField(const std::string& field) {
@@ -170,8 +243,9 @@ std::int64_t StatusField(const std::string& field) {
 }
 
 enum Traffic : std::int64_t {
-    kHexOneLine = 0,      // Hex: 12-character chunks, alternating colours, one line
-    kAsciiShortLines = 1  // Ascii with Process Cr/Lf: "AT^M" sent, "\r\nOK\r\n" received
+    kHexOneLine = 0,       // Hex: 12-character chunks, alternating colours, one line
+    kAsciiShortLines = 1,  // Ascii with Process Cr/Lf: "AT^M" sent, "\r\nOK\r\n" received
+    kHexEveryMs = 2  // as kHexOneLine, each append a millisecond after the last: its own burst
 };
 
 // Memory per stored character while 16 MiB of traffic arrives append by append: what the
@@ -181,13 +255,17 @@ enum Traffic : std::int64_t {
 void BM_MonitorMemory(benchmark::State& state) {
     for (auto _ : state) {
         auto shown = std::make_unique<MonitorWindow>();
+        std::int64_t now = 0;
+        if (state.range(0) == kHexEveryMs) {
+            shown->monitor.SetClock([&now] { return ++now; });
+        }
         // Memory freed by earlier benchmarks would otherwise be reused unseen.
         malloc_trim(0);
         const std::int64_t before = StatusField("VmRSS");
         std::int64_t peak = before;
         std::int64_t appends = 0;
         while (static_cast<std::int64_t>(shown->monitor.Text().Size()) < kSixteenMiB) {
-            if (state.range(0) == kHexOneLine) {
+            if (state.range(0) != kAsciiShortLines) {
                 shown->monitor.AppendText(kChunk, appends % 2 ? ReceiveColour : TransmitColour);
             } else {
                 shown->monitor.AppendText(appends % 2 ? "\r\nOK\r\n" : "AT^M",
@@ -205,11 +283,13 @@ void BM_MonitorMemory(benchmark::State& state) {
             static_cast<double>(shown->monitor.Text().AllocatedBytes()) / size;
         state.counters["peak_rss_bytes_per_char"] = static_cast<double>(peak - before) / size;
         state.counters["lines"] = static_cast<double>(shown->monitor.Text().LineCount());
+        state.counters["bursts"] = static_cast<double>(shown->monitor.Text().ArrivalCount());
     }
 }
 BENCHMARK(BM_MonitorMemory)
     ->Arg(kHexOneLine)
     ->Arg(kAsciiShortLines)
+    ->Arg(kHexEveryMs)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

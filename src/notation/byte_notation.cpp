@@ -2,6 +2,9 @@
 
 #include "notation/notation_codec.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace kestrum {
 
 using namespace notation_detail;
@@ -118,6 +121,118 @@ std::string ChangeMode(std::string_view input, DisplayMode source, DisplayMode t
             return FromDecimal(input, target, crLfPassThrough);
     }
     return {};
+}
+
+ModeConverter::ModeConverter(DisplayMode source, DisplayMode target, bool crLfPassThrough)
+    : source_(source), target_(target), passThrough_(crLfPassThrough) {
+    if (source == DisplayMode::Hex) {
+        step_ = kHexTokenStep;
+        width_ = kHexTokenWidth;
+    } else if (source == DisplayMode::Decimal) {
+        step_ = kDecimalTokenStep;
+        width_ = kDecimalTokenWidth;
+    }
+}
+
+bool ModeConverter::ConvertToken(const char* token, std::size_t size, char*& out) {
+    if (source_ == DisplayMode::Hex) {
+        const int v = ReadHexLenient(token, size);
+        out = target_ == DisplayMode::Ascii ? PutAscii(out, v, passThrough_) : PutDecimal(out, v);
+        return true;
+    }
+    const int v = ReadDecimal(token, size);
+    if (v == kNotANumber || (v > 255 && target_ == DisplayMode::Ascii)) {
+        return false;
+    }
+    if (target_ == DisplayMode::Ascii) {
+        out = PutAscii(out, v, passThrough_);
+    } else {
+        out = v > 255 ? PutWideHex(out, v) : PutHex(out, v);
+    }
+    return true;
+}
+
+char* ModeConverter::ConvertTokens(std::string_view text, char* out) {
+    if (source_ == DisplayMode::Ascii) {
+        const bool hex = target_ == DisplayMode::Hex;
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (p != end) {
+            int v = Code(*p++);
+            if (v == kCaret) {
+                if (p == end) {
+                    held_[0] = kCaret;
+                    heldSize_ = 1;
+                    break;
+                }
+                v = CaretPairCode(*p++);
+                if (v < 0) {
+                    continue;
+                }
+            }
+            out = hex ? PutHex(out, v) : PutDecimal(out, v);
+        }
+        return out;
+    }
+    const char* p = text.data();
+    std::size_t left = text.size();
+    while (left >= step_) {
+        if (!ConvertToken(p, width_, out)) {
+            stopped_ = true;
+            return out;
+        }
+        p += step_;
+        left -= step_;
+    }
+    std::memcpy(held_, p, left);
+    heldSize_ = left;
+    return out;
+}
+
+void ModeConverter::Feed(std::string_view piece, std::string& out) {
+    if (stopped_ || piece.empty()) {
+        return;
+    }
+    if (source_ == target_) {
+        out.append(piece);
+        return;
+    }
+    // At most four characters per input character, and Put writes four at a time.
+    const std::size_t start = out.size();
+    out.resize(start + (piece.size() + heldSize_) * 4 + ChunkedSink::kMaxWrite);
+    char* const begin = out.data() + start;
+    char* end = begin;
+    if (heldSize_ > 0) {
+        // Complete the token (or caret pair) the previous piece ended inside.
+        const std::size_t wanted = source_ == DisplayMode::Ascii ? 2 : step_;
+        const std::size_t taken = std::min(wanted - heldSize_, piece.size());
+        std::memcpy(held_ + heldSize_, piece.data(), taken);
+        piece.remove_prefix(taken);
+        if (heldSize_ + taken < wanted) {
+            heldSize_ += taken;
+        } else {
+            char token[4];
+            std::memcpy(token, held_, wanted);
+            heldSize_ = 0;
+            end = ConvertTokens(std::string_view(token, wanted), end);
+        }
+    }
+    if (!stopped_ && heldSize_ == 0) {
+        end = ConvertTokens(piece, end);
+    }
+    out.resize(start + static_cast<std::size_t>(end - begin));
+}
+
+void ModeConverter::Finish(std::string& out) {
+    if (!stopped_ && heldSize_ > 0 && source_ != DisplayMode::Ascii && source_ != target_) {
+        const std::size_t start = out.size();
+        out.resize(start + ChunkedSink::kMaxWrite);
+        char* end = out.data() + start;
+        ConvertToken(held_, std::min(heldSize_, width_), end);
+        out.resize(static_cast<std::size_t>(end - out.data()));
+    }
+    heldSize_ = 0;
+    stopped_ = false;
 }
 
 std::string EncodeTransmitBytes(std::string_view text, DisplayMode mode) {

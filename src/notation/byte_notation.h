@@ -31,6 +31,36 @@ std::string_view DisplayModeText(DisplayMode mode);
 std::string ChangeMode(std::string_view input, DisplayMode source, DisplayMode target,
                        bool crLfPassThrough = false);
 
+// ChangeMode for a text that comes in pieces, written into a buffer the caller reuses, so a
+// long text is converted without holding it, or its result, whole. Feeding pieces and then
+// calling Finish appends exactly what ChangeMode gives for the pieces joined, whatever the
+// cut: a token or caret pair split between two pieces is held until it is complete. After
+// Finish the converter starts a new text. Cost: linear in the input; no allocation beyond
+// the growth of `out`.
+class ModeConverter {
+public:
+    ModeConverter(DisplayMode source, DisplayMode target, bool crLfPassThrough = false);
+
+    void Feed(std::string_view piece, std::string& out);
+    void Finish(std::string& out);
+
+private:
+    // Converts whole tokens (or Ascii characters) from `text`, writing at `out`; returns the
+    // position after the last character written.
+    char* ConvertTokens(std::string_view text, char* out);
+    // One token of a Hex or Decimal source; false when it ends the conversion.
+    bool ConvertToken(const char* token, std::size_t size, char*& out);
+
+    DisplayMode source_;
+    DisplayMode target_;
+    bool passThrough_;
+    std::size_t step_ = 1;  // characters from one source token to the next
+    std::size_t width_ = 1;
+    char held_[4] = {};
+    std::size_t heldSize_ = 0;
+    bool stopped_ = false;  // a Decimal token ended the conversion
+};
+
 // The bytes TransmitString writes for `text` in `mode`, in order (one char = one byte).
 // Tokens that give no byte 0..255 are skipped; the rest is still encoded: a Hex token holding a
 // non-hexadecimal character, a Decimal token that is not a number (spaces around the digits are

@@ -77,6 +77,9 @@ inline constexpr SettingKey kFiletypeTextSender{"Filetype", "Ascii"};
 // "0" or "1": received CR and LF break lines in Ascii notation.
 inline constexpr SettingKey kProcessCrLf{"Process", "0"};
 
+// "1": the Data Monitor shows each burst's arrival time in a gutter; anything else: it does not.
+inline constexpr SettingKey kShowTimestamps{"ShowTimestamps", "0"};
+
 // Full path of the last command set file opened through the open dialog. Its default is the
 // executable's folder, known only at run time: see DefaultDirectory().
 inline constexpr std::string_view kDirectoryKey = "Directory";

@@ -113,6 +113,42 @@ TEST(ChangeMode, EveryByteRoundTripsInLongTexts) {
     EXPECT_EQ(wideHex.substr(wideHex.size() - 8), "3E7 3E7 ");
 }
 
+// Pieces cut anywhere, even inside a token or a caret pair, give what the whole text gives.
+TEST(ModeConverter, PiecesCutAnywhereGiveWhatChangeModeGives) {
+    std::string all;
+    for (int v = 0; v < 256; ++v) {
+        all.push_back(static_cast<char>(v));
+    }
+    struct Case {
+        const char* reason;
+        std::string input;
+        DisplayMode source;
+        DisplayMode target;
+    };
+    const Case cases[] = {
+        {"caret pairs, a caret pair of the caret", "AB^^^|^M^J^1x^", Ascii, Hex},
+        {"every byte into Decimal", ChangeMode(all, Ascii, Hex), Hex, Decimal},
+        {"every byte into Ascii, CR and LF raw", ChangeMode(all, Ascii, Hex), Hex, Ascii},
+        {"lenient Hex tokens and a short last one", "4G  4 7F 4", Hex, Ascii},
+        {"a wide value goes into Hex", "065 999 066 12", Decimal, Hex},
+        {"a token that is no number ends it", "065 0x6 067 ", Decimal, Hex},
+        {"a value above 255 ends Ascii", "065 256 067 ", Decimal, Ascii},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const std::string expected = ChangeMode(c.input, c.source, c.target, true);
+        ModeConverter converter(c.source, c.target, true);
+        for (std::size_t cut = 1; cut <= 5; ++cut) {
+            std::string out = "kept ";
+            for (std::size_t at = 0; at < c.input.size(); at += cut) {
+                converter.Feed(std::string_view(c.input).substr(at, cut), out);
+            }
+            converter.Finish(out);
+            EXPECT_EQ(out, "kept " + expected) << "pieces of " << cut;
+        }
+    }
+}
+
 TEST(EncodeTransmitBytes, SendsOneBytePerTokenAndSkipsTokensThatGiveNone) {
     struct Case {
         const char* reason;

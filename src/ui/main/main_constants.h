@@ -41,6 +41,7 @@ inline constexpr auto kTipOpen = "Open the ComPort";
 // Process Cr/Lf faces.
 inline constexpr auto kCaptionProcessCrLf = "Process Cr/Lf";
 inline constexpr auto kCaptionShowCrLf = "Show Cr/Lf";
+inline constexpr auto kCaptionShowTimestamps = "Show Timestamps";
 inline constexpr auto kTipProcessDesigned = "Display ascii text as separate lines";
 inline constexpr auto kTipProcessReleased = "Display ascii data on separate lines";
 inline constexpr auto kTipProcessPressed = "Display ascii Cr and Lf characters";

@@ -266,6 +266,19 @@ void Mainfrm::BuildMenus() {
         connect(action, &QAction::triggered, this, entry.handler);
         menuEntries_[QString::fromLatin1(entry.name)] = action;
     }
+    // Arrival times beside the monitor text, off unless the user turned them on.
+    menus["Edit"]->addSeparator();
+    QAction* timestamps = menus["Edit"]->addAction(QString::fromLatin1(kCaptionShowTimestamps));
+    timestamps->setObjectName(QStringLiteral("ShowTimestampsmenu"));
+    timestamps->setCheckable(true);
+    timestamps->setChecked(settings_.GetSetting(settings::kShowTimestamps) == QStringLiteral("1"));
+    monitor_->View()->SetShowTimestamps(timestamps->isChecked());
+    connect(timestamps, &QAction::toggled, this, [this](bool show) {
+        monitor_->View()->SetShowTimestamps(show);
+        settings_.SaveSetting(settings::kShowTimestamps,
+                              show ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+    menuEntries_[timestamps->objectName()] = timestamps;
     BuildLineControls(menus[QStringLiteral("Help")]->menuAction());
     ShowCaptureState();
 }

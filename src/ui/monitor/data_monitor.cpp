@@ -1,6 +1,7 @@
 #include "ui/monitor/data_monitor.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QPrinter>
 #include <QSaveFile>
@@ -23,6 +24,10 @@ constexpr std::size_t kSaveChunkBytes = std::size_t{1} << 20;
 // A print lets the event loop run after about this long.
 constexpr qint64 kPrintSliceMs = 50;
 constexpr auto kPrintProgressText = "Printing the Data Monitor...";
+// A re-render runs in slices of about this long, the event loop between them; the first
+// slice takes longer, so a text that needs not much more is done at once.
+constexpr std::chrono::milliseconds kRerenderSlice{30};
+constexpr std::chrono::milliseconds kRerenderFirstSlice{50};
 }  // namespace
 
 DataMonitor::DataMonitor(QWidget* viewParent, QWidget* lampParent, QObject* parent,
@@ -30,8 +35,14 @@ DataMonitor::DataMonitor(QWidget* viewParent, QWidget* lampParent, QObject* pare
     : QObject(parent),
       text_(std::make_unique<MonitorText>(capacity)),
       view_(new MonitorView(*text_, viewParent)),
-      lamps_(lampParent) {
+      lamps_(lampParent),
+      rerenderSlice_(kRerenderSlice),
+      rerenderFirstSlice_(kRerenderFirstSlice),
+      clock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
     view_->setObjectName(QStringLiteral("ReceiveBox"));
+    rerenderTimer_.setSingleShot(true);
+    rerenderTimer_.setInterval(0);
+    connect(&rerenderTimer_, &QTimer::timeout, this, &DataMonitor::ContinueRerender);
 }
 
 DataMonitor::~DataMonitor() {
@@ -44,13 +55,19 @@ void DataMonitor::Defer(std::function<void()> change) {
 }
 
 void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
-    // Only a print in progress pays for keeping the text aside; every append checks.
-    if (printing_) {
-        Defer([this, kept = std::string(text), colour] { AppendText(kept, colour); });
+    AppendAt(text, colour, clock_());
+}
+
+void DataMonitor::AppendAt(std::string_view text, const QColor& colour, std::int64_t arrivalMs) {
+    // Only a print or a re-render in progress pays for keeping the text aside.
+    if (MustDefer()) {
+        Defer([this, kept = std::string(text), colour, arrivalMs] {
+            AppendAt(kept, colour, arrivalMs);
+        });
         return;
     }
     try {
-        text_->AppendText(text, colour.rgb());
+        text_->AppendText(text, colour.rgb(), arrivalMs);
     } catch (const std::bad_alloc&) {
         // The text cannot grow: empty the monitor; later traffic goes on into it.
         text_->Clear();
@@ -59,51 +76,58 @@ void DataMonitor::AppendText(std::string_view text, const QColor& colour) {
 }
 
 void DataMonitor::ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf) {
-    if (printing_) {
+    if (MustDefer()) {
         Defer([this, kept = std::vector<ModeConversion>(conversions.begin(), conversions.end()),
                processCrLf] { ReloadMonitor(kept, processCrLf); });
         return;
     }
-    try {
-        // Run by run, each in its own colour: the colour is the only record of who sent
-        // what. Appends are whole tokens, so a run boundary is a token boundary.
-        std::vector<std::pair<std::string, QRgb>> runs;
-        std::size_t skip = 0;
-        for (const ColourSegment& run : text_->ColourSegments(0, text_->Size())) {
-            const std::size_t from = std::max(run.from, skip);
-            if (from >= run.to) {
-                continue;
-            }
-            std::string converted = text_->TextRange(from, run.to);
-            // A CR LF split between two runs is one break, already taken with the first.
-            const std::size_t last = run.to - 1;
-            skip = text_->At(last) == '\r' && run.to < text_->Size() && text_->At(run.to) == '\n'
-                       ? run.to + 1
-                       : 0;
-            for (const ModeConversion& conversion : conversions) {
-                if (conversion.source != conversion.target) {
-                    converted =
-                        ChangeMode(converted, conversion.source, conversion.target, processCrLf);
-                }
-            }
-            runs.emplace_back(std::move(converted), run.colour);
-        }
-        text_->Clear();
-        for (const auto& [converted, colour] : runs) {
-            text_->AppendText(converted, colour);
-        }
-    } catch (const std::bad_alloc&) {
-        text_->Clear();
-    } catch (const std::length_error&) {
-        text_->Clear();
+    rerender_ = std::make_unique<MonitorRerender>(*text_, conversions, processCrLf);
+    if (rerender_->Step(rerenderFirstSlice_)) {
+        CompleteRerender();
+    } else {
+        rerenderTimer_.start();
     }
+}
+
+void DataMonitor::ContinueRerender() {
+    if (!rerender_) {
+        return;
+    }
+    if (rerender_->Step(rerenderSlice_)) {
+        CompleteRerender();
+    } else {
+        rerenderTimer_.start();
+    }
+}
+
+void DataMonitor::CompleteRerender() {
+    rerenderTimer_.stop();
+    if (!rerender_->Done()) {
+        rerender_->Step(std::chrono::hours(1));
+    }
+    text_->ReplaceWith(std::move(rerender_->Result()));
+    rerender_.reset();
     Sync();
+    RunDeferred();
+}
+
+void DataMonitor::RunDeferred() {
+    // A change that starts another re-render makes the ones after it wait again, in order.
+    for (const std::function<void()>& change : std::exchange(deferred_, {})) {
+        change();
+    }
 }
 
 void DataMonitor::Clear() {
     if (printing_) {
         Defer([this] { Clear(); });
         return;
+    }
+    if (rerender_) {
+        // What waited would be emptied with the rest.
+        rerenderTimer_.stop();
+        rerender_.reset();
+        deferred_.clear();
     }
     text_->Clear();
     Sync();
@@ -117,6 +141,9 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     const std::optional<QString> chosen = prompts.SaveFile(request);
     if (!chosen) {
         return {};
+    }
+    if (rerender_) {
+        CompleteRerender();
     }
     SaveDataResult result{SaveStatus::Failed, *chosen, {}};
     if (const FileCheck target = CheckSaveTarget(*chosen); !target.Ok()) {
@@ -167,6 +194,9 @@ PrintOutcome DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
     if (!choice || !choice->printer) {
         return PrintOutcome::Cancelled;
     }
+    if (rerender_) {
+        CompleteRerender();
+    }
     const RowSpan range = PrintRange(choice->selectionOnly);
     std::unique_ptr<Progress> progress;
     bool cancelled = false;
@@ -191,9 +221,7 @@ PrintOutcome DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
         PrintMonitorText(*text_, range.from, range.to, *choice->printer, heading, pageDone);
     printing_ = false;
     progress.reset();
-    for (const std::function<void()>& change : std::exchange(deferred_, {})) {
-        change();
-    }
+    RunDeferred();
     return outcome;
 }
 

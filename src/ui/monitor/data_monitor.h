@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,18 +21,13 @@
 #include "ui/monitor/monitor_constants.h"
 #include "ui/monitor/monitor_layout.h"
 #include "ui/monitor/monitor_print.h"
+#include "ui/monitor/monitor_rerender.h"
 #include "ui/monitor/monitor_text.h"
 #include "ui/monitor/monitor_view.h"
 
 namespace kestrum {
 
 class Prompts;
-
-// One step of a re-render: the text is rewritten from `source` into `target` notation.
-struct ModeConversion {
-    DisplayMode source;
-    DisplayMode target;
-};
 
 enum class SaveStatus { Cancelled, Saved, Failed };
 
@@ -64,9 +62,20 @@ public:
     // Rewrites the whole text through `conversions` in order, each with Cr/Lf
     // pass-through requested (so CR and LF written into Ascii follow processCrLf),
     // each colour run in its own colour. A conversion that fails for lack of memory
-    // empties the monitor.
+    // empties the monitor. A re-render that takes longer than one slice goes on in slices
+    // from the event loop: the view shows the old text meanwhile, and what is appended
+    // (already in the new notation) waits, in order, until the new text is in place.
     void ReloadMonitor(std::span<const ModeConversion> conversions, bool processCrLf);
+    bool Rerendering() const { return rerender_ != nullptr; }
+    // Time given to each slice of a re-render (tests make it 0: one piece per slice).
+    void SetRerenderSlice(std::chrono::milliseconds slice) {
+        rerenderSlice_ = rerenderFirstSlice_ = slice;
+    }
 
+    // Milliseconds since the epoch for the arrival time of each append; tests inject one.
+    void SetClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
+
+    // Empties the monitor; a running re-render is dropped with what waited for it.
     void Clear();
     // The view follows the end again, wherever the user had scrolled to.
     void FollowEnd() {
@@ -76,7 +85,9 @@ public:
     }
 
     // Save dialog, then the plain text with CR LF breaks and one final CR LF, written
-    // atomically. Shows no message: the caller decides what to tell the user.
+    // atomically. Shows no message: the caller decides what to tell the user. A re-render
+    // still running when the dialog closes is finished first, so the file holds the text
+    // in the notation the user chose. Print does the same.
     SaveDataResult SaveData(Prompts& prompts, const QString& startDirectory = {});
 
     // Print dialog (selection preselected when there is one), then the selection or
@@ -112,14 +123,25 @@ public:
 
 private:
     void Sync();
-    // While a print reads the text, a change waits until it is done.
+    // While a print reads the text, or a re-render builds the next one, a change waits.
     void Defer(std::function<void()> change);
+    bool MustDefer() const { return printing_ || rerender_; }
+    void RunDeferred();
+    void AppendAt(std::string_view text, const QColor& colour, std::int64_t arrivalMs);
+    void ContinueRerender();
+    void CompleteRerender();
 
     std::unique_ptr<MonitorText> text_;
     bool printing_ = false;
     std::vector<std::function<void()>> deferred_;
     QPointer<MonitorView> view_;
     ActivityLamps lamps_;
+    // Declared after text_, so destroyed before it: it reads the text.
+    std::unique_ptr<MonitorRerender> rerender_;
+    std::chrono::milliseconds rerenderSlice_;
+    std::chrono::milliseconds rerenderFirstSlice_;
+    std::function<std::int64_t()> clock_;
+    QTimer rerenderTimer_;
 };
 
 }  // namespace kestrum

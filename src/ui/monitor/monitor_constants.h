@@ -40,6 +40,14 @@ inline constexpr int kSaveDataFilterIndex = 2;
 // Saved monitor text: every line break, and the end of the text, as CR LF.
 inline constexpr auto kLineBreak = "\r\n";
 
+// Arrival times: the tooltip over a character, and the gutter of Show Timestamps.
+inline constexpr auto kArrivalTimeFormat = "HH:mm:ss.zzz";
+inline constexpr auto kReceivedAtText = "Received %1";
+inline constexpr auto kSentAtText = "Sent %1";
+inline constexpr QRgb kGutterColour = 0xFF808080;  // RGB(128, 128, 128)
+// The gutter holds a time and one column of space.
+inline constexpr int kGutterColumns = 13;
+
 // Inner margin of the monitor view, in pixels.
 inline constexpr int kMonitorViewMargin = 3;
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace kestrum {
@@ -123,6 +124,48 @@ private:
     SegmentedArray<std::uint16_t, 13> delta_;  // one per line, relative to the group base
     SegmentedArray<std::uint32_t, 10> wideStarts_;
     std::size_t count_ = 0;
+};
+
+// When each burst of the text arrived: its start and its time (milliseconds), in ascending
+// order of start. Bursts are grouped by 64: each group keeps its first start and time in full
+// and the others as variable-length differences from the one before, so a burst of a few
+// characters a millisecond after the last costs about 2 bytes, not 12.
+class ArrivalIndex {
+public:
+    struct Burst {
+        std::size_t start = 0;
+        std::int64_t time = 0;
+    };
+
+    std::size_t Count() const { return count_; }
+    Burst operator[](std::size_t index) const;
+    Burst Back() const { return last_; }
+
+    // `start` is at or after the last burst's start.
+    void PushBack(Burst burst);
+    // The last burst starting at or before `position`: its index, or Count() when none does.
+    std::size_t IndexOf(std::size_t position) const;
+
+    void Clear();
+    std::size_t AllocatedBytes() const;
+
+private:
+    static constexpr unsigned kGroupBits = 6;
+    static constexpr std::size_t kGroupSize = std::size_t{1} << kGroupBits;
+
+    void PutNumber(std::uint64_t value);
+    // Reads the number at `offset` and moves the offset past it.
+    std::uint64_t GetNumber(std::size_t& offset) const;
+    // Decodes the group's bursts in order until `stop` returns true; returns the last kept.
+    template <typename Stop>
+    std::pair<std::size_t, Burst> Walk(std::size_t group, Stop&& stop) const;
+
+    SegmentedArray<std::uint32_t, 10> groupStart_;
+    SegmentedArray<std::int64_t, 9> groupTime_;
+    SegmentedArray<std::uint32_t, 10> groupOffset_;  // where the group's differences begin
+    SegmentedArray<std::uint8_t, 14> differences_;
+    std::size_t count_ = 0;
+    Burst last_;
 };
 
 }  // namespace kestrum

@@ -20,7 +20,7 @@ int ColourDistance(QRgb a, QRgb b) {
 
 MonitorText::MonitorText(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
-bool MonitorText::AppendText(std::string_view text, QRgb colour) {
+bool MonitorText::AppendText(std::string_view text, QRgb colour, std::int64_t arrivalMs) {
     bool emptied = false;
     if (text.size() > capacity_ - Size()) {
         Clear();
@@ -39,6 +39,9 @@ bool MonitorText::AppendText(std::string_view text, QRgb colour) {
     if (runStarts_.Empty() || runColours_.Back() != paletteIndex) {
         runStarts_.PushBack(static_cast<std::uint32_t>(base));
         runColours_.PushBack(paletteIndex);
+    }
+    if (arrivalMs != kNoArrival && (arrivals_.Count() == 0 || arrivals_.Back().time != arrivalMs)) {
+        arrivals_.PushBack({base, arrivalMs});
     }
 
     // A CR starts a new line at once; an LF right after a CR completes that break
@@ -67,8 +70,37 @@ void MonitorText::Clear() {
     runColours_.Clear();
     palette_.clear();
     lines_.Clear();
+    arrivals_.Clear();
     anchor_ = caret_ = 0;
     ++generation_;
+}
+
+void MonitorText::ReplaceWith(MonitorText&& other) {
+    const std::uint64_t generation = std::max(generation_, other.generation_) + 1;
+    *this = std::move(other);
+    generation_ = generation;
+}
+
+ColourSegment MonitorText::Run(std::size_t index) const {
+    const std::size_t end = index + 1 < runStarts_.Size() ? runStarts_[index + 1] : Size();
+    return {runStarts_[index], end, palette_[runColours_[index]]};
+}
+
+std::optional<std::int64_t> MonitorText::ArrivalAt(std::size_t position) const {
+    const std::size_t burst = arrivals_.IndexOf(position);
+    if (burst == ArrivalCount() || position >= Size()) {
+        return std::nullopt;
+    }
+    return arrivals_[burst].time;
+}
+
+std::optional<std::int64_t> MonitorText::BurstStartingAt(std::size_t position) const {
+    const std::size_t burst = arrivals_.IndexOf(position);
+    if (burst == ArrivalCount() || position >= Size()) {
+        return std::nullopt;
+    }
+    const ArrivalIndex::Burst found = arrivals_[burst];
+    return found.start == position ? std::optional<std::int64_t>(found.time) : std::nullopt;
 }
 
 std::string MonitorText::Bytes(std::size_t from, std::size_t to) const {
@@ -162,7 +194,8 @@ std::uint8_t MonitorText::PaletteIndex(QRgb colour) {
 
 std::size_t MonitorText::AllocatedBytes() const {
     return bytes_.AllocatedBytes() + runStarts_.AllocatedBytes() + runColours_.AllocatedBytes() +
-           palette_.capacity() * sizeof(QRgb) + lines_.AllocatedBytes();
+           palette_.capacity() * sizeof(QRgb) + lines_.AllocatedBytes() +
+           arrivals_.AllocatedBytes();
 }
 
 }  // namespace kestrum

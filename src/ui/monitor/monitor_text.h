@@ -6,6 +6,7 @@
 #include <QRgb>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ struct ColourSegment {
     QRgb colour = 0;
 };
 
+// An append given no arrival time records none.
+inline constexpr std::int64_t kNoArrival = INT64_MIN;
+
 class MonitorText {
 public:
     // `capacity` is injectable so tests need not fill 64 MiB.
@@ -33,8 +37,12 @@ public:
     // capacity the monitor is emptied first (and of a text larger than the capacity
     // only its last `capacity` characters are kept). Returns true when it emptied.
     // May throw std::bad_alloc; the caller then Clear()s.
-    bool AppendText(std::string_view text, QRgb colour);
+    // `arrivalMs` (milliseconds since the epoch) is kept for the text's first character,
+    // unless the previous append came in the same millisecond: one entry per burst.
+    bool AppendText(std::string_view text, QRgb colour, std::int64_t arrivalMs = kNoArrival);
     void Clear();
+    // Takes `other`'s text, colours, times and selection; views see an emptying.
+    void ReplaceWith(MonitorText&& other);
 
     std::size_t Size() const { return bytes_.Size(); }
     bool IsEmpty() const { return bytes_.Empty(); }
@@ -58,6 +66,17 @@ public:
     std::size_t LineOf(std::size_t position) const { return lines_.LineOf(position); }
 
     QRgb ColourAt(std::size_t position) const;
+    // Colour runs by index: each covers [from, to) in one colour, in order.
+    std::size_t RunCount() const { return runStarts_.Size(); }
+    ColourSegment Run(std::size_t index) const;
+
+    // Arrival times by index: where each burst starts and when it came.
+    std::size_t ArrivalCount() const { return arrivals_.Count(); }
+    ArrivalIndex::Burst Arrival(std::size_t index) const { return arrivals_[index]; }
+    // When the character at `position` arrived; nullopt when no time was given for it.
+    std::optional<std::int64_t> ArrivalAt(std::size_t position) const;
+    // The time of a burst that starts exactly at `position`.
+    std::optional<std::int64_t> BurstStartingAt(std::size_t position) const;
     // The colour segments covering [from, to), in order.
     std::vector<ColourSegment> ColourSegments(std::size_t from, std::size_t to) const;
 
@@ -92,6 +111,7 @@ private:
     SegmentedArray<std::uint8_t, 14> runColours_;
     std::vector<QRgb> palette_;
     LineStartIndex lines_;
+    ArrivalIndex arrivals_;
     std::size_t anchor_ = 0;
     std::size_t caret_ = 0;
     std::uint64_t generation_ = 0;

@@ -2,10 +2,12 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -13,6 +15,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -137,6 +140,54 @@ std::size_t MonitorView::VisibleRows() const {
         std::max(1, (viewport()->height() - 2 * kMargin) / lineHeight_));
 }
 
+std::optional<std::size_t> MonitorView::CharacterAt(QPoint viewportPoint) const {
+    const int rowOffset = static_cast<int>(std::floor(
+        static_cast<double>(viewportPoint.y() - kMargin) / static_cast<double>(lineHeight_)));
+    const long long row = static_cast<long long>(TopRow()) + rowOffset;
+    const double column = std::floor((viewportPoint.x() - kMargin - gutter_) / charWidth_);
+    if (rowOffset < 0 || column < 0 || static_cast<std::size_t>(row) >= layout_.TotalRows()) {
+        return std::nullopt;
+    }
+    const RowSpan span = layout_.RowRange(text_, static_cast<std::size_t>(row));
+    const std::size_t position = span.from + static_cast<std::size_t>(column);
+    return position < span.to ? std::optional<std::size_t>(position) : std::nullopt;
+}
+
+QString MonitorView::ArrivalToolTipAt(QPoint viewportPoint) const {
+    const std::optional<std::size_t> position = CharacterAt(viewportPoint);
+    const std::optional<std::int64_t> arrival =
+        position ? text_.ArrivalAt(*position) : std::nullopt;
+    if (!arrival) {
+        return {};
+    }
+    const QString time =
+        QDateTime::fromMSecsSinceEpoch(*arrival).toString(QString::fromLatin1(kArrivalTimeFormat));
+    const bool received = text_.ColourAt(*position) == kReceiveColour;
+    return QString::fromLatin1(received ? kReceivedAtText : kSentAtText).arg(time);
+}
+
+bool MonitorView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        // The times are asked for with Show Timestamps; until then the colour legend stays.
+        const QString tip = gutter_ > 0 ? ArrivalToolTipAt(help->pos()) : QString();
+        if (!tip.isEmpty()) {
+            QToolTip::showText(help->globalPos(), tip, viewport());
+            return true;
+        }
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void MonitorView::SetShowTimestamps(bool show) {
+    const int gutter = show ? static_cast<int>(std::ceil(kGutterColumns * charWidth_)) : 0;
+    if (gutter == gutter_) {
+        return;
+    }
+    gutter_ = gutter;
+    Relayout();
+}
+
 std::size_t MonitorView::PositionAt(QPoint viewportPoint) const {
     const int rowOffset = static_cast<int>(std::floor(
         static_cast<double>(viewportPoint.y() - kMargin) / static_cast<double>(lineHeight_)));
@@ -145,7 +196,7 @@ std::size_t MonitorView::PositionAt(QPoint viewportPoint) const {
     if (static_cast<std::size_t>(row) >= layout_.TotalRows()) {
         return text_.Size();
     }
-    const double column = std::round((viewportPoint.x() - kMargin) / charWidth_);
+    const double column = std::round((viewportPoint.x() - kMargin - gutter_) / charWidth_);
     const auto clamped =
         static_cast<std::size_t>(std::clamp(column, 0.0, static_cast<double>(layout_.Columns())));
     return layout_.PositionAt(text_, static_cast<std::size_t>(row), clamped);
@@ -186,18 +237,35 @@ void MonitorView::paintEvent(QPaintEvent* event) {
     const int firstOffset = std::max(0, (dirty.top() - kMargin) / lineHeight_);
     const int lastOffset = std::max(0, (dirty.bottom() - kMargin) / lineHeight_);
     // One column of slack on each side for glyphs that reach into their neighbours.
+    const int textLeft = kMargin + gutter_;
     const auto firstColumn = static_cast<std::size_t>(
-        std::max(0.0, std::floor((dirty.left() - kMargin) / charWidth_) - 1));
+        std::max(0.0, std::floor((dirty.left() - textLeft) / charWidth_) - 1));
     const auto endColumn = static_cast<std::size_t>(
-        std::max(0.0, std::ceil((dirty.right() + 1 - kMargin) / charWidth_) + 1));
+        std::max(0.0, std::ceil((dirty.right() + 1 - textLeft) / charWidth_) + 1));
     const std::size_t top = TopRow();
     for (int offset = firstOffset; offset <= lastOffset; ++offset) {
         const std::size_t row = top + static_cast<std::size_t>(offset);
         if (row >= layout_.TotalRows()) {
             break;
         }
-        PaintRow(painter, row, kMargin + offset * lineHeight_, firstColumn, endColumn);
+        const int y = kMargin + offset * lineHeight_;
+        if (gutter_ > 0 && dirty.left() < textLeft) {
+            PaintArrival(painter, row, y);
+        }
+        PaintRow(painter, row, y, firstColumn, endColumn);
     }
+}
+
+void MonitorView::PaintArrival(QPainter& painter, std::size_t row, int y) {
+    const std::optional<std::int64_t> arrival =
+        text_.BurstStartingAt(layout_.RowRange(text_, row).from);
+    if (!arrival) {
+        return;
+    }
+    painter.setPen(QColor::fromRgb(kGutterColour));
+    painter.drawText(
+        QPointF(kMargin, y + ascent_),
+        QDateTime::fromMSecsSinceEpoch(*arrival).toString(QString::fromLatin1(kArrivalTimeFormat)));
 }
 
 void MonitorView::PaintRow(QPainter& painter, std::size_t row, int y, std::size_t firstColumn,
@@ -292,6 +360,10 @@ void MonitorView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         ApplyFont();
+        if (gutter_ > 0) {
+            // The gutter scales with the font, as the text does.
+            gutter_ = static_cast<int>(std::ceil(kGutterColumns * charWidth_));
+        }
         Relayout();
     }
 }
@@ -342,18 +414,11 @@ void MonitorView::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     }
     // The character under the pointer, not the nearest caret position.
-    const QPointF point = event->position();
-    const int rowOffset = static_cast<int>(std::floor((point.y() - kMargin) / lineHeight_));
-    const long long row = static_cast<long long>(TopRow()) + rowOffset;
-    if (row < 0 || static_cast<std::size_t>(row) >= layout_.TotalRows() || point.x() < kMargin) {
+    const std::optional<std::size_t> under = CharacterAt(event->position().toPoint());
+    if (!under || !IsTokenCharacter(text_.At(*under))) {
         return;
     }
-    const RowSpan span = layout_.RowRange(text_, static_cast<std::size_t>(row));
-    const auto column = static_cast<std::size_t>((point.x() - kMargin) / charWidth_);
-    const std::size_t position = span.from + column;
-    if (position >= span.to || !IsTokenCharacter(text_.At(position))) {
-        return;
-    }
+    const std::size_t position = *under;
     const std::size_t line = text_.LineOf(position);
     const std::size_t lineStart = text_.LineStart(line);
     const std::size_t lineEnd = text_.LineEnd(line);
@@ -520,7 +585,8 @@ void MonitorView::UpdateRows(RowColumn from, RowColumn to) {
         return;
     }
     const int width = viewport()->width();
-    const int left = static_cast<int>(std::floor(ColumnX(from.column))) - 1;
+    // A row that starts now may start a burst: its time goes in the gutter.
+    const int left = from.column == 0 ? 0 : static_cast<int>(std::floor(ColumnX(from.column))) - 1;
     if (fromRow == toRow) {
         const int right = static_cast<int>(std::ceil(ColumnX(to.column + 1))) + 1;
         viewport()->update(QRect(left, RowY(from.row), right - left, lineHeight_));
@@ -539,11 +605,12 @@ void MonitorView::UpdateRows(RowColumn from, RowColumn to) {
 }
 
 std::size_t MonitorView::ColumnsForWidth(int width) const {
-    return static_cast<std::size_t>(std::max(1.0, std::floor((width - 2 * kMargin) / charWidth_)));
+    return static_cast<std::size_t>(
+        std::max(1.0, std::floor((width - 2 * kMargin - gutter_) / charWidth_)));
 }
 
 qreal MonitorView::ColumnX(std::size_t column) const {
-    return kMargin + static_cast<qreal>(column) * charWidth_;
+    return kMargin + gutter_ + static_cast<qreal>(column) * charWidth_;
 }
 
 int MonitorView::RowY(std::size_t row) const {

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "ui/monitor/monitor_layout.h"
 #include "ui/monitor/monitor_scroll_bar.h"
@@ -58,6 +59,17 @@ public:
     // its row, in viewport coordinates.
     QPoint PointOf(std::size_t position) const;
 
+    // The character under a viewport point, if there is one there.
+    std::optional<std::size_t> CharacterAt(QPoint viewportPoint) const;
+    // What hovering there shows: "Received 14:03:07.123" or "Sent ..." over a character
+    // whose arrival time is known, else nothing (the view's own tooltip applies).
+    QString ArrivalToolTipAt(QPoint viewportPoint) const;
+
+    // Show Timestamps: the arrival time of each burst that starts a row, in a gutter left of
+    // the text. Off, the view is exactly as without it.
+    void SetShowTimestamps(bool show);
+    bool ShowingTimestamps() const { return gutter_ > 0; }
+
     // The context menu: Copy (only with a selection) and Select All.
     std::unique_ptr<QMenu> CreateContextMenu();
 
@@ -72,6 +84,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void ApplyFont();
@@ -86,6 +99,7 @@ private:
     void UpdateRows(RowColumn from, RowColumn to);
     void PaintRow(QPainter& painter, std::size_t row, int y, std::size_t firstColumn,
                   std::size_t endColumn);
+    void PaintArrival(QPainter& painter, std::size_t row, int y);
     void DrawGlyphs(QPainter& painter, std::size_t from, std::size_t to, std::size_t column,
                     int baseline);
     std::size_t ColumnsForWidth(int width) const;
@@ -97,6 +111,7 @@ private:
     QRawFont rawFont_;
     std::array<quint32, 256> glyphs_{};
     qreal charWidth_ = 8;
+    int gutter_ = 0;  // pixels left of the text for arrival times; 0 when they are off
     int lineHeight_ = 16;
     int ascent_ = 12;
     RowColumn end_;                // where the text ended at the last sync

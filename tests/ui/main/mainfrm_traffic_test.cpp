@@ -228,6 +228,17 @@ TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
     EXPECT_EQ(button->text(), "Show Cr/Lf");
 }
 
+TEST_F(TrafficTest, ShowTimestampsIsOffUnlessChosenAndTheChoiceIsStored) {
+    settings_.SaveSetting("ShowTimestamps", "yes");  // malformed: the default, off
+    Mainfrm& window = Start();
+    QAction* item = window.MenuEntry("ShowTimestampsmenu");
+    ASSERT_NE(item, nullptr);
+    EXPECT_FALSE(window.ReceiveBox().ShowingTimestamps());
+    item->trigger();
+    EXPECT_TRUE(window.ReceiveBox().ShowingTimestamps());
+    EXPECT_EQ(settings_.GetSetting("ShowTimestamps", ""), "1");
+}
+
 TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     Mainfrm& window = Start();
     port_.InjectReceived("AB");

@@ -14,10 +14,13 @@
 #include <chrono>
 #include <thread>
 
+#include "notation/received_formatter.h"
 #include "support/scripted_prompts.h"
 
 namespace kestrum {
 namespace {
+
+using namespace std::chrono_literals;
 
 const QColor kGrey = QColor(128, 128, 128);
 const QColor kGreen = QColor(0, 255, 0);
@@ -65,6 +68,96 @@ TEST_F(DataMonitorTest, SaveWritesEveryByteWithCrLfBreaksAndCancelDoesNothing) {
     EXPECT_EQ(prompts_.SaveRequests()[0].filter, "All Files (*.*)|*.*|Text Files (*.txt)|*.txt");
     EXPECT_EQ(prompts_.SaveRequests()[0].filterIndex, 2);
     EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+// Enough Hex traffic, both colours, for a re-render cut into slices of one piece each.
+class RerenderTest : public DataMonitorTest {
+protected:
+    RerenderTest() { monitor_.SetRerenderSlice(0ms); }
+
+    // Appends `bursts` receptions and sends in Hex; returns where each starts in Ascii.
+    std::vector<std::size_t> FillHex(int bursts) {
+        std::vector<std::size_t> starts;
+        for (int i = 0; i < bursts; ++i) {
+            const std::string bytes = "AT\r\n" + std::to_string(i);
+            starts.push_back(ascii_.size());
+            ascii_ += FormatReceived(bytes, DisplayMode::Ascii, true);
+            monitor_.AppendText(FormatReceived(bytes, DisplayMode::Hex, false),
+                                i % 3 ? ReceiveColour : TransmitColour);
+        }
+        return starts;
+    }
+    // Event loop turns until the re-render is done.
+    int Finish() {
+        int turns = 0;
+        while (monitor_.Rerendering() && turns < 1000000) {
+            QCoreApplication::processEvents();
+            ++turns;
+        }
+        return turns;
+    }
+
+    std::string ascii_;  // the traffic as Ascii with Process Cr/Lf shows it
+};
+
+TEST_F(RerenderTest, ALongReRenderGoesInSlicesAndWhatArrivesMeanwhileFollowsInOrder) {
+    const std::vector<std::size_t> starts = FillHex(6000);
+    const std::string before = monitor_.PlainText();
+    const ModeConversion toAscii[] = {{DisplayMode::Hex, DisplayMode::Ascii}};
+    monitor_.ReloadMonitor(toAscii, true);
+    ASSERT_TRUE(monitor_.Rerendering());
+    monitor_.AppendText("late", ReceiveColour);
+    EXPECT_EQ(monitor_.PlainText(), before) << "the old text stays whole until the new is in";
+
+    EXPECT_GT(Finish(), 10) << "the event loop ran between the slices";
+    EXPECT_EQ(monitor_.PlainText(), ascii_ + "late");
+    const MonitorText& text = monitor_.Text();
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        ASSERT_EQ(text.ColourAt(starts[i]), i % 3 ? kReceiveColour : kTransmitColour) << i;
+    }
+    EXPECT_EQ(text.ColourAt(text.Size() - 1), kReceiveColour);
+}
+
+TEST_F(RerenderTest, SaveFinishesARunningReRenderFirstAndClearDropsIt) {
+    FillHex(4000);
+    const std::string hex = monitor_.PlainText();
+    const ModeConversion toDecimal[] = {{DisplayMode::Hex, DisplayMode::Decimal}};
+    monitor_.ReloadMonitor(toDecimal, false);
+    monitor_.AppendText("065 ", ReceiveColour);
+    prompts_.QueueSaveFile(PathOf("switched.txt"));
+    ASSERT_EQ(monitor_.SaveData(prompts_).status, SaveStatus::Saved);
+    EXPECT_FALSE(monitor_.Rerendering());
+    EXPECT_EQ(ReadFile(PathOf("switched.txt")).toStdString(),
+              ChangeMode(hex, DisplayMode::Hex, DisplayMode::Decimal) + "065 \r\n");
+
+    const ModeConversion back[] = {{DisplayMode::Decimal, DisplayMode::Hex}};
+    monitor_.ReloadMonitor(back, false);
+    ASSERT_TRUE(monitor_.Rerendering());
+    monitor_.AppendText("41 ", ReceiveColour);
+    monitor_.Clear();
+    Finish();
+    EXPECT_TRUE(monitor_.Text().IsEmpty());
+}
+
+TEST_F(RerenderTest, EachBurstKeepsItsArrivalTimeThroughAReRender) {
+    std::int64_t now = 1'800'000'000'000;
+    monitor_.SetClock([&now] { return now; });
+    monitor_.AppendText("41 ", TransmitColour);
+    monitor_.AppendText("42 ", ReceiveColour);  // the same millisecond: the same burst
+    now += 5;
+    monitor_.AppendText("43 0D 0A ", ReceiveColour);
+    const MonitorText& text = monitor_.Text();
+    EXPECT_EQ(text.ArrivalCount(), 2u);
+    EXPECT_EQ(text.ArrivalAt(5), now - 5);
+    EXPECT_EQ(text.ArrivalAt(6), now);
+
+    const ModeConversion toAscii[] = {{DisplayMode::Hex, DisplayMode::Ascii}};
+    monitor_.ReloadMonitor(toAscii, true);
+    Finish();
+    EXPECT_EQ(monitor_.PlainText(), "ABC\r\n");
+    EXPECT_EQ(text.ArrivalCount(), 2u);
+    EXPECT_EQ(text.BurstStartingAt(0), now - 5);
+    EXPECT_EQ(text.BurstStartingAt(2), now);
 }
 
 TEST_F(DataMonitorTest, PrintWidensNarrowMarginsAndNumbersThePages) {

@@ -97,6 +97,27 @@ TEST(MonitorTextTest, CapacityEmptiesTheMonitorAndKeepsTheNewText) {
     }
 }
 
+// Across groups, with gaps of every size and a clock that is set back now and then.
+TEST(ArrivalIndexTest, EveryBurstComesBackAndPositionsFindTheirBurst) {
+    std::mt19937_64 random(7);
+    std::vector<ArrivalIndex::Burst> bursts;
+    ArrivalIndex index;
+    ArrivalIndex::Burst burst{5, 1'800'000'000'000};
+    for (int i = 0; i < 1000; ++i) {
+        bursts.push_back(burst);
+        index.PushBack(burst);
+        burst.start += 1 + random() % (i % 10 == 0 ? 100000 : 12);
+        burst.time += static_cast<std::int64_t>(random() % 5000) - (i % 50 == 0 ? 90000000 : 3);
+    }
+    EXPECT_EQ(index.IndexOf(4), index.Count()) << "before the first burst";
+    for (std::size_t i = 0; i < bursts.size(); ++i) {
+        ASSERT_EQ(index[i].start, bursts[i].start) << i;
+        ASSERT_EQ(index[i].time, bursts[i].time) << i;
+        ASSERT_EQ(index.IndexOf(bursts[i].start), i);
+        ASSERT_EQ(index.IndexOf(bursts[i].start - 1), i == 0 ? index.Count() : i - 1);
+    }
+}
+
 TEST(MonitorTextTest, SelectionIsClampedToTheText) {
     MonitorText text;
     text.AppendText("41 42 43 ", kBlue);

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
@@ -24,8 +25,8 @@ protected:
     }
 
     // As DataMonitor appends; then the event loop runs, which follows the end.
-    void Append(std::string_view text, QRgb colour) {
-        text_.AppendText(text, colour);
+    void Append(std::string_view text, QRgb colour, std::int64_t arrivalMs = kNoArrival) {
+        text_.AppendText(text, colour, arrivalMs);
         view_.SyncWithText();
         QCoreApplication::processEvents();
     }
@@ -220,6 +221,36 @@ TEST_F(MonitorViewTest, TextIsDrawnInItsColourAndControlCharactersKeepTheirColum
     EXPECT_EQ(sentRed, 0);
     EXPECT_GT(receivedRed, 10);
     EXPECT_EQ(receivedBlue, 0);
+}
+
+TEST_F(MonitorViewTest, ArrivalTimesShowOverTheirCharactersAndInTheGutterOnlyWhenAsked) {
+    const std::int64_t sent =
+        QDateTime(QDate(2026, 12, 6), QTime(14, 3, 7, 123)).toMSecsSinceEpoch();
+    Append("41 42 \r\n", kTransmitColour, sent);
+    Append("43 44", kReceiveColour, sent + 2001);
+    EXPECT_EQ(view_.ArrivalToolTipAt(InsideCell(4)), "Sent 14:03:07.123");
+    EXPECT_EQ(view_.ArrivalToolTipAt(InsideCell(9)), "Received 14:03:09.124");
+    EXPECT_EQ(view_.ArrivalToolTipAt(view_.PointOf(10) + QPoint(40, 0)), "")
+        << "past the end of a row there is no character";
+
+    const QImage plain = Viewport()->grab().toImage();
+    const QPoint textAt = view_.PointOf(0);
+    view_.SetShowTimestamps(true);
+    QCoreApplication::processEvents();
+    EXPECT_GT(view_.PointOf(0).x(), textAt.x() + 40) << "the text moves right of the gutter";
+    const QImage gutter = Viewport()->grab().toImage();
+    const QColor base = view_.palette().color(QPalette::Base);
+    int drawn = 0;
+    for (int y = 0; y < gutter.height(); ++y) {
+        for (int x = 0; x < textAt.x() + 40; ++x) {
+            drawn += gutter.pixelColor(x, y) != base;
+        }
+    }
+    EXPECT_GT(drawn, 20) << "both rows start a burst: two times in the gutter";
+
+    view_.SetShowTimestamps(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Viewport()->grab().toImage(), plain) << "off, the view is exactly as before";
 }
 
 }  // namespace
