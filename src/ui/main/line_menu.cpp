@@ -54,19 +54,25 @@ LineMenu::LineMenu(QMenuBar& bar, QAction* before, PortSession& session)
 void LineMenu::Update() {
     const SerialPort& port = session_.Port();
     const LineControl& lines = session_.Lines();
-    const bool usable = port.HasControlLines();
-    const QString why = QString::fromLatin1(port.PortOpen() ? kTipNoControlLines : kTipClosed);
+    // A closed port keeps RTS and DTR for its next open (a device that resets on DTR needs
+    // it set before); only an open port without control lines refuses them.
+    const bool open = port.PortOpen();
+    const bool settable = !open || port.HasControlLines();
+    const QString noLines = QString::fromLatin1(kTipNoControlLines);
     const bool handshake = lines.Flow() == FlowControl::Hardware;
     rts_->setChecked(lines.RequestToSend());
-    rts_->setEnabled(usable && !handshake);
-    rts_->setToolTip(!usable     ? why
+    rts_->setEnabled(settable && !handshake);
+    rts_->setToolTip(!settable   ? noLines
                      : handshake ? QString::fromLatin1(kTipHandshake)
                                  : QString::fromLatin1(kTipRequestToSend));
     dtr_->setChecked(lines.DataTerminalReady());
-    dtr_->setEnabled(usable);
-    dtr_->setToolTip(usable ? QString::fromLatin1(kTipDataTerminalReady) : why);
-    break_->setEnabled(usable);
-    break_->setToolTip(usable ? QString::fromLatin1(kTipSendBreak) : why);
+    dtr_->setEnabled(settable);
+    dtr_->setToolTip(settable ? QString::fromLatin1(kTipDataTerminalReady) : noLines);
+    const bool canBreak = open && port.HasControlLines();
+    break_->setEnabled(canBreak);
+    break_->setToolTip(canBreak ? QString::fromLatin1(kTipSendBreak)
+                       : open   ? noLines
+                                : QString::fromLatin1(kTipClosed));
     reconnect_->setChecked(session_.ReconnectEnabled());
 }
 

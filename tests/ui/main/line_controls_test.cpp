@@ -80,6 +80,13 @@ TEST_F(LineControlsTest, APortWithoutControlLinesDisablesTheItemsAndSaysWhy) {
     }
     EXPECT_TRUE(window.MenuEntry("Reconnectmenu")->isEnabled());
     EXPECT_TRUE(prompts_.Messages().empty());
+
+    // Closed, DTR can be set for the next open (a board that resets on DTR); a break cannot.
+    window.ToolbarButton("ClosePort")->trigger();  // Disconnect
+    ASSERT_FALSE(port_.PortOpen());
+    EXPECT_TRUE(window.MenuEntry("DataTerminalReadymenu")->isEnabled());
+    EXPECT_FALSE(window.MenuEntry("SendBreakmenu")->isEnabled());
+    EXPECT_EQ(window.MenuEntry("SendBreakmenu")->toolTip(), line_ui::kTipClosed);
 }
 
 TEST_F(LineControlsTest, CountersAreExactAfterAFloodAndStartAgainAtClear) {
