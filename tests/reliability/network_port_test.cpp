@@ -62,6 +62,7 @@ TEST_F(NetworkPortTest, RefusedHangingAndHostileServersAreBoundedAndReportedOnce
     // unapplied settings said once. Then it sends a subnegotiation that never ends.
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    EXPECT_EQ(ServerSocketsOfThisProcess(), 1) << "the test's own server is seen";
     clock.restart();
     StartAt(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort()), "Ascii");
     EXPECT_LT(clock.elapsed(), 3000);

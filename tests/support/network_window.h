@@ -31,41 +31,27 @@ inline quint16 FreePort() {
     return ntohs(address.sin_port);
 }
 
-// The inodes of the sockets of /proc/net/<table> in state `state` (any when empty).
-inline std::set<std::string> SocketInodes(const char* table, const std::string& state) {
-    std::set<std::string> inodes;
-    std::ifstream in(std::string("/proc/net/") + table);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string field[10];
-        for (std::string& f : field) {
-            fields >> f;
-        }
-        if (state.empty() || field[3] == state) {
-            inodes.insert(field[9]);
-        }
-    }
-    return inodes;
-}
-
-// Listening TCP sockets and UDP sockets this process holds.
+// Listening TCP sockets and any UDP sockets this process holds: /proc/net lists each with
+// its state (0A: listening) and inode, /proc/self/fd names the process's own by inode.
 inline int ServerSocketsOfThisProcess() {
-    std::set<std::string> server;
-    for (const char* table : {"tcp", "tcp6"}) {
-        server.merge(SocketInodes(table, "0A"));
-    }
-    for (const char* table : {"udp", "udp6"}) {
-        server.merge(SocketInodes(table, ""));
-    }
-    int count = 0;
+    std::set<std::string> own;
     for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code error;
-        const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
-        if (target.starts_with("socket:[") &&
-            server.count(target.substr(8, target.size() - 9)) != 0) {
-            ++count;
+        own.insert(std::filesystem::read_symlink(fd.path(), error).string());
+    }
+    int count = 0;
+    for (const std::string table : {"tcp", "tcp6", "udp", "udp6"}) {
+        std::ifstream in("/proc/net/" + table);
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            std::istringstream fields(line);
+            std::string f[10];
+            for (std::string& field : f) {
+                fields >> field;
+            }
+            const bool server = table.starts_with("udp") || f[3] == "0A";
+            count += server && own.count("socket:[" + f[9] + "]") != 0 ? 1 : 0;
         }
     }
     return count;
