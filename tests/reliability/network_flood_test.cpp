@@ -1,11 +1,15 @@
 // A flood through ser2net reaches the monitor whole, and ser2net killed in the middle of one is
-// one lost device, with nothing shown taken back. Long: labelled slow.
+// one lost device, with nothing shown taken back. Labelled slow: 12 MiB of monitor text is
+// quick only in an optimised build.
 
 #include "notation/received_formatter.h"
 #include "support/network_window.h"
 
 namespace kestrum {
 namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
 
 TEST_F(NetworkPortTest, FloodArrivesWholeAndAKilledServerIsOneLossKeepingWhatWasShown) {
     for (const char* scheme : {"rfc2217", "socket"}) {

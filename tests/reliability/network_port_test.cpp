@@ -11,6 +11,9 @@
 namespace kestrum {
 namespace {
 
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
 TEST_F(NetworkPortTest, SendsReceivesEveryByteAndAppliesLineSettingsThroughSer2net) {
     for (const char* scheme : {"rfc2217", "socket"}) {
         SCOPED_TRACE(scheme);

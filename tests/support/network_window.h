@@ -16,9 +16,6 @@
 
 namespace kestrum {
 
-using namespace std::chrono_literals;
-using namespace std::string_literals;
-
 inline quint16 FreePort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -86,7 +83,7 @@ public:
                 const std::string table{std::istreambuf_iterator<char>(in), {}};
                 return table.find(local + "00000000:0000 0A") != std::string::npos;
             },
-            5s))
+            std::chrono::seconds(5)))
             << "ser2net does not listen";
     }
     ~Ser2net() { Kill(); }
@@ -136,7 +133,7 @@ protected:
         port_.reset();
         server_.reset();
         pty_ = std::make_unique<PtyPair>();
-        const bool rfc2217 = scheme == "rfc2217"s;
+        const bool rfc2217 = std::string_view(scheme) == "rfc2217";
         server_ = std::make_unique<Ser2net>(folder_.path(), pty_->DevicePath(), rfc2217);
         return StartAt(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(server_->Port()), mode);
     }
