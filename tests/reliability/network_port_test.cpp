@@ -1,9 +1,6 @@
 // Ports on other machines: the main window on rfc2217:// and socket:// addresses that ser2net
 // serves from a pseudo-terminal, and on servers that refuse, hang or misbehave.
 
-#include <QTcpServer>
-#include <QTcpSocket>
-
 #include "notation/received_formatter.h"
 #include "support/network_window.h"
 #include "ui/widgets/notation_field.h"
@@ -13,6 +10,88 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_literals;
+
+// An RFC 2217 server played from a thread, one scripted connection after another: it agrees
+// to COM-PORT-OPTION or not, answers the settings request with `baud` (none when 0) and the
+// rest as asked for 9600,n,8,1, never answers SET-CONTROL, and sends `then` once an "A" came.
+class ScriptedServer {
+public:
+    struct Connection {
+        bool negotiate;
+        std::uint32_t baud;
+        std::string then;
+    };
+    explicit ScriptedServer(std::vector<Connection> script)
+        : listen_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), size);
+        ::listen(listen_, 1);
+        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this, script = std::move(script)] {
+            for (const Connection& c : script) {
+                const int fd = client_ = ::accept(listen_, nullptr, nullptr);
+                if (fd < 0 || stop_) {
+                    return;
+                }
+                const auto send = [fd](const std::string& bytes) {
+                    static_cast<void>(::write(fd, bytes.data(), bytes.size()));
+                };
+                if (c.negotiate) {
+                    send("\xFF\xFD\x2C"s);
+                    ReadUntil(fd, "\xFA\x2C\x04\x01\xFF\xF0"s);  // the stop size request
+                }
+                if (c.baud != 0) {
+                    std::string answers = "\xFF\xFA\x2C\x65"s;
+                    for (const int shift : {24, 16, 8, 0}) {
+                        answers.push_back(static_cast<char>(c.baud >> shift));
+                    }
+                    answers.append(
+                        "\xFF\xF0\xFF\xFA\x2C\x66\x08\xFF\xF0\xFF\xFA\x2C\x67\x01"
+                        "\xFF\xF0\xFF\xFA\x2C\x68\x01\xFF\xF0");
+                    send(answers);
+                }
+                if (ReadUntil(fd, "A")) {
+                    send(c.then);
+                    ReadUntil(fd, "never");
+                }
+                ::close(fd);
+            }
+        });
+    }
+    ~ScriptedServer() {
+        stop_ = true;
+        ::shutdown(listen_, SHUT_RDWR);
+        ::shutdown(client_, SHUT_RDWR);
+        thread_.join();
+        ::close(listen_);
+    }
+    quint16 Port() const { return port_; }
+
+private:
+    // Reads until `wanted` came (true) or the client closed (false).
+    static bool ReadUntil(int fd, const std::string& wanted) {
+        std::string got;
+        char buffer[4096];
+        while (got.find(wanted) == std::string::npos) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                return false;
+            }
+            got.append(buffer, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+
+    int listen_;
+    std::atomic<int> client_ = -1;
+    std::atomic<bool> stop_ = false;
+    quint16 port_ = 0;
+    std::thread thread_;
+};
 
 TEST_F(NetworkPortTest, SendsReceivesEveryByteAndAppliesLineSettingsThroughSer2net) {
     for (const char* scheme : {"rfc2217", "socket"}) {
@@ -63,28 +142,52 @@ TEST_F(NetworkPortTest, RefusedHangingAndHostileServersAreBoundedAndReportedOnce
 
     // A server that accepts and never negotiates: open within the bound, data flows, the
     // unapplied settings said once. Then it sends a subnegotiation that never ends.
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const std::string modem = "\xFF\xFA\x2C\x6B\x30\xFF\xF0"s;  // CTS and DSR on
+    ScriptedServer server({{false, 0, "hi\xFF\xFF\xFF\xFA\x2C\x6B" + std::string(70 * 1024, 'x')},
+                           {true, 0, {}},
+                           {true, 4800, {}},
+                           {true, 9600, modem}});
     EXPECT_EQ(ServerSocketsOfThisProcess(), 1) << "the test's own server is seen";
     clock.restart();
-    StartAt(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort()), "Ascii");
+    Mainfrm& window = StartAt(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.Port()), "Ascii");
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_TRUE(port_->PortOpen());
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(notices_.size(), 1u);
-    EXPECT_FALSE(port_->HasControlLines());
-    ASSERT_TRUE(PumpEventsUntil([&] { return server.hasPendingConnections(); }, 3s));
-    QTcpSocket* far = server.nextPendingConnection();
-    far->write(
-        "hi\xFF\xFF"
-        "\xFF\xFA\x2C\x6B");
-    far->write(QByteArray(70 * 1024, 'x'));
+    window.SendBox().setText("A");
+    window.SendButton_Click();
+    const std::string before = MonitorText();
     ASSERT_TRUE(PumpEventsUntil([&] { return !Messages().empty(); }, 5s));
     PumpEventsFor(300ms);
     EXPECT_EQ(Messages().size(), 1u);
     EXPECT_TRUE(Messages()[0].contains(QLatin1String("64 KiB")));
-    EXPECT_EQ(MonitorText(), FormatReceived("hi\xFF", DisplayMode::Ascii, false));
+    EXPECT_EQ(MonitorText(), before + FormatReceived("hi\xFF", DisplayMode::Ascii, false));
     EXPECT_FALSE(port_->PortOpen());
+
+    // Agreed to COM-PORT-OPTION, then settings unconfirmed or confirmed at another baud rate.
+    const auto refusal = [&] {
+        try {
+            port_->SetPortOpen(true);
+        } catch (const PortError& error) {
+            return error.kind();
+        }
+        return PortErrorKind::Other;
+    };
+    clock.restart();
+    EXPECT_EQ(refusal(), PortErrorKind::SettingsNotApplied);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(refusal(), PortErrorKind::BaudRateNotSupported);
+
+    // Settings confirmed, SET-CONTROL never answered: open, without control lines.
+    std::vector<InputLines> lines;
+    QObject::connect(port_.get(), &SerialPort::InputLinesChanged,
+                     [&](InputLines changed) { lines.push_back(changed); });
+    port_->SetPortOpen(true);
+    EXPECT_FALSE(port_->HasControlLines());
+    port_->Output("A");
+    ASSERT_TRUE(PumpEventsUntil([&] { return !lines.empty(); }, 3s));
+    EXPECT_EQ(lines, (std::vector<InputLines>{{true, true, false, false}}));
+    EXPECT_EQ(port_->ReadInputLines(), lines[0]);
 }
 
 }  // namespace
