@@ -16,8 +16,6 @@ TEST(PortUrlTest, TakesBothSchemesWithNamesAndAddresses) {
     EXPECT_EQ(at("socket://127.0.0.1:65535"),
               (PortUrl{PortUrl::Scheme::Socket, QStringLiteral("127.0.0.1"), 65535}));
     EXPECT_EQ(at("RFC2217://[::1]:1").Endpoint(), QStringLiteral("[::1]:1"));
-    EXPECT_FALSE(IsNetworkDevice(u"/dev/ttyUSB0"));
-    EXPECT_TRUE(IsNetworkDevice(u"telnet://host:23"));
 }
 
 TEST(PortUrlTest, RefusesMalformedAddressesSayingWhy) {

@@ -1,5 +1,6 @@
 // Ports on other machines: the main window on rfc2217:// and socket:// addresses that ser2net
-// serves from a pseudo-terminal, and on servers that refuse, hang or misbehave.
+// serves from a pseudo-terminal (a flood included, and ser2net killed in the middle of one),
+// and on servers that refuse, hang or misbehave.
 
 #include "notation/received_formatter.h"
 #include "support/network_window.h"
@@ -12,29 +13,20 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 
 // An RFC 2217 server played from a thread, one scripted connection after another: it agrees
-// to COM-PORT-OPTION or not, answers the settings request with `baud` (none when 0) and the
-// rest as asked for 9600,n,8,1, never answers SET-CONTROL, and sends `then` once an "A" came.
+// to COM-PORT-OPTION or not, gives its answers once the settings request came, never answers
+// SET-CONTROL, and sends `then` once an "A" came.
 class ScriptedServer {
 public:
     struct Connection {
         bool negotiate;
-        std::uint32_t baud;
+        std::string answers;  // to the settings request
         std::string then;
     };
-    explicit ScriptedServer(std::vector<Connection> script)
-        : listen_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(listen_, 1);
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+    explicit ScriptedServer(std::vector<Connection> script) : listen_(ListenOnLoopback(port_)) {
         thread_ = std::thread([this, script = std::move(script)] {
             for (const Connection& c : script) {
                 const int fd = client_ = ::accept(listen_, nullptr, nullptr);
-                if (fd < 0 || stop_) {
+                if (fd < 0) {
                     return;
                 }
                 const auto send = [fd](const std::string& bytes) {
@@ -44,16 +36,7 @@ public:
                     send("\xFF\xFD\x2C"s);
                     ReadUntil(fd, "\xFA\x2C\x04\x01\xFF\xF0"s);  // the stop size request
                 }
-                if (c.baud != 0) {
-                    std::string answers = "\xFF\xFA\x2C\x65"s;
-                    for (const int shift : {24, 16, 8, 0}) {
-                        answers.push_back(static_cast<char>(c.baud >> shift));
-                    }
-                    answers.append(
-                        "\xFF\xF0\xFF\xFA\x2C\x66\x08\xFF\xF0\xFF\xFA\x2C\x67\x01"
-                        "\xFF\xF0\xFF\xFA\x2C\x68\x01\xFF\xF0");
-                    send(answers);
-                }
+                send(c.answers);
                 if (ReadUntil(fd, "A")) {
                     send(c.then);
                     ReadUntil(fd, "never");
@@ -63,7 +46,6 @@ public:
         });
     }
     ~ScriptedServer() {
-        stop_ = true;
         ::shutdown(listen_, SHUT_RDWR);
         ::shutdown(client_, SHUT_RDWR);
         thread_.join();
@@ -86,10 +68,9 @@ private:
         return true;
     }
 
+    quint16 port_ = 0;
     int listen_;
     std::atomic<int> client_ = -1;
-    std::atomic<bool> stop_ = false;
-    quint16 port_ = 0;
     std::thread thread_;
 };
 
@@ -101,15 +82,12 @@ TEST_F(NetworkPortTest, SendsReceivesEveryByteAndAppliesLineSettingsThroughSer2n
         ASSERT_TRUE(port_->PortOpen()) << Messages().size();
         // Told once that a raw stream's settings are its server's business.
         EXPECT_EQ(notices_.size(), rfc2217 ? 0u : 1u);
-        EXPECT_EQ(ServerSocketsOfThisProcess(), 0);
 
         window.SendBox().setText("AT^M");
         window.SendButton_Click();
         EXPECT_EQ(pty_->Read(3), "AT\r");
         const std::string before = MonitorText();
-        const std::string bytes =
-            "\xFF\x00"
-            "A\xFF\xFF\r"s;
+        const std::string bytes("\xFF\0A\xFF\xFF\r", 6);
         ASSERT_TRUE(pty_->Write(bytes));
         EXPECT_TRUE(PumpEventsUntil(
             [&] {
@@ -142,12 +120,14 @@ TEST_F(NetworkPortTest, RefusedHangingAndHostileServersAreBoundedAndReportedOnce
 
     // A server that accepts and never negotiates: open within the bound, data flows, the
     // unapplied settings said once. Then it sends a subnegotiation that never ends.
-    const std::string modem = "\xFF\xFA\x2C\x6B\x30\xFF\xF0"s;  // CTS and DSR on
-    ScriptedServer server({{false, 0, "hi\xFF\xFF\xFF\xFA\x2C\x6B" + std::string(70 * 1024, 'x')},
-                           {true, 0, {}},
-                           {true, 4800, {}},
-                           {true, 9600, modem}});
-    EXPECT_EQ(ServerSocketsOfThisProcess(), 1) << "the test's own server is seen";
+    const std::string format =
+        "\xFF\xFA\x2C\x66\x08\xFF\xF0\xFF\xFA\x2C\x67\x01\xFF\xF0\xFF\xFA\x2C\x68\x01\xFF\xF0"s;
+    ScriptedServer server(
+        {{false, {}, "hi\xFF\xFF\xFF\xFA\x2C\x6B" + std::string(70 * 1024, 'x')},
+         {true, {}, {}},
+         {true, "\xFF\xFA\x2C\x65\x00\x00\x12\xC0\xFF\xF0"s + format, {}},  // 4800
+         {true, "\xFF\xFA\x2C\x65\x00\x00\x25\x80\xFF\xF0"s + format,       // 9600
+          "\xFF\xFA\x2C\x6B\x30\xFF\xF0"s}});                               // CTS and DSR on
     clock.restart();
     Mainfrm& window = StartAt(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.Port()), "Ascii");
     EXPECT_LT(clock.elapsed(), 3000);
@@ -188,6 +168,32 @@ TEST_F(NetworkPortTest, RefusedHangingAndHostileServersAreBoundedAndReportedOnce
     ASSERT_TRUE(PumpEventsUntil([&] { return !lines.empty(); }, 3s));
     EXPECT_EQ(lines, (std::vector<InputLines>{{true, true, false, false}}));
     EXPECT_EQ(port_->ReadInputLines(), lines[0]);
+}
+
+TEST_F(NetworkPortTest, FloodArrivesWholeAndAKilledServerIsOneLossKeepingWhatWasShown) {
+    for (const char* scheme : {"rfc2217", "socket"}) {
+        SCOPED_TRACE(scheme);
+        StartServed(scheme, "Hex");
+        std::string sent(16 * 1024 * 1024, '\0');
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            sent[i] = static_cast<char>(i % 253);  // where each byte was, seen in its Hex
+        }
+        PlayedDevice stream(*pty_, sent, /*hangUpWhenSent=*/false);
+        constexpr std::size_t kFlood = 4 * 1024 * 1024;
+        ASSERT_TRUE(PumpEventsUntil([&] { return MonitorText().size() >= 3 * kFlood; }, 60s));
+        const std::string flooded = MonitorText();
+
+        server_->Kill();
+        ASSERT_TRUE(PumpEventsUntil([&] { return !Messages().empty(); }, 5s));
+        PumpEventsFor(500ms);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_TRUE(Messages()[0].contains(QStringLiteral("127.0.0.1:%1").arg(server_->Port())));
+        const std::string shown = MonitorText();
+        ASSERT_EQ(shown.compare(0, flooded.size(), flooded), 0) << "shown text was taken back";
+        ASSERT_EQ(shown.size() % 3, 0u);
+        EXPECT_EQ(shown, FormatReceived(std::string_view(sent).substr(0, shown.size() / 3),
+                                        DisplayMode::Hex, false));
+    }
 }
 
 }  // namespace

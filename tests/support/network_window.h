@@ -6,52 +6,32 @@
 #include <sys/socket.h>
 #include <QFile>
 #include <QProcess>
-#include <filesystem>
 #include <fstream>
-#include <set>
-#include <sstream>
 
 #include "platform/port_router.h"
 #include "support/pty_window.h"
 
 namespace kestrum {
 
-inline quint16 FreePort() {
+// A socket listening on 127.0.0.1 at a port the system picked.
+inline int ListenOnLoopback(quint16& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+    ::listen(fd, 1);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    port = ntohs(address.sin_port);
+    return fd;
 }
 
-// Listening TCP sockets and any UDP sockets this process holds: /proc/net lists each with
-// its state (0A: listening) and inode, /proc/self/fd names the process's own by inode.
-inline int ServerSocketsOfThisProcess() {
-    std::set<std::string> own;
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        own.insert(std::filesystem::read_symlink(fd.path(), error).string());
-    }
-    int count = 0;
-    for (const std::string table : {"tcp", "tcp6", "udp", "udp6"}) {
-        std::ifstream in("/proc/net/" + table);
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            std::istringstream fields(line);
-            std::string f[10];
-            for (std::string& field : f) {
-                fields >> field;
-            }
-            const bool server = table.starts_with("udp") || f[3] == "0A";
-            count += server && own.count("socket:[" + f[9] + "]") != 0 ? 1 : 0;
-        }
-    }
-    return count;
+// A port nobody listens on, until someone takes it.
+inline quint16 FreePort() {
+    quint16 port = 0;
+    ::close(ListenOnLoopback(port));
+    return port;
 }
 
 // ser2net on 127.0.0.1 at a free port, serving `device` as its configuration file says.
@@ -70,7 +50,6 @@ public:
                        .arg(device)
                        .toUtf8());
         file.close();
-        process_.setProcessChannelMode(QProcess::ForwardedChannels);
         process_.start(QStringLiteral("ser2net"),
                        {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config,
                         QStringLiteral("-P"), folder + QStringLiteral("/ser2net.pid")});
@@ -87,8 +66,6 @@ public:
             << "ser2net does not listen";
     }
     ~Ser2net() { Kill(); }
-    Ser2net(const Ser2net&) = delete;
-    Ser2net& operator=(const Ser2net&) = delete;
 
     void Kill() {
         process_.kill();
@@ -100,15 +77,6 @@ private:
     quint16 port_;
     QProcess process_;
 };
-
-// Bytes whose Hex text tells where in the stream each one was.
-inline std::string Pattern(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>(i % 253);
-    }
-    return bytes;
-}
 
 class NetworkPortTest : public WindowTest {
 protected:
