@@ -213,6 +213,8 @@ void NetworkPort::Negotiate(const PortUrl& url, const QElapsedTimer& clock) {
     if (rts_) {
         SendControl(*rts_ ? rfc2217::kRtsOn : rfc2217::kRtsOff);
     }
+    Write(client_->RequestLineStateMask(rfc2217::kLineParityError | rfc2217::kLineFramingError |
+                                        rfc2217::kLineBreak));
     const int confirmMs = std::max(1, std::min(kConfirmMs, Remaining(clock, kOpenMs)));
     if (const std::optional<PortError> refused = ApplySettings(settings_, confirmMs)) {
         socket_->abort();

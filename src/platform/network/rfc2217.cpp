@@ -149,4 +149,8 @@ std::string Client::RequestControl(std::uint8_t value) {
     return ComPortCommand(kSetControl, std::string(1, static_cast<char>(value)));
 }
 
+std::string Client::RequestLineStateMask(std::uint8_t mask) {
+    return ComPortCommand(kSetLineStateMask, std::string(1, static_cast<char>(mask)));
+}
+
 }  // namespace kestrum::rfc2217

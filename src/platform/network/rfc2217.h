@@ -23,6 +23,7 @@ inline constexpr std::uint8_t kSetStopSize = 4;
 inline constexpr std::uint8_t kSetControl = 5;
 inline constexpr std::uint8_t kNotifyLineState = 6;
 inline constexpr std::uint8_t kNotifyModemState = 7;
+inline constexpr std::uint8_t kSetLineStateMask = 10;
 inline constexpr std::uint8_t kServerOffset = 100;
 
 // SET-CONTROL values.
@@ -89,6 +90,8 @@ public:
     std::string RequestSettings(const LineSettings& settings);
     // SET-CONTROL with one of the values above.
     std::string RequestControl(std::uint8_t value);
+    // SET-LINESTATE-MASK: which line states the server notifies (none until asked).
+    std::string RequestLineStateMask(std::uint8_t mask);
 
     const Answers& SettingsAnswers() const { return answers_; }
     // The server has answered a SET-CONTROL: the port has control lines to drive.
