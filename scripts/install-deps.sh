@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   socat xvfb clang-format fonts-dejavu-core
   qt6-svg-dev  # scripts/draw-icons.sh writes the application icon as SVG too
+  ser2net      # the network port tests serve a pseudo-terminal over RFC 2217 and raw TCP
   # make package and the install tests: CPack's dependency list (dpkg-shlibdeps, file), the
   # checks of the .deb, the desktop files and the manual page.
   dpkg-dev file lintian desktop-file-utils appstream man-db groff-base

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "platform/command_line.h"
+#include "platform/port_router.h"
 #include "platform/prompts.h"
-#include "platform/qt_serial_port.h"
 #include "platform/single_instance.h"
 #include "session/app_state.h"
 #include "storage/settings_store.h"
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
 
     kestrum::SettingsStore settings;
     kestrum::QtPrompts prompts;
-    kestrum::QtSerialPort port(kestrum::DevicesFromSettings(settings));
+    kestrum::PortRouter port(kestrum::DevicesFromSettings(settings));
     kestrum::AppState state;
     kestrum::Mainfrm window(state, settings, port, prompts);
     prompts.SetParent(&window);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/network/port_url.h"
 #include "platform/prompts.h"
 #include "platform/serial_devices.h"
 #include "session/port_constants.h"
@@ -60,7 +61,10 @@ Comfrm::Comfrm(const ToolContext& context, QWidget* parent)
     : Comfrm(context, DescribedSerialDevices, parent) {}
 
 Comfrm::Comfrm(const ToolContext& context, DeviceList devices, QWidget* parent)
-    : QWidget(parent), session_(context.port), devices_(std::move(devices)) {
+    : QWidget(parent),
+      session_(context.port),
+      prompts_(context.prompts),
+      devices_(std::move(devices)) {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls();
@@ -212,6 +216,11 @@ void Comfrm::CancelButton_Click() {
 
 void Comfrm::OKButton_Click() {
     const QString device = DevicePathOf(deviceBox_->currentText());
+    // A network address that cannot be connected to is refused before it is stored.
+    if (const std::optional<QString> problem = NetworkDeviceProblem(device.trimmed())) {
+        prompts_.Message(*problem);
+        return;
+    }
     if (session_.BadPort()) {
         // The port number names no device: the dialog closes once the chosen one works.
         if (session_.ChangeDeviceOfInvalidPort(device)) {

@@ -18,6 +18,8 @@ class QRadioButton;
 
 namespace kestrum {
 
+class Prompts;
+
 class DropDownList;
 class PortSession;
 struct ToolContext;
@@ -82,6 +84,7 @@ private:
     void BuildControls();
     void Form_Load();
     PortSession& session_;
+    Prompts& prompts_;
     DeviceList devices_;
 
     QFrame* frame1_ = nullptr;

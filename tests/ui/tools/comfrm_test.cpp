@@ -134,6 +134,19 @@ TEST_F(ComfrmTest, RefusalsKeepTheDialogOpenCancelAppliesNothing) {
 
 // The real port service on two pseudo-terminals: the device box moves port 1 from one to
 // the other; a device that does not exist leaves it where it was.
+TEST_F(ComfrmTest, MalformedNetworkAddressIsRefusedWithItsReasonAndNeverStored) {
+    settings_.SaveSetting("Device1", "/dev/ttyS0");
+    Start();
+    Comfrm& dialog = OpenDialog();
+    dialog.DeviceBox().setCurrentText("rfc2217://rack-7.lab");
+    dialog.OKButton().click();
+    ASSERT_EQ(prompts_.Messages().size(), 1u);
+    EXPECT_TRUE(prompts_.Messages()[0].contains("(no port)"))
+        << prompts_.Messages()[0].toStdString();
+    EXPECT_EQ(settings_.GetSetting("Device1", ""), "/dev/ttyS0");
+    EXPECT_FALSE(dialog.isHidden());
+}
+
 TEST_F(PtyWindowTest, PortSettingsDeviceChangeReopensThePortOnTheNewDevice) {
     PtyPair second;
     PtyPair& first = *device_;
