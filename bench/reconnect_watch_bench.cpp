@@ -32,7 +32,7 @@ int WaitSeconds() {
 void WatchWaiting(benchmark::State& state, const char* device) {
     const QString path = QString::fromLatin1(device);
     QtSerialPort port([path](int) { return path; });
-    ReconnectWatch watch(port, [path] { return path; });
+    ReconnectWatch watch(port);
     int looks = 0;
     QObject::connect(&watch, &ReconnectWatch::ProblemChanged, [&looks] { ++looks; });
     for (auto _ : state) {

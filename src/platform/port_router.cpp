@@ -45,6 +45,11 @@ void PortRouter::SetPortOpen(bool open) {
     active_->SetPortOpen(true);
 }
 
+bool PortRouter::MayReopen() {
+    const QString device = devices_ ? devices_(CommPort()) : QString();
+    return IsNetworkDevice(device) ? network_.MayReopen() : local_.MayReopen();
+}
+
 void PortRouter::SetRThreshold(int bytes) {
     local_.SetRThreshold(bytes);
     network_.SetRThreshold(bytes);

@@ -41,6 +41,9 @@ public:
     FlowControl Flow() const override { return active_->Flow(); }
     InputLines ReadInputLines() const override { return active_->ReadInputLines(); }
 
+    // Asks the port that would open the current device.
+    bool MayReopen() override;
+
     bool OnNetwork() const { return active_ == &network_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <algorithm>
 #include <array>
@@ -326,6 +327,11 @@ void QtSerialPort::SetCommPort(int port) {
                         "Port number " + std::to_string(port) + " is not 1 to 4");
     }
     commPort_ = port;
+}
+
+bool QtSerialPort::MayReopen() {
+    const QString device = DeviceName();
+    return !device.isEmpty() && QFileInfo::exists(device);
 }
 
 QString QtSerialPort::DeviceName() const {

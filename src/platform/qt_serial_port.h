@@ -73,6 +73,9 @@ public:
     FlowControl Flow() const override { return flow_; }
     InputLines ReadInputLines() const override { return inputLines_; }
 
+    // The device path exists.
+    bool MayReopen() override;
+
     // The device name the current port number maps to, for messages.
     QString DeviceName() const;
 

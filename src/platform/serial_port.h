@@ -86,6 +86,11 @@ public:
     // Queues the bytes for transmission in order and returns without waiting.
     // Throws PortError when the port refuses the write (closed port, device gone).
     virtual void Output(std::string_view bytes) = 0;
+    // A look at whether an open of the port's device could succeed now, made without waiting:
+    // the reconnect watch asks it twice a second, so waiting for a device costs next to nothing.
+    // A local device answers whether its path exists; a network port whether a probe
+    // connection got through since the last look. False tells "not yet", never an error.
+    virtual bool MayReopen() { return true; }
     // Bytes queued by Output() that have not left yet. A port that hands bytes on at once
     // reports 0. Lets a long send wait instead of queueing a whole file in memory.
     virtual int OutBufferCount() const { return 0; }

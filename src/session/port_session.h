@@ -153,7 +153,7 @@ private:
 
     LineControl lines_{port_, settings_};
     TrafficCounters counters_;
-    ReconnectWatch watch_{port_, [this] { return Device(port_.CommPort()); }};
+    ReconnectWatch watch_{port_};
 };
 
 }  // namespace kestrum

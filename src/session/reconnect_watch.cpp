@@ -1,14 +1,11 @@
 #include "session/reconnect_watch.h"
 
-#include <QFileInfo>
-
 #include "platform/serial_port.h"
 #include "session/port_session.h"
 
 namespace kestrum {
 
-ReconnectWatch::ReconnectWatch(SerialPort& port, std::function<QString()> device, QObject* parent)
-    : QObject(parent), port_(port), device_(std::move(device)) {
+ReconnectWatch::ReconnectWatch(SerialPort& port, QObject* parent) : QObject(parent), port_(port) {
     timer_.setInterval(kIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &ReconnectWatch::Look);
 }
@@ -28,11 +25,9 @@ void ReconnectWatch::Look() {
         Stop();
         return;
     }
-    const QString device = device_();
-    // A stat is all an absent device costs; an open is tried only once the path is there.
-    // A network port ("rfc2217://...") has no path to look at: its open is the look.
-    const bool url = device.contains(QLatin1String("://"));
-    if (device.isEmpty() || (!url && !QFileInfo::exists(device))) {
+    // An open is tried only once the port's own look says the device is back: a stat of a local
+    // path, a probe connection to a server. An open that would wait is never tried blind.
+    if (!port_.MayReopen()) {
         return;
     }
     try {

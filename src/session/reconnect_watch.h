@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 
 namespace kestrum {
 
@@ -18,8 +17,7 @@ class ReconnectWatch final : public QObject {
 public:
     static constexpr int kIntervalMs = 500;
 
-    // `device` names the path the port opens at the moment (it follows the settings).
-    ReconnectWatch(SerialPort& port, std::function<QString()> device, QObject* parent = nullptr);
+    explicit ReconnectWatch(SerialPort& port, QObject* parent = nullptr);
 
     void Start();
     void Stop();
@@ -38,7 +36,6 @@ signals:
 
 private:
     SerialPort& port_;
-    std::function<QString()> device_;
     QTimer timer_;
     QString problem_;
 };

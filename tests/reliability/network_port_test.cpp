@@ -2,7 +2,11 @@
 // serves from a pseudo-terminal (a flood included, and ser2net killed in the middle of one),
 // and on servers that refuse, hang or misbehave.
 
+#include <QTcpServer>
+
 #include "notation/received_formatter.h"
+#include "platform/port_router.h"
+#include "session/reconnect_watch.h"
 #include "support/network_window.h"
 #include "ui/widgets/notation_field.h"
 
@@ -194,6 +198,26 @@ TEST_F(NetworkPortTest, FloodArrivesWholeAndAKilledServerIsOneLossKeepingWhatWas
         EXPECT_EQ(shown, FormatReceived(std::string_view(sent).substr(0, shown.size() / 3),
                                         DisplayMode::Hex, false));
     }
+}
+
+// The reconnect watch's look at a server never waits: "not yet" while nothing listens, and
+// the watch reopens the port by itself once a server is back at the address.
+TEST(NetworkReconnectTest, TheLookNeverWaitsAndTheWatchReopensOnceTheServerIsBack) {
+    const quint16 port = FreePort();
+    const QString device = QStringLiteral("socket://127.0.0.1:%1").arg(port);
+    PortRouter router([&device](int) { return device; });
+    ReconnectWatch watch(router);
+    QElapsedTimer clock;
+    clock.start();
+    watch.Start();
+    PumpEventsFor(1200ms);
+    EXPECT_LT(clock.elapsed(), 1500) << "no look blocked";
+    EXPECT_FALSE(router.PortOpen());
+
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, port));
+    ASSERT_TRUE(PumpEventsUntil([&] { return router.PortOpen(); }, 3s));
+    EXPECT_FALSE(watch.Watching());
 }
 
 }  // namespace

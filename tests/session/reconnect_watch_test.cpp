@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include "session/port_constants.h"
 #include "session/reconnect_watch.h"
@@ -15,18 +13,17 @@ namespace kestrum {
 namespace {
 
 TEST(ReconnectWatchTest, RefusalsAreToldOncePerReasonAndTheWatchGoesOnUntilItOpens) {
-    QTemporaryDir folder;
-    const QString device = folder.filePath("ttyUSB0");
     MemorySerialPort port;
-    ReconnectWatch watch(port, [&device] { return device; });
+    port.SetDevicePresent(false);
+    ReconnectWatch watch(port);
     QSignalSpy problems(&watch, &ReconnectWatch::ProblemChanged);
     QSignalSpy reopened(&watch, &ReconnectWatch::Reopened);
     watch.Start();
 
     watch.Look();
-    EXPECT_TRUE(port.History().empty()) << "no open is tried while the path is absent";
+    EXPECT_TRUE(port.History().empty()) << "no open is tried while the device is away";
 
-    QFile(device).open(QIODevice::WriteOnly);
+    port.SetDevicePresent(true);
     port.SetOpenFailure(1, PortErrorKind::PortInUse);
     for (int i = 0; i < 3; ++i) {
         watch.Look();

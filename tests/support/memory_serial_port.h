@@ -42,6 +42,7 @@ public:
     int CommEvent() const override { return commEvent_; }
     std::string Input() override;
     void Output(std::string_view bytes) override;
+    bool MayReopen() override { return devicePresent_; }
     bool HasControlLines() const override { return open_ && controlLines_; }
     void SetRequestToSend(bool on) override;
     void SetDataTerminalReady(bool on) override;
@@ -66,6 +67,9 @@ public:
     OutputLines Lines() const { return {rts_, dtr_, flow_}; }
     const std::vector<OutputLines>& LinesAtOpen() const { return linesAtOpen_; }
     const std::vector<int>& Breaks() const { return breaks_; }
+
+    // What MayReopen answers (the device is there at first).
+    void SetDevicePresent(bool present) { devicePresent_ = present; }
 
     // --- Scripted failures. A scripted failure has no effect besides the throw.
     // The next `times` calls of `operation` throw PortError(kind).
@@ -128,6 +132,7 @@ private:
     InputLines inputLines_;
     std::vector<OutputLines> linesAtOpen_;
     std::vector<int> breaks_;
+    bool devicePresent_ = true;
 };
 
 }  // namespace kestrum

@@ -506,4 +506,22 @@ InputLines NetworkPort::ReadInputLines() const {
     return PortOpen() ? lines_ : InputLines{};
 }
 
+bool NetworkPort::MayReopen() {
+    const auto parsed = ParsePortUrl(devices_ ? devices_(commPort_) : QString());
+    const PortUrl* url = std::get_if<PortUrl>(&parsed);
+    if (url == nullptr) {
+        probe_.reset();
+        return false;
+    }
+    if (probe_ && probe_->state() == QAbstractSocket::ConnectedState) {
+        probe_.reset();  // destroying the socket closes it
+        return true;
+    }
+    if (!probe_ || probe_->state() == QAbstractSocket::UnconnectedState) {
+        probe_ = std::make_unique<QTcpSocket>();
+        probe_->connectToHost(url->host, url->port);
+    }
+    return false;
+}
+
 }  // namespace kestrum

@@ -59,6 +59,9 @@ public:
     void SetFlowControl(FlowControl flow) override;
     FlowControl Flow() const override { return flow_; }
     InputLines ReadInputLines() const override;
+    // Starts a probe connection (name lookup included, never waited for) and answers true
+    // once one got through; the probe is closed at once, the open connects anew.
+    bool MayReopen() override;
 
     static constexpr int kOpenMs = 2900;
     static constexpr int kConfirmMs = 2000;
@@ -83,6 +86,7 @@ private:
 
     DeviceLookup devices_;
     std::unique_ptr<QTcpSocket> socket_;
+    std::unique_ptr<QTcpSocket> probe_;  // the reconnect watch's look at the server
     std::unique_ptr<rfc2217::Client> client_;
     PortUrl url_;
     bool comPort_ = false;  // the server took COM-PORT-OPTION on this connection
