@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <iostream>
 
+#include "support/reliability_helpers.h"
 #include "support/scripted_prompts.h"
 #include "ui/monitor/data_monitor.h"
 
@@ -54,28 +55,6 @@ private:
     };
 
     int cancelAt_;
-};
-
-// Records the longest time between two ticks of a 5 ms timer: how long the event loop stood.
-class GapMeter {
-public:
-    GapMeter() {
-        clock_.start();
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            longest_ = std::max(longest_, clock_.restart());
-            if (onTick) {
-                onTick();
-            }
-        });
-        timer_.start(5);
-    }
-    qint64 LongestMs() const { return longest_; }
-    std::function<void()> onTick;
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 longest_ = 0;
 };
 
 class MonitorPrintTest : public ::testing::Test {
