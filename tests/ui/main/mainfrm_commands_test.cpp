@@ -210,15 +210,6 @@ TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
     EXPECT_TRUE(prompts_.Messages().empty());
 }
 
-TEST_F(CommandBankTest, ASecondStartRestoresAMinimisedWindowAsItWas) {
-    Mainfrm& window = Start();
-    window.setWindowState(Qt::WindowMinimized | Qt::WindowMaximized);
-    window.show();
-    window.RestoreAndActivate();
-    EXPECT_EQ(window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
-              Qt::WindowMaximized);
-}
-
 TEST_F(CommandBankTest, CtrlXCutsInTheFocusedBoxAndClearsTheMonitorElsewhere) {
     Mainfrm& window = Start();
     window.show();

@@ -183,18 +183,14 @@ TEST_F(ScreenshotTest, PortSettingsFromTheToolbarAlsoWhenThePortNamesNoDevice) {
     PumpEventsFor(50ms);
     Picture(*dialog, "port-settings.png");
 
-    // Closing destroys it. With a port number that names no device the toolbar warns, then
-    // offers only the device box.
+    // Closing destroys it. With a port number that names no device the toolbar warns
+    // (PortStartTest) and still opens it, with only the device box (ComfrmTest).
     dialog->CancelButton().click();
     ASSERT_TRUE(PumpEventsUntil([&] { return Window().findChild<Comfrm*>() == nullptr; }, 2s));
     port_.SetOpenFailure(1, PortErrorKind::InvalidPortNumber);
     Window().Combo1().SetText("1");
     Window().ToolbarButton("SetCom")->trigger();
-    EXPECT_EQ(prompts_.Messages(), std::vector<QString>(2, "Warning: Invalid Port Number"));
-    auto* limited = Window().findChild<Comfrm*>();
-    ASSERT_NE(limited, nullptr);
-    EXPECT_FALSE(limited->BaudBox().isEnabled());
-    EXPECT_TRUE(limited->DeviceBox().isEnabled());
+    EXPECT_NE(Window().findChild<Comfrm*>(), nullptr);
 }
 
 }  // namespace
