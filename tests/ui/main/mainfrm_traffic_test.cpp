@@ -187,7 +187,7 @@ TEST_F(TrafficTest, ASendBringsAMonitorScrolledUpBackToTheEnd) {
     EXPECT_EQ(bar->value(), bar->maximum());
 }
 
-TEST_F(TrafficTest, ADisplaySwitchKeepsWhoSentWhat) {
+TEST_F(TrafficTest, ADisplaySwitchAndProcessCrLfKeepWhoSentWhat) {
     Mainfrm& window = Start();
     window.SendBox().setText("41 0D ");
     window.SendButton_Click();
@@ -198,29 +198,18 @@ TEST_F(TrafficTest, ADisplaySwitchKeepsWhoSentWhat) {
     EXPECT_EQ(MonitorText(), "065 013 066 013 010 067 ");
     EXPECT_EQ(Runs(), "T8 R8 T8");
     window.Combo2().SetText("Ascii");
-    window.ToolbarButton("ProcessCrLf")->trigger();
-    EXPECT_EQ(MonitorText(), "A\r\nB\r\nC") << "the CR received and the LF sent are one break";
-    EXPECT_EQ(Runs(), "T2 R2 T2");
-    window.ToolbarButton("ProcessCrLf")->trigger();
-    EXPECT_EQ(MonitorText(), "A^M^JB^M^JC") << "a break split between two runs shows once";
-    EXPECT_EQ(Runs(), "T5 R5 T1");
-}
-
-TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
-    settings_.SaveSetting("Filetype", "Ascii");
-    Mainfrm& window = Start();
-    port_.InjectReceived("a\r\nb");
-    EXPECT_EQ(MonitorText(), "a^M^Jb");
     QAction* button = window.ToolbarButton("ProcessCrLf");
     button->trigger();
-    EXPECT_EQ(MonitorText(), "a\r\nb");
-    EXPECT_EQ(Runs(), "R4");
+    EXPECT_EQ(MonitorText(), "A\r\nB\r\nC") << "the CR received and the LF sent are one break";
+    EXPECT_EQ(Runs(), "T2 R2 T2");
     EXPECT_EQ(settings_.GetSetting("Process", ""), "1");
     EXPECT_EQ(button->text(), "Show Cr/Lf");  // its tooltip beside it: PortStartTest
     button->trigger();
-    EXPECT_EQ(MonitorText(), "a^M^Jb");
+    EXPECT_EQ(MonitorText(), "A^M^JB^M^JC") << "a break split between two runs shows once";
+    EXPECT_EQ(Runs(), "T5 R5 T1");
     EXPECT_EQ(settings_.GetSetting("Process", ""), "0");
 
+    // Process Cr/Lf re-renders only in Ascii.
     window.Combo2().SetText("Hex");
     const std::string hex = MonitorText();
     button->trigger();
