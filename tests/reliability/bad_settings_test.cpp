@@ -97,13 +97,11 @@ TEST(BadSettings, StartUpComesUpSaneWithAtMostOneWarning) {
     const QString none = "|Command1";  // no command set loaded
     QTemporaryDir elsewhere;
     const Row rows[] = {
-        // A port number outside the list is port 1; the key matches in any case.
+        // A port number outside the list is port 1. (Keys match in any case: SettingsStoreTest.)
         {"CommPort", "0", one},
         {"CommPort", "abc", one},
         {"CommPort", " 2", one},
-        {"COMMPORT", "5", one},
-        {"Commport", "99999999999999999999", one},
-        {"commport", "3", "3 open"},
+        {"CommPort", "99999999999999999999", one},
         // Malformed line settings warn once; the port's working settings replace them.
         {"CommPort1", "", repaired, baud},
         {"CommPort1", "9600,x,9,3", repaired, baud},
@@ -111,7 +109,6 @@ TEST(BadSettings, StartUpComesUpSaneWithAtMostOneWarning) {
         {"CommPort1", "99999999999,n,8,1", repaired, baud},
         {"CommPort1", "9600,n,8,1,1", repaired, baud},
         {"CommPort1", "9600, n, 8, 1", repaired, baud},
-        {"COMMPORT1", "9600,q,8,1", repaired, baud},
         // Unusual but valid line settings are taken.
         {"CommPort1", "19200,E,7,1", "19200,e,7,1 open 19200,e,7,1"},
         {"CommPort1", "1,n,8,1", "1,n,8,1 open ,n,8,1"},
@@ -119,7 +116,6 @@ TEST(BadSettings, StartUpComesUpSaneWithAtMostOneWarning) {
         {"Filetype", "hex", "Hex"},
         {"Filetype", "Binary", "Hex"},
         {"Filetype", "Ascii ", "Hex"},
-        {"FILETYPE", "Decimal", "Decimal"},
         // Process Cr/Lf is on for 1 only.
         {"Process", "abc", "off"},
         {"Process", "2", "off"},
