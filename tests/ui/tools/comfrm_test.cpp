@@ -93,9 +93,9 @@ TEST_F(ComfrmTest, ShowsThePortsSettingsAndOkAppliesStoresAndSelects) {
 TEST_F(ComfrmTest, RefusalsKeepTheDialogOpenCancelAppliesNothing) {
     Start();
     Comfrm& dialog = OpenDialog({"/dev/ttyUSB0"});
-    port_.RefuseBaud(115200);
     dialog.StopButton(2).click();
     dialog.BaudBox().SetText("115200");
+    port_.FailNext(MemorySerialPort::Operation::SetSettings, PortErrorKind::BaudRateNotSupported);
     dialog.OKButton().click();
     EXPECT_EQ(prompts_.Messages(),
               std::vector<QString>{"Warning: This baud rate not supported for this port"});
