@@ -1,19 +1,17 @@
-// Sending, receiving and the display mode of the main window, on the in-memory port and end
-// to end on a pseudo-terminal.
+// Sending, receiving and the display mode of the main window, on the in-memory port. (End to
+// end on a pseudo-terminal: the device-loss, port-in-use and port-settings device tests.)
 
 #include <QAction>
 #include <QScrollBar>
 #include <QTest>
 
-#include "support/pty_window.h"
+#include "support/main_window_fixture.h"
 #include "ui/monitor/monitor_view.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
-
-using namespace std::chrono_literals;
 
 class TrafficTest : public MainWindowTest {
 protected:
@@ -242,24 +240,6 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     QFile saved(Path("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), "41 42 \r\n");
-}
-
-TEST_F(PtyWindowTest, TypedStringArrivesAndAnswerShowsInRed) {
-    Mainfrm& window = Start("Ascii");
-    ASSERT_TRUE(prompts_.Messages().empty()) << prompts_.Messages()[0].toStdString();
-    ASSERT_TRUE(port_->PortOpen());
-
-    QTest::keyClicks(&window.SendBox(), "AT^M");
-    window.SendButton_Click();
-    EXPECT_EQ(device_->Read(3), "AT\r");
-
-    window.Combo2().SetText("Hex");
-    const std::string before = MonitorText();
-    ASSERT_TRUE(device_->Write("OK\r\n"));
-    ASSERT_TRUE(
-        PumpEventsUntil([&] { return MonitorText().size() >= before.size() + 12; }, 2000ms));
-    EXPECT_EQ(MonitorText(), before + "4F 4B 0D 0A ");
-    EXPECT_EQ(window.Monitor().Text().ColourAt(before.size()), kReceiveColour);
 }
 
 }  // namespace
