@@ -100,7 +100,7 @@ TEST_F(ScreenshotTest, MainWindowWithACommandSetAndTraffic) {
     }
 }
 
-TEST_F(ScreenshotTest, EditorCaptionsFitAndStayClearOfTheControls) {
+TEST_F(ScreenshotTest, EditorAndCalculatorCaptionsFitAndStayClearOfTheControls) {
     StoreDemoSet();
     settings_.SaveSetting("Filetype", "Ascii");
     StartWithTools();
@@ -120,12 +120,11 @@ TEST_F(ScreenshotTest, EditorCaptionsFitAndStayClearOfTheControls) {
             }
         }
     }
-}
 
-TEST_F(ScreenshotTest, CalculatorCaptionsAndTheLongestTypeFit) {
-    Mainfrm& window = StartWithTools();
-    window.SendBox().setText("02 31 30 30 03 ");
-    window.CheckButton_Click();
+    // The calculator: its captions and the longest checksum type fit.
+    Window().Combo2().SetText("Hex");
+    Window().SendBox().setText("02 31 30 30 03 ");
+    Window().CheckButton_Click();
     Checkfrm* calculator = Calculator();
     ASSERT_NE(calculator, nullptr);
     calculator->CalculateButton_Click();
