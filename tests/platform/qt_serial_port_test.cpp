@@ -57,7 +57,7 @@ protected:
     int onComm_ = 0;
 };
 
-TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysUnchangedAndReadsByInputLen) {
+TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysReadsByInputLenAndFlushesAtClose) {
     auto port = MakePort();
     ASSERT_TRUE(port->PortOpen());
     std::string all(256, '\0');
@@ -81,6 +81,12 @@ TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysUnchangedAndReadsByInputLe
     }
     EXPECT_EQ(port->Input(), "");
     EXPECT_EQ(port->InBufferCount(), 0);
+
+    // Closing lets queued output leave.
+    const std::string queued(2000, 'q');
+    port->Output(queued);  // nothing has gone out yet
+    port->SetPortOpen(false);
+    EXPECT_EQ(pty_.Read(queued.size(), 1000ms).size(), queued.size());
 }
 
 TEST_F(QtSerialPortTest, SettingsApplyWhileOpenOrAreRefusedKeepingThePrevious) {
@@ -220,14 +226,6 @@ TEST(PermissionHintTest, NamesTheDevicesGroupAndTheUserButNeverRootsGroup) {
     EXPECT_EQ(PermissionHint("", "kim"), "");
     EXPECT_EQ(PermissionHintFor("/dev/null"), "") << "group root";
     EXPECT_EQ(PermissionHintFor("/dev/kestrum-no-such-tty"), "");
-}
-
-TEST_F(QtSerialPortTest, CloseLetsQueuedOutputLeave) {
-    auto port = MakePort();
-    const std::string bytes(2000, 'q');
-    port->Output(bytes);  // queued; nothing has gone out yet
-    port->SetPortOpen(false);
-    EXPECT_EQ(pty_.Read(bytes.size(), 1000ms).size(), bytes.size());
 }
 
 TEST_F(QtSerialPortTest, OnCommIsNeverReenteredAndLaterArrivalsAreStillReported) {

@@ -100,6 +100,10 @@ TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsAndAButtonSendsItsEntryInTheCu
     settings_.SaveSetting("Filetype", "Decimal");
     Mainfrm& window = Start();
     EXPECT_EQ(window.ComSetLabel().text(), file);
+    EXPECT_TRUE(window.ComSetLabel().isReadOnly());
+    EXPECT_EQ(window.ComSetLabel().palette().color(QPalette::Base),
+              window.ComSetLabel().palette().color(QPalette::Window))
+        << "the field looks read-only";
     EXPECT_EQ(window.Command(1).text(), "L1");
     EXPECT_EQ(window.Command(40).text(), "L40");
     EXPECT_EQ(ShownPages(), "1");
@@ -134,12 +138,6 @@ TEST_F(CommandBankTest, StartUpLoadFillsTheButtonsAndAButtonSendsItsEntryInTheCu
     window.Command_Click(5);
     EXPECT_EQ(window.SendBox().text(), "keep");
     EXPECT_EQ(prompts_.Messages().back(), "The Port is disconnected");
-}
-
-TEST_F(CommandBankTest, TheComSetFieldLooksReadOnly) {
-    const QLineEdit& comSet = Start().ComSetLabel();
-    EXPECT_TRUE(comSet.isReadOnly());
-    EXPECT_EQ(comSet.palette().color(QPalette::Base), comSet.palette().color(QPalette::Window));
 }
 
 TEST_F(CommandBankTest, OpenCommandSet) {
