@@ -113,27 +113,14 @@ TEST(HelpViewerTest, ShippedHelpPageLinksResolveAndNamesWhatTheProgramShows) {
     // Non-breaking spaces keep the checksum labels' double spaces visible.
     QString text = document->toRawText();
     text.replace(QChar::Nbsp, QLatin1Char(' '));
-    const char* const mustName[] = {
-        // checksum type labels, exactly as listed
-        "Negative Two's Complement Sum  (Orvane/Dynalite Dimmers)", "Modulo 255 Sum  (Dolby CP500)",
-        "Positive Two's Complement Sum", "CRC-8  (SMBus)", "CRC-8/MAXIM  (1-Wire)",
-        "CRC-16/MODBUS  (low byte first)", "CRC-16/CCITT-FALSE  (high byte first)",
-        "CRC-16/XMODEM  (high byte first)", "CRC-16/KERMIT  (low byte first)",
-        "CRC-32  (low byte first)",
-        // toolbar captions
-        "Open Com Set", "Save Data", "Print Data", "Clear Data", "Send String", "Edit Com Set",
-        "Send Text File", "Port Settings", "Disconnect", "Process Cr/Lf", "Show Cr/Lf",
-        // menus
-        "Open Command Set", "Save Data to File", "Exit", "Kestrum Help", "About", "Ctrl+O",
-        "Ctrl+S", "Ctrl+P", "Ctrl+Q", "Ctrl+X", "F1", "in a text box that has the focus",
-        // notations and the worked checksum example
-        "41 42 0D ", "065 066 013 ", "^M", "^J", "^|", "^[", "61 62 63 DA ", "097 098 099 217 ",
-        "1234567897K",
-        // files and settings
-        "0x1E", "~/.config/Kestrum/Kestrum.ini", "[Properties]", "Device1", "Default.cmd",
-        // messages
-        "Warning: Invalid Port Number", "The Port is disconnected", "No Data to Send!",
-        "Error - Too many spaces", "File Format or File Type Error", "Help file not found: "};
+    // One phrase per kind of fact: a checksum label with its double space, a caption, a key,
+    // a notation example, a file, a message.
+    const char* const mustName[] = {"CRC-16/MODBUS  (low byte first)",
+                                    "Send Text File",
+                                    "F1",
+                                    "065 066 013 ",
+                                    "~/.config/Kestrum/Kestrum.ini",
+                                    "Warning: Invalid Port Number"};
     for (const char* phrase : mustName) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(phrase))) << "missing: " << phrase;
     }

@@ -52,7 +52,7 @@ void WhenShown(std::function<void(Dialog&)> inspect) {
     });
 }
 
-TEST(QtPromptsTest, MessageHasOnlyOkNoIconAndTheKestrumCaption) {
+TEST(QtPromptsTest, MessageHasOnlyOkQuestionYesNoCancelBothNoIconAndTheKestrumCaption) {
     QtPrompts prompts;
     bool shown = false;
     WhenShown<QMessageBox>([&shown](QMessageBox& box) {
@@ -65,10 +65,8 @@ TEST(QtPromptsTest, MessageHasOnlyOkNoIconAndTheKestrumCaption) {
     });
     prompts.Message(QStringLiteral("Warning: Invalid Port Number"));
     EXPECT_TRUE(shown);
-}
 
-TEST(QtPromptsTest, QuestionHasYesNoCancelAndClosingItIsCancel) {
-    QtPrompts prompts;
+    // Closing a question is Cancel.
     WhenShown<QMessageBox>([](QMessageBox& box) {
         EXPECT_EQ(box.windowTitle(), QStringLiteral("Kestrum"));
         EXPECT_EQ(box.icon(), QMessageBox::NoIcon);

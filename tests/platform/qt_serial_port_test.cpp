@@ -4,14 +4,20 @@
 #include "platform/qt_serial_port.h"
 #include "platform/permission_hint.h"
 
+#include "session/port_constants.h"
+#include "session/port_session.h"
 #include "support/pty_pair.h"
+#include "support/reliability_helpers.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <unistd.h>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <numeric>
@@ -51,7 +57,7 @@ protected:
     int onComm_ = 0;
 };
 
-TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysUnchangedAndReadsByInputLen) {
+TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysReadsByInputLenAndFlushesAtClose) {
     auto port = MakePort();
     ASSERT_TRUE(port->PortOpen());
     std::string all(256, '\0');
@@ -75,6 +81,12 @@ TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysUnchangedAndReadsByInputLe
     }
     EXPECT_EQ(port->Input(), "");
     EXPECT_EQ(port->InBufferCount(), 0);
+
+    // Closing lets queued output leave.
+    const std::string queued(2000, 'q');
+    port->Output(queued);  // nothing has gone out yet
+    port->SetPortOpen(false);
+    EXPECT_EQ(pty_.Read(queued.size(), 1000ms).size(), queued.size());
 }
 
 TEST_F(QtSerialPortTest, SettingsApplyWhileOpenOrAreRefusedKeepingThePrevious) {
@@ -169,6 +181,41 @@ TEST_F(QtSerialPortTest, OpenFailuresHaveTheirKinds) {
     }
 }
 
+// What the user is told of a failed open: "in use" only while another program holds the
+// device (PortInUseTest); a free device behind a path too long for its lock file (about 267
+// characters, as a deep udev or container path gives) and /dev/null get their own reasons.
+TEST_F(QtSerialPortTest, AFreeDeviceOnALongPathOrANonTerminalIsNotCalledInUse) {
+    const auto warning = [](const QString& device) -> std::optional<QString> {
+        QtSerialPort port([device](int) { return device; });
+        try {
+            port.SetPortOpen(true);
+        } catch (const PortError& error) {
+            return PortWarningText(error);
+        }
+        return std::nullopt;
+    };
+    QTemporaryDir folder;
+    QString path = folder.path();
+    while (path.size() < 200) {
+        path += QStringLiteral("/deeper-folder-name");
+    }
+    ASSERT_TRUE(QDir().mkpath(path));
+    path += QLatin1Char('/') + QString(267 - path.size() - 1, QLatin1Char('d'));
+    ASSERT_EQ(::symlink(QFile::encodeName(pty_.DevicePath()).constData(),
+                        QFile::encodeName(path).constData()),
+              0);
+    if (const std::optional<QString> text = warning(path)) {
+        EXPECT_TRUE(text->startsWith(QString::fromLatin1(port_text::kMsgPortOpenFailed)))
+            << text->toStdString();
+        EXPECT_TRUE(text->contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))))
+            << text->toStdString();
+    }
+    EXPECT_EQ(warning(pty_.DevicePath()), std::nullopt) << "the same device under its own name";
+    EXPECT_EQ(
+        warning("/dev/null"),
+        QStringLiteral("%1: /dev/null: Not a serial port").arg(port_text::kMsgPortOpenFailed));
+}
+
 // Root, who runs the tests, is never refused a device: the hint's text is checked on its own.
 TEST(PermissionHintTest, NamesTheDevicesGroupAndTheUserButNeverRootsGroup) {
     EXPECT_EQ(PermissionHint("dialout", "kim"),
@@ -179,14 +226,6 @@ TEST(PermissionHintTest, NamesTheDevicesGroupAndTheUserButNeverRootsGroup) {
     EXPECT_EQ(PermissionHint("", "kim"), "");
     EXPECT_EQ(PermissionHintFor("/dev/null"), "") << "group root";
     EXPECT_EQ(PermissionHintFor("/dev/kestrum-no-such-tty"), "");
-}
-
-TEST_F(QtSerialPortTest, CloseLetsQueuedOutputLeave) {
-    auto port = MakePort();
-    const std::string bytes(2000, 'q');
-    port->Output(bytes);  // queued; nothing has gone out yet
-    port->SetPortOpen(false);
-    EXPECT_EQ(pty_.Read(bytes.size(), 1000ms).size(), bytes.size());
 }
 
 TEST_F(QtSerialPortTest, OnCommIsNeverReenteredAndLaterArrivalsAreStillReported) {

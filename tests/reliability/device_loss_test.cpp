@@ -1,5 +1,6 @@
 // The serial device disappears (a USB adapter pulled: the pseudo-terminal hangs up) while the
-// main window receives from it, and later comes back under another device name.
+// main window receives from it, and later comes back under another device name. (A gone device
+// picked is an invalid port number: QtSerialPortTest; picked again once back: ComfrmTest.)
 
 #include <QLatin1String>
 
@@ -75,34 +76,6 @@ TEST_F(PtyWindowTest, DeviceLostMidStreamKeepsWhatWasShownAndAReturnedDeviceTake
     EXPECT_TRUE(PumpEventsUntil([&] { return MonitorText() == shown + "41 42 10 "; }, 3s))
         << MonitorText().substr(shown.size());
     EXPECT_EQ(prompts_.Messages().size(), 1u);
-}
-
-TEST_F(PtyWindowTest, AfterALossPickingThePortAgainOpensTheReturnedDevice) {
-    Mainfrm& window = Start("Ascii");
-    ASSERT_TRUE(device_->Write("before"));
-    ASSERT_TRUE(PumpEventsUntil([&] { return MonitorText() == "before"; }, 3s));
-    const QString lostDevice = device_->DevicePath();
-    device_->CloseMaster();
-    ASSERT_TRUE(PumpEventsUntil([&] { return !prompts_.Messages().empty(); }, 3s));
-    EXPECT_TRUE(ReportsLoss(prompts_, lostDevice)) << prompts_.Messages()[0].toStdString();
-    EXPECT_FALSE(port_->PortOpen());
-
-    // Picking the port while the device is still gone says so and leaves the port closed.
-    window.Combo1().SetText("1");
-    EXPECT_EQ(prompts_.Messages().back(), port_text::kMsgInvalidPort);
-    EXPECT_FALSE(port_->PortOpen());
-
-    PtyPair& returned = ReturnDevice();
-    window.Combo1().SetText("1");
-    EXPECT_TRUE(port_->PortOpen());
-    EXPECT_FALSE(window_->Session().BadPort());
-    ASSERT_TRUE(returned.Write("after"));
-    EXPECT_TRUE(PumpEventsUntil([&] { return MonitorText() == "beforeafter"; }, 3s))
-        << MonitorText();
-    window.SendBox().setText("ok");
-    window.SendButton_Click();
-    EXPECT_EQ(returned.Read(2), "ok");
-    EXPECT_EQ(prompts_.Messages().size(), 2u);
 }
 
 }  // namespace

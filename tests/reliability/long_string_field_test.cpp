@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(LongStringFieldTest, TenMegabytesAreEditedAtThePaceOfAShortString) {
+TEST_F(LongStringFieldTest, TenMegabytesAreEditedAtThePaceOfAShortStringAndWhole) {
     NotationField& box = ShownSendBox();
     Window().Combo2().SetText("Ascii");
     QElapsedTimer clock;
@@ -52,11 +52,8 @@ TEST_F(LongStringFieldTest, TenMegabytesAreEditedAtThePaceOfAShortString) {
     EXPECT_EQ(box.text().size(), k10MB + 1);
     EXPECT_EQ(box.text().back(), QLatin1Char('b'));
     EXPECT_TRUE(prompts_.Messages().empty());
-}
 
-TEST_F(LongStringFieldTest, KeysSelectionAndClipboardWorkOnTheWholeText) {
-    NotationField& box = ShownSendBox();
-    Window().Combo2().SetText("Ascii");
+    // Keys, selection, the clipboard and the key filter work on the whole text.
     const QString text = QString(5000, QLatin1Char('x')) + QStringLiteral("0123456789");
     box.setText(text);
     ASSERT_TRUE(box.DrawsOnlyVisiblePart());
@@ -73,13 +70,8 @@ TEST_F(LongStringFieldTest, KeysSelectionAndClipboardWorkOnTheWholeText) {
     QTest::keyClick(&box, Qt::Key_Home);
     QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(box.text().startsWith(QStringLiteral("67xxx")));
-    // Back to a short text: the line edit draws it again.
-    box.setText(QStringLiteral("short"));
-    EXPECT_FALSE(box.DrawsOnlyVisiblePart());
-}
 
-TEST_F(LongStringFieldTest, TheKeyFilterAndAutomaticSpaceStillHoldInHex) {
-    NotationField& box = ShownSendBox();
+    // The key filter and the automatic space still hold in Hex.
     Window().Combo2().SetText("Hex");
     QString hex;
     for (int i = 0; i < 2000; ++i) {
@@ -94,6 +86,9 @@ TEST_F(LongStringFieldTest, TheKeyFilterAndAutomaticSpaceStillHoldInHex) {
     Window().SendButton_Click();
     EXPECT_EQ(port_.Written().substr(0, 2000), std::string(2000, 'A')) << "sent whole";
     EXPECT_EQ(port_.Written().at(2000), 'B');
+    // Back to a short text: the line edit draws it again.
+    box.setText(QStringLiteral("42 "));
+    EXPECT_FALSE(box.DrawsOnlyVisiblePart());
 }
 
 TEST_F(LongStringFieldTest, TheEditorOpensASetWithATenMegabyteCommand) {

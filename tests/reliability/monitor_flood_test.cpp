@@ -3,12 +3,11 @@
 // data kept, so the newest data is always shown. The event loop keeps running throughout.
 // (How fast the flood is shown is measured in bench/, not here.)
 
-#include <QElapsedTimer>
-#include <QTimer>
 #include <algorithm>
 
 #include "notation/received_formatter.h"
 #include "support/pty_window.h"
+#include "support/reliability_helpers.h"
 #include "ui/monitor/monitor_constants.h"
 
 namespace kestrum {
@@ -20,28 +19,6 @@ constexpr std::size_t kFloodBytes = std::size_t{64} * 1024 * 1024;
 // Generous: a responsive window answers within a frame or two; two seconds only catches a
 // window frozen by the flood.
 constexpr qint64 kLongestAcceptableGapMs = 2000;
-
-// The longest time between two turns of the event loop while it lives.
-class EventLoopGapMeter {
-public:
-    EventLoopGapMeter() {
-        clock_.start();
-        ticker_.setInterval(5);
-        QObject::connect(&ticker_, &QTimer::timeout, [this] {
-            const qint64 now = clock_.elapsed();
-            longest_ = std::max(longest_, now - last_);
-            last_ = now;
-        });
-        ticker_.start();
-    }
-    qint64 LongestMs() const { return longest_; }
-
-private:
-    QElapsedTimer clock_;
-    QTimer ticker_;
-    qint64 last_ = 0;
-    qint64 longest_ = 0;
-};
 
 TEST_F(PtyWindowTest, FloodOf64MiBKeepsTheNewestDataWithinCapacityAndTheLoopRunning) {
     Mainfrm& window = Start("Hex");
@@ -60,7 +37,7 @@ TEST_F(PtyWindowTest, FloodOf64MiBKeepsTheNewestDataWithinCapacityAndTheLoopRunn
                text.TextRange(size - tailShown.size(), size) == tailShown;
     };
 
-    EventLoopGapMeter meter;
+    GapMeter meter;
     PlayedDevice device(*device_, flood, /*hangUpWhenSent=*/false);
     ASSERT_TRUE(PumpEventsUntil([&] { return device.Sent() && showsTail(); }, 600s))
         << device.Written() << " bytes written, " << text.Size() << " characters shown";

@@ -12,71 +12,12 @@
 #include <QWidget>
 #include <iostream>
 
+#include "support/reliability_helpers.h"
 #include "support/scripted_prompts.h"
 #include "ui/monitor/data_monitor.h"
 
 namespace kestrum {
 namespace {
-
-// The scripted prompts, with a progress window whose Cancel is pressed at its `cancelAt`th
-// step (never when 0).
-class ProgressPrompts final : public Prompts {
-public:
-    explicit ProgressPrompts(int cancelAt) : cancelAt_(cancelAt) {}
-
-    void Message(const QString& text) override { scripted.Message(text); }
-    Answer Ask(const QString& text) override { return scripted.Ask(text); }
-    std::optional<QString> OpenFile(const FileDialogRequest& request) override {
-        return scripted.OpenFile(request);
-    }
-    std::optional<QString> SaveFile(const FileDialogRequest& request) override {
-        return scripted.SaveFile(request);
-    }
-    std::optional<PrintChoice> Print(bool hasSelection) override {
-        return scripted.Print(hasSelection);
-    }
-    std::unique_ptr<Progress> ShowProgress(const QString&, int maximum) override {
-        ++shown;
-        pages = maximum;
-        return std::make_unique<Steps>(*this);
-    }
-
-    ScriptedPrompts scripted;
-    int shown = 0;
-    int pages = 0;
-    int steps = 0;
-
-private:
-    struct Steps final : Progress {
-        explicit Steps(ProgressPrompts& owner) : owner_(owner) {}
-        bool Advance(int) override { return ++owner_.steps != owner_.cancelAt_; }
-        ProgressPrompts& owner_;
-    };
-
-    int cancelAt_;
-};
-
-// Records the longest time between two ticks of a 5 ms timer: how long the event loop stood.
-class GapMeter {
-public:
-    GapMeter() {
-        clock_.start();
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            longest_ = std::max(longest_, clock_.restart());
-            if (onTick) {
-                onTick();
-            }
-        });
-        timer_.start(5);
-    }
-    qint64 LongestMs() const { return longest_; }
-    std::function<void()> onTick;
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 longest_ = 0;
-};
 
 class MonitorPrintTest : public ::testing::Test {
 protected:
@@ -99,9 +40,10 @@ protected:
 };
 
 TEST_F(MonitorPrintTest, AFullMonitorPrintsWithTheEventLoopRunning) {
-    ProgressPrompts prompts(0);
+    ScriptedPrompts prompts;
+    prompts.ShowProgressWindows(0);
     const QString pdf = folder_.filePath("full.pdf");
-    prompts.scripted.QueuePrint(pdf, false);
+    prompts.QueuePrint(pdf, false);
     const std::size_t size = monitor_.Text().Size();
     GapMeter gaps;
     bool appended = false;
@@ -114,21 +56,23 @@ TEST_F(MonitorPrintTest, AFullMonitorPrintsWithTheEventLoopRunning) {
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(monitor_.PrintData(prompts), PrintOutcome::Printed);
-    std::cout << "[ figures  ] " << size << " characters, " << prompts.pages << " pages in "
-              << clock.elapsed() << " ms; longest event-loop gap " << gaps.LongestMs() << " ms\n";
+    std::cout << "[ figures  ] " << size << " characters, " << prompts.ProgressMaximum()
+              << " pages in " << clock.elapsed() << " ms; longest event-loop gap "
+              << gaps.LongestMs() << " ms\n";
     EXPECT_LT(gaps.LongestMs(), 2000) << "generous: the slices are about 50 ms";
-    EXPECT_EQ(prompts.shown, 1);
+    EXPECT_EQ(prompts.ProgressShown(), 1);
     EXPECT_GT(QFile(pdf).size(), 0);
     EXPECT_TRUE(appended) << "no event ran during the print";
     EXPECT_EQ(monitor_.Text().Bytes(size, monitor_.Text().Size()), "late");
 }
 
 TEST_F(MonitorPrintTest, CancelEndsThePrintWithoutAHalfFile) {
-    ProgressPrompts prompts(2);
+    ScriptedPrompts prompts;
+    prompts.ShowProgressWindows(2);
     const QString pdf = folder_.filePath("cancelled.pdf");
-    prompts.scripted.QueuePrint(pdf, false);
+    prompts.QueuePrint(pdf, false);
     EXPECT_EQ(monitor_.PrintData(prompts), PrintOutcome::Cancelled);
-    EXPECT_EQ(prompts.steps, 2);
+    EXPECT_EQ(prompts.ProgressSteps(), 2);
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_FALSE(monitor_.Printing());
 }

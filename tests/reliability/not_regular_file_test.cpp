@@ -18,16 +18,12 @@
 #include "session/text_file_source.h"
 #include "storage/regular_file.h"
 #include "support/pty_pair.h"
+#include "support/reliability_helpers.h"
 #include "ui/editor/editor_constants.h"
 #include "ui/editor/editor_fixture.h"
 #include "ui/main/main_constants.h"
 #include "ui/tools/sendfrm.h"
 #include "ui/widgets/drop_down_list.h"
-
-// Failures show the text, not its UTF-16 code units.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace kestrum {
 namespace {

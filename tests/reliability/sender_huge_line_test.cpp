@@ -8,19 +8,12 @@
 #include <unistd.h>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <fstream>
 
-#include "platform/port_settings.h"
 #include "platform/serial_port.h"
-#include "session/app_state.h"
-#include "storage/settings_store.h"
+#include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
-#include "support/scripted_prompts.h"
-#include "ui/main/mainfrm.h"
-#include "ui/monitor/data_monitor.h"
 #include "ui/monitor/monitor_constants.h"
-#include "ui/tools/sendfrm.h"
 #include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
@@ -82,23 +75,22 @@ std::size_t ResidentBytes() {
     return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 
-TEST(SenderHugeLine, OneHugeLineIsStreamedInBoundedMemory) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("huge.txt");
+class SenderHugeLine : public WindowTest {
+protected:
+    ~SenderHugeLine() override { CloseWindows(); }
+    CountingPort port_;
+};
+
+TEST_F(SenderHugeLine, OneHugeLineIsStreamedInBoundedMemory) {
+    const QString path = Path("huge.txt");
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(kLineBytes)) << "no room for a sparse file";
     }
-    SettingsStore settings(folder.filePath("Kestrum.ini"));
-    settings.SaveSetting("File", path);
-    settings.SaveSetting("Filetype", "Ascii");
-    CountingPort port;
-    ScriptedPrompts prompts;
-    AppState state;
-    Mainfrm window(state, settings, port, prompts);
-    window.Form_Load();
-    Sendfrm sender(window.Tools());
+    settings_.SaveSetting("Filetype", "Ascii");
+    StartOn(port_);
+    Sendfrm& sender = OpenSender(path);
     sender.Combo2().SetText("Ascii");
 
     const std::size_t baseline = ResidentBytes();
@@ -115,16 +107,16 @@ TEST(SenderHugeLine, OneHugeLineIsStreamedInBoundedMemory) {
             return !sender.Sending();
         },
         1800s))
-        << port.Count() << " bytes sent";
-    EXPECT_EQ(port.Count(), static_cast<std::size_t>(kLineBytes) + 2);
-    EXPECT_EQ(port.NonZero(), 2u) << "only the line end is not a NUL byte";
-    EXPECT_TRUE(prompts.Messages().empty());
+        << port_.Count() << " bytes sent";
+    EXPECT_EQ(port_.Count(), static_cast<std::size_t>(kLineBytes) + 2);
+    EXPECT_EQ(port_.NonZero(), 2u) << "only the line end is not a NUL byte";
+    EXPECT_TRUE(prompts_.Messages().empty());
     if (kMemoryBounded) {
         EXPECT_LT(peak - baseline, kMemoryBoundBytes)
             << "memory grew by " << (peak - baseline) / (1024 * 1024) << " MiB";
     }
     RecordProperty("PeakGrowthMiB", static_cast<int>((peak - baseline) / (1024 * 1024)));
-    EXPECT_LE(window.Monitor().Text().Size(), kMonitorCapacity);
+    EXPECT_LE(Window().Monitor().Text().Size(), kMonitorCapacity);
 }
 
 }  // namespace

@@ -9,53 +9,19 @@
 #include <cstring>
 #include <optional>
 
-#include <linux/capability.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "storage/file_size_limit.h"
 #include "support/pty_window.h"
+#include "support/reliability_helpers.h"
 #include "ui/tools/comfrm.h"
 #include "ui/widgets/notation_field.h"
-
-// Failures show the text, not its UTF-16 code units.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace kestrum {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Tests run as root, which ignores file permissions. While this lives, the calling thread (the
-// one that writes the settings) gives that power up, as any other user is.
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser() {
-        header_.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &header_, saved_) != 0) {
-            return;
-        }
-        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-        reduced[0].effective &=
-            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        active_ = ::syscall(SYS_capset, &header_, reduced) == 0;
-    }
-    ~AsOrdinaryUser() {
-        if (active_) {
-            ::syscall(SYS_capset, &header_, saved_);
-        }
-    }
-    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
-    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
-
-private:
-    __user_cap_header_struct header_{};
-    __user_cap_data_struct saved_[2]{};
-    bool active_ = false;
-};
 
 QString Reason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -108,7 +74,7 @@ TEST_F(UnwritableSettingsTest, WhatWasChosenHoldsAndTheFirstFailureIsToldOnce) {
         std::vector<QString> messages;
         store.SetFirstFailureHandler([&](const QString& text) { messages.push_back(text); });
         {
-            const AsOrdinaryUser user;
+            const WithoutCapabilities user{CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
             std::optional<FileSizeLimit> limit;
             if (c.fullDisk) {
                 limit.emplace(8);
@@ -129,7 +95,7 @@ TEST_F(UnwritableSettingsTest, ADeviceChosenOnAReadOnlyFolderTakesTheNextSend) {
     PtyPair chosen;
     MakeReadOnly(folder_.path());
     {
-        const AsOrdinaryUser user;
+        const WithoutCapabilities user{CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
         Comfrm dialog(window.Tools(), [] { return QStringList{}; });
         dialog.DeviceBox().setCurrentText(chosen.DevicePath());
         dialog.OKButton_Click();

@@ -177,10 +177,14 @@ TEST_F(PortSessionTest, RefusedLineSettingsAreNamedByTheListPickedAndPutBack) {
 
 TEST_F(PortSessionTest, DialogSettingsAreNamedByTheLastChangeAndTheFormatListGrowsOnce) {
     SelectPortOne();
-    port_.RefuseBaud(115200);
+    const auto refuse = [this](PortErrorKind kind) {
+        port_.FailNext(MemorySerialPort::Operation::SetSettings, kind);
+    };
+    refuse(PortErrorKind::BaudRateNotSupported);
     EXPECT_FALSE(session_.ApplyDialogSettings("115200", "n,8,1", false));
+    refuse(PortErrorKind::BaudRateNotSupported);
     EXPECT_FALSE(session_.ApplyDialogSettings("115200", "n,8,1", true));
-    port_.FailNext(MemorySerialPort::Operation::SetSettings, PortErrorKind::SettingsNotApplied);
+    refuse(PortErrorKind::SettingsNotApplied);
     EXPECT_FALSE(session_.ApplyDialogSettings("19200", "o,7,2", false));
     EXPECT_EQ(warnings_, (QStringList{"Warning: This baud rate not supported for this port",
                                       "Warning: This format not supported for this port",

@@ -90,14 +90,8 @@ TEST_F(SettingsStoreTest, ValuesSurviveANewStoreOnTheSameFile) {
     EXPECT_EQ(reopened.GetSetting("process", "0"), "1");
 }
 
-TEST_F(SettingsStoreTest, EachFailedWriteIsDetectedAndLaterWritesSucceed) {
-    QFile blocker(dir_.filePath("plain"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    // The folder that should hold the file is a regular file: no user can write there.
-    SettingsStore nowhere(dir_.filePath("plain/Kestrum.ini"));
-    EXPECT_FALSE(nowhere.SaveSetting(kCommPort, "2"));
-
+TEST_F(SettingsStoreTest, AFailedWriteIsDetectedAndLaterWritesSucceed) {
+    // Each kind of unwritable file is UnwritableSettingsTest's; here a failure that passes.
     SettingsStore store(IniPath());
     ASSERT_TRUE(store.SaveSetting(kCommPort, "2"));
     {

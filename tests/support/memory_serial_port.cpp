@@ -16,15 +16,7 @@ void MemorySerialPort::ThrowIfScripted(Operation operation) {
     throw PortError(kind, "scripted failure");
 }
 
-std::optional<PortErrorKind> MemorySerialPort::Refusal(const PortSettingsString& settings) const {
-    if (const auto found = refusedBauds_.find(settings.baud); found != refusedBauds_.end()) {
-        return found->second;
-    }
-    return std::nullopt;
-}
-
 void MemorySerialPort::SetCommPort(int port) {
-    ThrowIfScripted(Operation::SetCommPort);
     if (port < 1 || port > 4) {
         throw PortError(PortErrorKind::InvalidPortNumber, "port number outside 1..4");
     }
@@ -36,11 +28,6 @@ void MemorySerialPort::SetSettings(const QString& settings) {
     const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(settings);
     if (!parsed) {
         throw PortError(PortErrorKind::SettingsNotApplied, "malformed settings");
-    }
-    if (open_) {
-        if (const std::optional<PortErrorKind> refusal = Refusal(*parsed)) {
-            throw PortError(*refusal, "refused settings");
-        }
     }
     settings_ = *parsed;
 }
@@ -59,9 +46,6 @@ void MemorySerialPort::SetPortOpen(bool open) {
     ThrowIfScripted(Operation::Open);
     if (const auto found = openFailures_.find(commPort_); found != openFailures_.end()) {
         throw PortError(found->second, "scripted open failure");
-    }
-    if (Refusal(settings_)) {
-        throw PortError(PortErrorKind::SettingsNotApplied, "refused settings at open");
     }
     open_ = true;
     history_.push_back({true, commPort_, Settings()});
@@ -126,10 +110,6 @@ void MemorySerialPort::FailNext(Operation operation, PortErrorKind kind, int tim
     for (int i = 0; i < times; ++i) {
         scripted_[operation].push_back(kind);
     }
-}
-
-void MemorySerialPort::RefuseBaud(int baud, PortErrorKind kind) {
-    refusedBauds_[baud] = kind;
 }
 
 void MemorySerialPort::SetOpenFailure(int port, std::optional<PortErrorKind> kind) {

@@ -17,7 +17,7 @@ namespace kestrum {
 class MemorySerialPort final : public SerialPort {
     Q_OBJECT
 public:
-    enum class Operation { SetCommPort, SetSettings, Open, Output };
+    enum class Operation { SetSettings, Open, Output };
 
     struct PortEvent {
         bool opened = false;  // false: closed
@@ -74,10 +74,6 @@ public:
     // --- Scripted failures. A scripted failure has no effect besides the throw.
     // The next `times` calls of `operation` throw PortError(kind).
     void FailNext(Operation operation, PortErrorKind kind, int times = 1);
-    // Settings with this baud rate are refused: on an open port SetSettings throws `kind` and
-    // the previous settings stay; a closed port takes them and the next open throws
-    // SettingsNotApplied, as a real device would.
-    void RefuseBaud(int baud, PortErrorKind kind = PortErrorKind::BaudRateNotSupported);
     // Opening port `port` throws `kind` (InvalidPortNumber: no such device; PortInUse: held by
     // another program) until cleared with std::nullopt.
     void SetOpenFailure(int port, std::optional<PortErrorKind> kind);
@@ -103,7 +99,6 @@ public:
 private:
     // Throws the scripted failure of `operation`, if one is pending.
     void ThrowIfScripted(Operation operation);
-    std::optional<PortErrorKind> Refusal(const PortSettingsString& settings) const;
     void EmitOnComm();
 
     int commPort_ = 1;
@@ -115,7 +110,6 @@ private:
     std::string received_;
 
     std::map<Operation, std::vector<PortErrorKind>> scripted_;
-    std::map<int, PortErrorKind> refusedBauds_;
     std::map<int, PortErrorKind> openFailures_;
 
     bool inOnComm_ = false;

@@ -52,4 +52,19 @@ std::optional<PrintChoice> ScriptedPrompts::Print(bool hasSelection) {
     return PrintChoice{std::move(printer), answer->selectionOnly};
 }
 
+std::unique_ptr<Progress> ScriptedPrompts::ShowProgress(const QString& text, int maximum) {
+    static_cast<void>(text);
+    if (!progressCancelAt_) {
+        return nullptr;
+    }
+    ++progressShown_;
+    progressMaximum_ = maximum;
+    struct Steps final : Progress {
+        explicit Steps(ScriptedPrompts& owner) : owner_(owner) {}
+        bool Advance(int) override { return ++owner_.progressSteps_ != *owner_.progressCancelAt_; }
+        ScriptedPrompts& owner_;
+    };
+    return std::make_unique<Steps>(*this);
+}
+
 }  // namespace kestrum

@@ -4,6 +4,7 @@
 // the test and is answered with cancel.
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,12 +23,16 @@ public:
     }
     void QueuePrintCancel() { printAnswers_.push_back(std::nullopt); }
     void QueueAnswer(Answer answer) { questionAnswers_.push_back(answer); }
+    // Progress windows are shown from now on (none before); Cancel is pressed at the
+    // `cancelAt`th step of each (never when 0).
+    void ShowProgressWindows(int cancelAt) { progressCancelAt_ = cancelAt; }
 
     void Message(const QString& text) override;
     Answer Ask(const QString& text) override;
     std::optional<QString> OpenFile(const FileDialogRequest& request) override;
     std::optional<QString> SaveFile(const FileDialogRequest& request) override;
     std::optional<PrintChoice> Print(bool hasSelection) override;
+    std::unique_ptr<Progress> ShowProgress(const QString& text, int maximum) override;
 
     // Every message text, in order.
     const std::vector<QString>& Messages() const { return messages_; }
@@ -37,6 +42,9 @@ public:
     const std::vector<FileDialogRequest>& SaveRequests() const { return saveRequests_; }
     // hasSelection of every print dialog shown.
     const std::vector<bool>& PrintRequests() const { return printRequests_; }
+    int ProgressShown() const { return progressShown_; }
+    int ProgressMaximum() const { return progressMaximum_; }
+    int ProgressSteps() const { return progressSteps_; }
 
     // True when every queued answer was used.
     bool AllAnswersUsed() const {
@@ -59,6 +67,10 @@ private:
     std::deque<std::optional<QString>> openAnswers_;
     std::deque<std::optional<QString>> saveAnswers_;
     std::deque<std::optional<PrintAnswer>> printAnswers_;
+    std::optional<int> progressCancelAt_;
+    int progressShown_ = 0;
+    int progressMaximum_ = 0;
+    int progressSteps_ = 0;
 };
 
 }  // namespace kestrum

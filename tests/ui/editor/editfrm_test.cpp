@@ -140,24 +140,6 @@ TEST_F(EditfrmTest, BlocksPageWithTheArrowsStopAtTheEndsAndTabRunsRowByRow) {
     }
 }
 
-TEST_F(EditfrmTest, ClosingWithoutASaveChangesNothing) {
-    Mainfrm& window = StartWithTenCommands();
-    const QStringList captions = Captions();
-    const auto strings = state_.CommandStrings;
-    // The Close button closes the window as its close box does (the same close event).
-    Editfrm& editor = OpenEditor();
-    editor.ButtonText(1).setText("Renamed");
-    editor.StringText(2).setText("FF ");
-    editor.ButtonText(40).setText("Forty");
-    prompts_.QueueAnswer(Answer::No);  // the edits are dropped
-    QTest::mouseClick(&editor.CloseButton(), Qt::LeftButton);
-    EXPECT_EQ(Editor(), nullptr) << "closing destroys the window";
-    EXPECT_EQ(Captions(), captions);
-    EXPECT_EQ(state_.CommandStrings, strings);
-    EXPECT_EQ(window.ComSetLabel().text(), Path("Start.cmd"));
-    EXPECT_TRUE(prompts_.Messages().empty());
-}
-
 TEST_F(EditfrmTest, SaveWritesTheRowsAndClosingAppliesWhatTheRowsHoldThen) {
     settings_.SaveSetting("Filetype", "Decimal");
     Mainfrm& window = StartWithTenCommands();
@@ -204,12 +186,16 @@ TEST_F(EditfrmTest, SaveWritesTheRowsAndClosingAppliesWhatTheRowsHoldThen) {
 
 TEST_F(EditfrmTest, ClosingWithUnsavedEditsAsksFirst) {
     Mainfrm& window = StartWithTenCommands();
+    const QStringList captions = Captions();
+    const auto strings = state_.CommandStrings;
     OpenEditor().Combo2().SetText("Decimal");
     OpenEditor().close();
     EXPECT_TRUE(prompts_.Questions().empty()) << "a notation switch edits nothing";
 
     Editfrm& editor = OpenEditor();
     editor.ButtonText(1).setText("Renamed");
+    editor.StringText(2).setText("FF ");
+    editor.ButtonText(40).setText("Forty");
     prompts_.QueueAnswer(Answer::Cancel);
     editor.close();
     EXPECT_EQ(Editor(), &editor) << "Cancel keeps the editor open";
@@ -217,9 +203,19 @@ TEST_F(EditfrmTest, ClosingWithUnsavedEditsAsksFirst) {
     prompts_.QueueSaveFile(std::nullopt);
     editor.close();
     EXPECT_EQ(Editor(), &editor) << "so does a save that did not happen";
+    // No drops the edits. The Close button closes as the close box does (the same event).
+    prompts_.QueueAnswer(Answer::No);
+    QTest::mouseClick(&editor.CloseButton(), Qt::LeftButton);
+    EXPECT_EQ(Editor(), nullptr) << "closing destroys the window";
+    EXPECT_EQ(Captions(), captions);
+    EXPECT_EQ(state_.CommandStrings, strings);
+    EXPECT_EQ(window.ComSetLabel().text(), Path("Start.cmd"));
+
+    Editfrm& again = OpenEditor();
+    again.ButtonText(1).setText("Renamed");
     prompts_.QueueAnswer(Answer::Yes);
     prompts_.QueueSaveFile(Path("Kept.cmd"));
-    editor.close();
+    again.close();
     EXPECT_EQ(Editor(), nullptr);
     EXPECT_TRUE(FileBytes(Path("Kept.cmd")).startsWith("Renamed\x1E"));
     EXPECT_EQ(window.Command(1).text(), "Renamed");
@@ -231,7 +227,7 @@ TEST_F(EditfrmTest, ClosingWithUnsavedEditsAsksFirst) {
     QApplication::sendEvent(&window, &close);
     EXPECT_FALSE(close.isAccepted());
     EXPECT_EQ(prompts_.Questions(),
-              std::vector<QString>(4, "Save the changes to the command set?"));
+              std::vector<QString>(5, "Save the changes to the command set?"));
     EXPECT_TRUE(prompts_.AllAnswersUsed());
 }
 
@@ -343,16 +339,12 @@ TEST_F(EditfrmTest, FieldsCheckInTheEditorsNotationAndLeavingRecordsTheString) {
     EXPECT_EQ(LastMessage(), "Error - Decimal value must be in the range 0-255");
 }
 
-TEST_F(EditfrmTest, TheFieldLeftLastIsTheOneHandedOver) {
+// Pressing the check button leaves the field being edited: that one goes to the calculator.
+TEST_F(EditfrmTest, TheFieldLeftForTheCheckButtonIsTheOneHandedOver) {
     Editfrm& editor = ActiveEditor("Hex");
     editor.StringText(1).setText("01 ");
     editor.StringText(2).setText("02 ");
-    Leave(editor, 1);
     Leave(editor, 2);
-    EXPECT_EQ(state_.ChecksumString, "02 ");
-    EXPECT_EQ(state_.ChecksumRow, 2);
-
-    // Pressing the check button leaves the field being edited: that one goes to the calculator.
     editor.StringText(1).setFocus(Qt::MouseFocusReason);
     editor.CheckButton().setFocus(Qt::MouseFocusReason);
     editor.CheckButton_Click();

@@ -121,7 +121,8 @@ TEST_F(LineControlsTest, CountersAreExactAfterAFloodAndStartAgainAtClear) {
     EXPECT_EQ(counters.Received(), ~std::uint64_t{0});
 }
 
-TEST_F(LineControlsTest, StatusLineShowsDeviceStateAndAnotherFeaturesState) {
+// Another feature's state (a capture) is CaptureMenuTest's.
+TEST_F(LineControlsTest, StatusLineShowsDeviceStateAndNotices) {
     const QString stable =
         "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_"
         "Controller_D-if00-port0";
@@ -134,8 +135,6 @@ TEST_F(LineControlsTest, StatusLineShowsDeviceStateAndAnotherFeaturesState) {
     EXPECT_EQ(status.StateText(), "Open");
     window.ToolbarButton("ClosePort")->trigger();
     EXPECT_EQ(status.StateText(), "Disconnected");
-    status.SetExtraState("Capturing to log.txt");
-    EXPECT_EQ(status.ExtraText(), "Capturing to log.txt");
     emit port_.Notice("Line settings cannot be applied to a raw network stream");
     EXPECT_EQ(status.NoticeText(), "Line settings cannot be applied to a raw network stream");
     EXPECT_EQ(window.sizeHint().height(),

@@ -1,19 +1,17 @@
-// Sending, receiving and the display mode of the main window, on the in-memory port and end
-// to end on a pseudo-terminal.
+// Sending, receiving and the display mode of the main window, on the in-memory port. (End to
+// end on a pseudo-terminal: the device-loss, port-in-use and port-settings device tests.)
 
 #include <QAction>
 #include <QScrollBar>
 #include <QTest>
 
-#include "support/pty_window.h"
+#include "support/main_window_fixture.h"
 #include "ui/monitor/monitor_view.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
 namespace {
-
-using namespace std::chrono_literals;
 
 class TrafficTest : public MainWindowTest {
 protected:
@@ -187,7 +185,7 @@ TEST_F(TrafficTest, ASendBringsAMonitorScrolledUpBackToTheEnd) {
     EXPECT_EQ(bar->value(), bar->maximum());
 }
 
-TEST_F(TrafficTest, ADisplaySwitchKeepsWhoSentWhat) {
+TEST_F(TrafficTest, ADisplaySwitchAndProcessCrLfKeepWhoSentWhat) {
     Mainfrm& window = Start();
     window.SendBox().setText("41 0D ");
     window.SendButton_Click();
@@ -198,29 +196,18 @@ TEST_F(TrafficTest, ADisplaySwitchKeepsWhoSentWhat) {
     EXPECT_EQ(MonitorText(), "065 013 066 013 010 067 ");
     EXPECT_EQ(Runs(), "T8 R8 T8");
     window.Combo2().SetText("Ascii");
-    window.ToolbarButton("ProcessCrLf")->trigger();
-    EXPECT_EQ(MonitorText(), "A\r\nB\r\nC") << "the CR received and the LF sent are one break";
-    EXPECT_EQ(Runs(), "T2 R2 T2");
-    window.ToolbarButton("ProcessCrLf")->trigger();
-    EXPECT_EQ(MonitorText(), "A^M^JB^M^JC") << "a break split between two runs shows once";
-    EXPECT_EQ(Runs(), "T5 R5 T1");
-}
-
-TEST_F(TrafficTest, ProcessCrLfReRendersOnlyInAscii) {
-    settings_.SaveSetting("Filetype", "Ascii");
-    Mainfrm& window = Start();
-    port_.InjectReceived("a\r\nb");
-    EXPECT_EQ(MonitorText(), "a^M^Jb");
     QAction* button = window.ToolbarButton("ProcessCrLf");
     button->trigger();
-    EXPECT_EQ(MonitorText(), "a\r\nb");
-    EXPECT_EQ(Runs(), "R4");
+    EXPECT_EQ(MonitorText(), "A\r\nB\r\nC") << "the CR received and the LF sent are one break";
+    EXPECT_EQ(Runs(), "T2 R2 T2");
     EXPECT_EQ(settings_.GetSetting("Process", ""), "1");
     EXPECT_EQ(button->text(), "Show Cr/Lf");  // its tooltip beside it: PortStartTest
     button->trigger();
-    EXPECT_EQ(MonitorText(), "a^M^Jb");
+    EXPECT_EQ(MonitorText(), "A^M^JB^M^JC") << "a break split between two runs shows once";
+    EXPECT_EQ(Runs(), "T5 R5 T1");
     EXPECT_EQ(settings_.GetSetting("Process", ""), "0");
 
+    // Process Cr/Lf re-renders only in Ascii.
     window.Combo2().SetText("Hex");
     const std::string hex = MonitorText();
     button->trigger();
@@ -253,24 +240,6 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     QFile saved(Path("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), "41 42 \r\n");
-}
-
-TEST_F(PtyWindowTest, TypedStringArrivesAndAnswerShowsInRed) {
-    Mainfrm& window = Start("Ascii");
-    ASSERT_TRUE(prompts_.Messages().empty()) << prompts_.Messages()[0].toStdString();
-    ASSERT_TRUE(port_->PortOpen());
-
-    QTest::keyClicks(&window.SendBox(), "AT^M");
-    window.SendButton_Click();
-    EXPECT_EQ(device_->Read(3), "AT\r");
-
-    window.Combo2().SetText("Hex");
-    const std::string before = MonitorText();
-    ASSERT_TRUE(device_->Write("OK\r\n"));
-    ASSERT_TRUE(
-        PumpEventsUntil([&] { return MonitorText().size() >= before.size() + 12; }, 2000ms));
-    EXPECT_EQ(MonitorText(), before + "4F 4B 0D 0A ");
-    EXPECT_EQ(window.Monitor().Text().ColourAt(before.size()), kReceiveColour);
 }
 
 }  // namespace

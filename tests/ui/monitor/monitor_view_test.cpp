@@ -144,7 +144,7 @@ TEST_F(MonitorViewTest, MouseSelectsByDragShiftClickAndDoubleClick) {
     EXPECT_FALSE(text_.HasSelection());
 }
 
-TEST_F(MonitorViewTest, CopyGivesTheSelectionWithCrLfBreaksByteForByte) {
+TEST_F(MonitorViewTest, CopyGivesTheSelectionWithCrLfBreaksByteForByteFromKeysAndMenu) {
     Append("A\rB\n", kReceiveColour);
     Append("\xE9\xFF", kTransmitColour);  // Latin-1 e acute and y diaeresis
 
@@ -159,10 +159,9 @@ TEST_F(MonitorViewTest, CopyGivesTheSelectionWithCrLfBreaksByteForByte) {
     QTest::keyClick(&view_, Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(&view_, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("A\r\n"));
-}
 
-TEST_F(MonitorViewTest, ContextMenuOffersCopyOnlyWithASelection) {
-    Append("41 42 ", kReceiveColour);
+    // The context menu offers Copy only with a selection.
+    text_.Select(0, 0);
     for (const bool selected : {false, true}) {
         const std::unique_ptr<QMenu> menu = view_.CreateContextMenu();
         ASSERT_EQ(menu->actions().size(), 2);
@@ -174,7 +173,7 @@ TEST_F(MonitorViewTest, ContextMenuOffersCopyOnlyWithASelection) {
         (selected ? copy : selectAll)->trigger();
     }
     EXPECT_EQ(text_.SelectionLength(), text_.Size());
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("41 42 "));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1("A\r\nB\r\n\xE9\xFF"));
 }
 
 TEST_F(MonitorViewTest, ResizingRewrapsAndKeysDoNotTouchTheText) {

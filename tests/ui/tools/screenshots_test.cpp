@@ -100,7 +100,7 @@ TEST_F(ScreenshotTest, MainWindowWithACommandSetAndTraffic) {
     }
 }
 
-TEST_F(ScreenshotTest, EditorCaptionsFitAndStayClearOfTheControls) {
+TEST_F(ScreenshotTest, EditorAndCalculatorCaptionsFitAndStayClearOfTheControls) {
     StoreDemoSet();
     settings_.SaveSetting("Filetype", "Ascii");
     StartWithTools();
@@ -120,12 +120,11 @@ TEST_F(ScreenshotTest, EditorCaptionsFitAndStayClearOfTheControls) {
             }
         }
     }
-}
 
-TEST_F(ScreenshotTest, CalculatorCaptionsAndTheLongestTypeFit) {
-    Mainfrm& window = StartWithTools();
-    window.SendBox().setText("02 31 30 30 03 ");
-    window.CheckButton_Click();
+    // The calculator: its captions and the longest checksum type fit.
+    Window().Combo2().SetText("Hex");
+    Window().SendBox().setText("02 31 30 30 03 ");
+    Window().CheckButton_Click();
     Checkfrm* calculator = Calculator();
     ASSERT_NE(calculator, nullptr);
     calculator->CalculateButton_Click();
@@ -183,18 +182,14 @@ TEST_F(ScreenshotTest, PortSettingsFromTheToolbarAlsoWhenThePortNamesNoDevice) {
     PumpEventsFor(50ms);
     Picture(*dialog, "port-settings.png");
 
-    // Closing destroys it. With a port number that names no device the toolbar warns, then
-    // offers only the device box.
+    // Closing destroys it. With a port number that names no device the toolbar warns
+    // (PortStartTest) and still opens it, with only the device box (ComfrmTest).
     dialog->CancelButton().click();
     ASSERT_TRUE(PumpEventsUntil([&] { return Window().findChild<Comfrm*>() == nullptr; }, 2s));
     port_.SetOpenFailure(1, PortErrorKind::InvalidPortNumber);
     Window().Combo1().SetText("1");
     Window().ToolbarButton("SetCom")->trigger();
-    EXPECT_EQ(prompts_.Messages(), std::vector<QString>(2, "Warning: Invalid Port Number"));
-    auto* limited = Window().findChild<Comfrm*>();
-    ASSERT_NE(limited, nullptr);
-    EXPECT_FALSE(limited->BaudBox().isEnabled());
-    EXPECT_TRUE(limited->DeviceBox().isEnabled());
+    EXPECT_NE(Window().findChild<Comfrm*>(), nullptr);
 }
 
 }  // namespace

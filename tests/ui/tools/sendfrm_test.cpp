@@ -1,7 +1,7 @@
 // The text file sender on the in-memory port: what goes out and what is echoed for each
-// notation, the file type guess, the messages, and sends that end early. On a real
-// pseudo-terminal: pauses measured on the wire, and a long send that waits for the port
-// instead of queueing the file in memory.
+// notation (every byte value included), the file type guess, the messages, and sends that end
+// early. On a real pseudo-terminal: pauses measured on the wire, and a long send that waits for
+// the port instead of queueing the file in memory.
 
 #include <QCheckBox>
 #include <QFile>
@@ -215,6 +215,14 @@ TEST_F(SendfrmTest, OpenFileShowsTheFileRemembersItAndGuessesItsType) {
     SendAndWait(gone);
     EXPECT_EQ(prompts_.Messages(), std::vector<QString>(2, "File Not Found"));
     EXPECT_EQ(port_.OutputCalls(), 0);
+}
+
+TEST_F(SendfrmTest, AFolderIsNoFileToSend) {
+    Sendfrm& sender = Restart(Path(""));
+    prompts_ = ScriptedPrompts();
+    SendAndWait(sender);
+    EXPECT_EQ(port_.Written(), "");
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{send_text::kMsgFileNotFound});
 }
 
 TEST_F(SendfrmTest, ListsStartFromTheStoreAndStoreEveryChoice) {
