@@ -275,18 +275,6 @@ QSerialPort::FlowControl FlowToQt(FlowControl flow) {
     return QSerialPort::NoFlowControl;
 }
 
-// Resets a flag when the scope ends, also by an exception from a receive handler.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-
 }  // namespace
 
 DeviceLookup DevicesFromSettings(SettingsStore store) {
@@ -299,6 +287,7 @@ QtSerialPort::QtSerialPort(DeviceLookup devices, QObject* parent)
     : SerialPort(parent), devices_(std::move(devices)), serial_(std::make_unique<QSerialPort>()) {
     serial_->setFlowControl(QSerialPort::NoFlowControl);
     ConfigureDevice(settings_);
+    connect(&received_, &ReceiveQueue::OnComm, this, &SerialPort::OnComm);
     connect(serial_.get(), &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
     connect(serial_.get(), &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { OnError(error); });
@@ -573,7 +562,7 @@ void QtSerialPort::ThrowOpenFailure(const QString& device) {
 
 void QtSerialPort::KeepWaitingBytes() {
     const QByteArray bytes = serial_->readAll();
-    received_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    received_.Keep(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void QtSerialPort::Close() {
@@ -593,38 +582,8 @@ void QtSerialPort::Close() {
 }
 
 void QtSerialPort::OnReadyRead() {
-    KeepWaitingBytes();
-    if (inOnComm_) {
-        arrivedDuringOnComm_ = true;
-        return;
-    }
-    ScheduleNotify();
-}
-
-// The notification runs from the event loop, not inside QSerialPort's readyRead, so that a
-// handler that yields to the event loop sees later arrivals reported to it afterwards.
-void QtSerialPort::ScheduleNotify() {
-    if (notifyQueued_ || rThreshold_ <= 0 || InBufferCount() < rThreshold_) {
-        return;
-    }
-    notifyQueued_ = true;
-    QMetaObject::invokeMethod(this, &QtSerialPort::Notify, Qt::QueuedConnection);
-}
-
-void QtSerialPort::Notify() {
-    notifyQueued_ = false;
-    if (inOnComm_ || rThreshold_ <= 0 || InBufferCount() < rThreshold_) {
-        return;
-    }
-    arrivedDuringOnComm_ = false;
-    {
-        FlagGuard guard(inOnComm_);
-        commEvent_ = kCommEventReceive;
-        emit OnComm();
-    }
-    if (arrivedDuringOnComm_) {
-        ScheduleNotify();
-    }
+    const QByteArray bytes = serial_->readAll();
+    received_.Arrived(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void QtSerialPort::OnError(int error) {
@@ -671,27 +630,19 @@ void QtSerialPort::LoseDevice() {
     serial_->close();
     lossQueued_ = false;
     emit DeviceLost(lossReason_);
-    ScheduleNotify();  // bytes that arrived before the loss are still delivered
+    received_.ScheduleNotify();  // bytes that arrived before the loss are still delivered
 }
 
 void QtSerialPort::SetRThreshold(int bytes) {
-    if (bytes < 0) {
-        throw PortError(PortErrorKind::Other, "Receive threshold below 0");
-    }
-    rThreshold_ = bytes;
-    ScheduleNotify();
+    received_.SetThreshold(bytes);
 }
 
 void QtSerialPort::SetInputLen(int bytes) {
-    if (bytes < 0) {
-        throw PortError(PortErrorKind::Other, "Input length below 0");
-    }
-    inputLen_ = bytes;
+    received_.SetInputLen(bytes);
 }
 
 int QtSerialPort::InBufferCount() const {
-    const std::size_t waiting = received_.size() - readPos_;
-    return waiting > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(waiting);
+    return received_.Count();
 }
 
 void QtSerialPort::SetInBufferCount(int count) {
@@ -702,25 +653,11 @@ void QtSerialPort::SetInBufferCount(int count) {
         serial_->clear(QSerialPort::Input);
         static_cast<void>(serial_->readAll());
     }
-    received_.clear();
-    readPos_ = 0;
+    received_.Clear();
 }
 
 std::string QtSerialPort::Input() {
-    const std::size_t waiting = received_.size() - readPos_;
-    const std::size_t count =
-        inputLen_ == 0 ? waiting : std::min(waiting, static_cast<std::size_t>(inputLen_));
-    std::string bytes = received_.substr(readPos_, count);
-    readPos_ += count;
-    // Reading one byte at a time must not cost a copy of the rest each time.
-    if (readPos_ == received_.size()) {
-        received_.clear();
-        readPos_ = 0;
-    } else if (readPos_ > 4096 && readPos_ * 2 > received_.size()) {
-        received_.erase(0, readPos_);
-        readPos_ = 0;
-    }
-    return bytes;
+    return received_.Take();
 }
 
 int QtSerialPort::OutBufferCount() const {

@@ -3,6 +3,7 @@
 // lookup (normally settings keys "Device1".."Device4").
 
 #include "platform/port_settings.h"
+#include "platform/receive_queue.h"
 #include "platform/serial_port.h"
 #include "storage/settings_store.h"
 
@@ -49,15 +50,15 @@ public:
     // kCloseDrainMs) and keeps received bytes that were not read yet.
     void SetPortOpen(bool open) override;
 
-    int RThreshold() const { return rThreshold_; }
+    int RThreshold() const { return received_.Threshold(); }
     // 0 turns the receive notification off; starts at 1.
     void SetRThreshold(int bytes) override;
-    int InputLen() const { return inputLen_; }
+    int InputLen() const { return received_.InputLen(); }
     void SetInputLen(int bytes) override;
     int InBufferCount() const override;
     // Only 0 is accepted: discards every waiting byte, also those the driver holds.
     void SetInBufferCount(int count) override;
-    int CommEvent() const override { return commEvent_; }
+    int CommEvent() const override { return received_.CommEvent(); }
     std::string Input() override;
     // Throws PortError(Other) when the port is closed or the write is refused.
     void Output(std::string_view bytes) override;
@@ -86,8 +87,6 @@ public:
 private:
     void OnReadyRead();
     void OnError(int error);  // QSerialPort::SerialPortError
-    void ScheduleNotify();
-    void Notify();
     void LoseDevice();
     void Close();
     void KeepWaitingBytes();
@@ -105,18 +104,11 @@ private:
     std::unique_ptr<QSerialPort> serial_;
     int commPort_ = 1;
     PortSettingsString settings_;
-    int rThreshold_ = 1;
-    int inputLen_ = 0;
-    int commEvent_ = 0;
 
-    // Received bytes not read yet, from readPos_ on. Kept across close, so nothing that
-    // arrived is lost when the port closes or the device disappears.
-    std::string received_;
-    std::size_t readPos_ = 0;
+    // Kept across close, so nothing that arrived is lost when the port closes or the device
+    // disappears.
+    ReceiveQueue received_;
 
-    bool notifyQueued_ = false;
-    bool inOnComm_ = false;
-    bool arrivedDuringOnComm_ = false;
     QString openDevice_;  // the device path of the current or last open
     bool lossQueued_ = false;
     QString lossReason_;

@@ -16,17 +16,6 @@
 namespace kestrum {
 namespace {
 
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-
 int Remaining(const QElapsedTimer& clock, int budgetMs) {
     return std::max(0, budgetMs - static_cast<int>(clock.elapsed()));
 }
@@ -89,6 +78,7 @@ std::uint8_t FlowValue(FlowControl flow) {
 
 NetworkPort::NetworkPort(DeviceLookup devices, QObject* parent)
     : SerialPort(parent), devices_(std::move(devices)), socket_(std::make_unique<QTcpSocket>()) {
+    connect(&received_, &ReceiveQueue::OnComm, this, &SerialPort::OnComm);
     connect(socket_.get(), &QTcpSocket::readyRead, this, &NetworkPort::OnReadyRead);
     connect(socket_.get(), &QTcpSocket::disconnected, this, &NetworkPort::OnDisconnected);
     connect(socket_.get(), &QTcpSocket::errorOccurred, this,
@@ -149,7 +139,7 @@ void NetworkPort::SetPortOpen(bool open) {
                     QStringLiteral(": line settings cannot be applied to a raw network stream"));
     }
     connected_ = true;
-    ScheduleNotify();
+    received_.ScheduleNotify();
 }
 
 void NetworkPort::Connect(const PortUrl& url, const QElapsedTimer& clock) {
@@ -294,14 +284,14 @@ void NetworkPort::OnReadyRead() {
     if (bytes.isEmpty()) {
         return;
     }
-    const std::size_t before = received_.size();
+    std::string data;
     if (!Telnet() || !client_) {
-        received_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        data.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     } else {
         rfc2217::Received got;
         client_->Receive(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), got);
-        received_ += got.data;
+        data = std::move(got.data);
         if (!got.reply.empty()) {
             socket_->write(got.reply.data(), static_cast<qint64>(got.reply.size()));
         }
@@ -331,14 +321,14 @@ void NetworkPort::OnReadyRead() {
                           .arg(url_.Endpoint()));
         }
     }
-    if (received_.size() == before || !connected_) {
+    if (data.empty()) {
         return;
     }
-    if (inOnComm_) {
-        arrivedDuringOnComm_ = true;
-        return;
+    if (connected_) {
+        received_.Arrived(data);
+    } else {
+        received_.Keep(data);  // closing: kept, without a notification
     }
-    ScheduleNotify();
 }
 
 void NetworkPort::OnDisconnected() {
@@ -372,7 +362,7 @@ void NetworkPort::LoseDevice() {
     lines_ = {};
     lossQueued_ = false;
     emit DeviceLost(lossReason_);
-    ScheduleNotify();
+    received_.ScheduleNotify();
 }
 
 void NetworkPort::Close() {
@@ -392,72 +382,27 @@ void NetworkPort::Close() {
     lossQueued_ = false;
 }
 
-void NetworkPort::ScheduleNotify() {
-    if (notifyQueued_ || rThreshold_ <= 0 || InBufferCount() < rThreshold_) {
-        return;
-    }
-    notifyQueued_ = true;
-    QMetaObject::invokeMethod(this, &NetworkPort::Notify, Qt::QueuedConnection);
-}
-
-void NetworkPort::Notify() {
-    notifyQueued_ = false;
-    if (inOnComm_ || rThreshold_ <= 0 || InBufferCount() < rThreshold_) {
-        return;
-    }
-    arrivedDuringOnComm_ = false;
-    {
-        FlagGuard guard(inOnComm_);
-        commEvent_ = kCommEventReceive;
-        emit OnComm();
-    }
-    if (arrivedDuringOnComm_) {
-        ScheduleNotify();
-    }
-}
-
 void NetworkPort::SetRThreshold(int bytes) {
-    if (bytes < 0) {
-        throw PortError(PortErrorKind::Other, "Receive threshold below 0");
-    }
-    rThreshold_ = bytes;
-    ScheduleNotify();
+    received_.SetThreshold(bytes);
 }
 
 void NetworkPort::SetInputLen(int bytes) {
-    if (bytes < 0) {
-        throw PortError(PortErrorKind::Other, "Input length below 0");
-    }
-    inputLen_ = bytes;
+    received_.SetInputLen(bytes);
 }
 
 int NetworkPort::InBufferCount() const {
-    const std::size_t waiting = received_.size() - readPos_;
-    return waiting > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(waiting);
+    return received_.Count();
 }
 
 void NetworkPort::SetInBufferCount(int count) {
     if (count != 0) {
         throw PortError(PortErrorKind::Other, "Only 0 can be written to the receive count");
     }
-    received_.clear();
-    readPos_ = 0;
+    received_.Clear();
 }
 
 std::string NetworkPort::Input() {
-    const std::size_t waiting = received_.size() - readPos_;
-    const std::size_t count =
-        inputLen_ == 0 ? waiting : std::min(waiting, static_cast<std::size_t>(inputLen_));
-    std::string bytes = received_.substr(readPos_, count);
-    readPos_ += count;
-    if (readPos_ == received_.size()) {
-        received_.clear();
-        readPos_ = 0;
-    } else if (readPos_ > 4096 && readPos_ * 2 > received_.size()) {
-        received_.erase(0, readPos_);
-        readPos_ = 0;
-    }
-    return bytes;
+    return received_.Take();
 }
 
 void NetworkPort::Output(std::string_view bytes) {

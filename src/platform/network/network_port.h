@@ -13,6 +13,7 @@
 #include "platform/network/rfc2217.h"
 #include "platform/port_settings.h"
 #include "platform/qt_serial_port.h"
+#include "platform/receive_queue.h"
 
 class QTcpSocket;
 class QElapsedTimer;
@@ -46,7 +47,7 @@ public:
     void SetInputLen(int bytes) override;
     int InBufferCount() const override;
     void SetInBufferCount(int count) override;
-    int CommEvent() const override { return commEvent_; }
+    int CommEvent() const override { return received_.CommEvent(); }
     std::string Input() override;
     void Output(std::string_view bytes) override;
     int OutBufferCount() const override;
@@ -80,8 +81,6 @@ private:
     void QueueLoss(const QString& reason);
     void LoseDevice();
     void Close();
-    void ScheduleNotify();
-    void Notify();
     bool Telnet() const { return url_.scheme == PortUrl::Scheme::Rfc2217; }
 
     DeviceLookup devices_;
@@ -94,14 +93,7 @@ private:
     int connection_ = 0;  // counts the opens, so a late break end spares a new connection
     int commPort_ = 1;
     PortSettingsString settings_;
-    int rThreshold_ = 1;
-    int inputLen_ = 0;
-    int commEvent_ = 0;
-    std::string received_;
-    std::size_t readPos_ = 0;
-    bool notifyQueued_ = false;
-    bool inOnComm_ = false;
-    bool arrivedDuringOnComm_ = false;
+    ReceiveQueue received_;  // kept across a close or a loss
     bool lossQueued_ = false;
     QString lossReason_;
 
