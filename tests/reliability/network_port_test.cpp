@@ -200,15 +200,27 @@ TEST_F(NetworkPortTest, FloodArrivesWholeAndAKilledServerIsOneLossKeepingWhatWas
     }
 }
 
-// The reconnect watch's look at a server never waits: "not yet" while nothing listens, and
-// the watch reopens the port by itself once a server is back at the address.
+// An unknown host is refused within the open's bound. The reconnect watch's look at a server
+// never waits: "not yet" while nothing listens, and the watch reopens the port by itself once
+// a server is back at the address.
 TEST(NetworkReconnectTest, TheLookNeverWaitsAndTheWatchReopensOnceTheServerIsBack) {
     const quint16 port = FreePort();
-    const QString device = QStringLiteral("socket://127.0.0.1:%1").arg(port);
+    // A name, so that the open's own lookup is part of it.
+    QString device = QStringLiteral("socket://kestrum-no-such-host.invalid:%1").arg(port);
     PortRouter router([&device](int) { return device; });
-    ReconnectWatch watch(router);
     QElapsedTimer clock;
     clock.start();
+    try {
+        router.SetPortOpen(true);
+        ADD_FAILURE() << "an unknown host opened";
+    } catch (const PortError& error) {
+        EXPECT_TRUE(QString::fromStdString(error.what()).startsWith(device.mid(9)));
+    }
+    EXPECT_LT(clock.elapsed(), 3500) << "the lookup is bounded";
+
+    device = QStringLiteral("socket://localhost:%1").arg(port);
+    ReconnectWatch watch(router);
+    clock.restart();
     watch.Start();
     PumpEventsFor(1200ms);
     EXPECT_LT(clock.elapsed(), 1500) << "no look blocked";

@@ -2,14 +2,18 @@
 
 #include <QElapsedTimer>
 #include <QHostAddress>
-#include <QHostInfo>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
+
+#include <netdb.h>
+#include <sys/socket.h>
 
 #include "platform/network/telnet_codec.h"
 
@@ -22,7 +26,8 @@ int Remaining(const QElapsedTimer& clock, int budgetMs) {
 
 // QAbstractSocket's own wait looks a name up without any time bound, so the lookup runs on a
 // thread of its own and is waited for here, within the open's budget. A lookup that outlives
-// the wait finishes on its own and is thrown away.
+// the wait finishes on its own and is thrown away. The thread calls only the C library, so a
+// program that ends meanwhile has no Qt state pulled from under it.
 QList<QHostAddress> LookUp(const QString& host, int waitMs, QString& why) {
     QHostAddress literal;
     if (literal.setAddress(host)) {
@@ -31,26 +36,47 @@ QList<QHostAddress> LookUp(const QString& host, int waitMs, QString& why) {
     struct Shared {
         std::mutex mutex;
         std::condition_variable done;
-        std::optional<QHostInfo> info;
+        bool finished = false;
+        std::vector<sockaddr_storage> addresses;
     };
     auto shared = std::make_shared<Shared>();
-    std::thread([shared, host] {
-        QHostInfo info = QHostInfo::fromName(host);
+    std::thread([shared, name = host.toStdString()] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        std::vector<sockaddr_storage> addresses;
+        if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0) {
+            for (const addrinfo* a = found; a != nullptr; a = a->ai_next) {
+                sockaddr_storage address{};
+                std::memcpy(&address, a->ai_addr,
+                            std::min<std::size_t>(a->ai_addrlen, sizeof address));
+                addresses.push_back(address);
+            }
+            ::freeaddrinfo(found);
+        }
         const std::lock_guard lock(shared->mutex);
-        shared->info = std::move(info);
+        shared->addresses = std::move(addresses);
+        shared->finished = true;
         shared->done.notify_all();
     }).detach();
     std::unique_lock lock(shared->mutex);
     if (!shared->done.wait_for(lock, std::chrono::milliseconds(waitMs),
-                               [&] { return shared->info.has_value(); })) {
+                               [&] { return shared->finished; })) {
         why = QStringLiteral("The host name could not be looked up in time");
         return {};
     }
-    if (shared->info->error() != QHostInfo::NoError || shared->info->addresses().isEmpty()) {
-        why = QStringLiteral("Unknown host");
-        return {};
+    QList<QHostAddress> addresses;
+    for (const sockaddr_storage& address : shared->addresses) {
+        const QHostAddress qt(reinterpret_cast<const sockaddr*>(&address));
+        if (!qt.isNull() && !addresses.contains(qt)) {
+            addresses.append(qt);
+        }
     }
-    return shared->info->addresses();
+    if (addresses.isEmpty()) {
+        why = QStringLiteral("Unknown host");
+    }
+    return addresses;
 }
 
 rfc2217::LineSettings ToProtocol(const PortSettingsString& settings) {
