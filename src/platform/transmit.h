@@ -3,6 +3,7 @@
 
 #include "notation/byte_notation.h"
 
+#include <string>
 #include <string_view>
 
 namespace kestrum {
@@ -10,8 +11,9 @@ namespace kestrum {
 class SerialPort;
 
 struct TransmitResult {
-    int written = 0;  // bytes the port took
-    int refused = 0;  // bytes whose write the port refused (PortError); the rest still went
+    int written = 0;    // bytes the port took
+    int refused = 0;    // bytes whose write the port refused (PortError); the rest still went
+    std::string bytes;  // the encoded string, every byte tried in order
 };
 
 // Writes EncodeTransmitBytes(text, mode) to `port`, one Output call per byte, in order. A

@@ -92,7 +92,7 @@ void Mainfrm::SendButton_Click() {
     }
     // What the user just sent is what they look for next.
     monitor_->FollowEnd();
-    ShowSent(echo, EncodeTransmitBytes(bytes, mode));
+    ShowSent(echo, sent.bytes);
     monitor_->LightTransmitLamp();
     sendHistory_.Add({bytes, mode});
 }
