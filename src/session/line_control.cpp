@@ -5,14 +5,6 @@
 
 namespace kestrum {
 
-namespace {
-
-QString Flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-}  // namespace
-
 bool FlowFromText(const QString& text, FlowControl& flow) {
     const QString trimmed = text.trimmed();
     if (trimmed.compare(QLatin1String("None"), Qt::CaseInsensitive) == 0) {
@@ -98,7 +90,7 @@ void LineControl::SetRequestToSend(bool on) {
     requestToSend_ = on;
     if (portNumber_ != 0) {
         settings_.SaveSetting(settings::PortKey(settings::kPortRequestToSend, portNumber_),
-                              Flag(on));
+                              settings::FlagText(on));
     }
     port_.SetRequestToSend(on);
 }
@@ -107,7 +99,7 @@ void LineControl::SetDataTerminalReady(bool on) {
     dataTerminalReady_ = on;
     if (portNumber_ != 0) {
         settings_.SaveSetting(settings::PortKey(settings::kPortDataTerminalReady, portNumber_),
-                              Flag(on));
+                              settings::FlagText(on));
     }
     port_.SetDataTerminalReady(on);
 }

@@ -85,12 +85,12 @@ PortSession::LinkState PortSession::State() const {
 
 bool PortSession::ReconnectEnabled() const {
     // Anything but "0" keeps the default, on: the safe reading of a damaged value.
-    return settings_.GetSetting(settings::kReconnectAutomatically).trimmed() != QLatin1String("0");
+    return settings_.GetSetting(settings::kReconnectAutomatically).trimmed() !=
+           settings::FlagText(false);
 }
 
 void PortSession::SetReconnectEnabled(bool on) {
-    settings_.SaveSetting(settings::kReconnectAutomatically,
-                          on ? QStringLiteral("1") : QStringLiteral("0"));
+    settings_.SaveSetting(settings::kReconnectAutomatically, settings::FlagText(on));
     if (!on) {
         EndWatch();
     } else if (lost_ && !userDisconnected_ && !port_.PortOpen()) {

@@ -104,6 +104,11 @@ const SettingKey& PortDeviceKey(int port);
 // The entry of port 1..4 in one of the per-port key tables above; throws std::out_of_range.
 const SettingKey& PortKey(const std::array<SettingKey, 4>& keys, int port);
 
+// How the on/off settings are written ("Process", "ShowTimestamps", "RequestToSend1", ...).
+inline QString FlagText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 inline QString KeyName(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }

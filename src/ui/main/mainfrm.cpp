@@ -271,12 +271,12 @@ void Mainfrm::BuildMenus() {
     QAction* timestamps = menus["Edit"]->addAction(QString::fromLatin1(kCaptionShowTimestamps));
     timestamps->setObjectName(QStringLiteral("ShowTimestampsmenu"));
     timestamps->setCheckable(true);
-    timestamps->setChecked(settings_.GetSetting(settings::kShowTimestamps) == QStringLiteral("1"));
+    timestamps->setChecked(settings_.GetSetting(settings::kShowTimestamps) ==
+                           settings::FlagText(true));
     monitor_->View()->SetShowTimestamps(timestamps->isChecked());
     connect(timestamps, &QAction::toggled, this, [this](bool show) {
         monitor_->View()->SetShowTimestamps(show);
-        settings_.SaveSetting(settings::kShowTimestamps,
-                              show ? QStringLiteral("1") : QStringLiteral("0"));
+        settings_.SaveSetting(settings::kShowTimestamps, settings::FlagText(show));
     });
     menuEntries_[timestamps->objectName()] = timestamps;
     BuildLineControls(menus[QStringLiteral("Help")]->menuAction());

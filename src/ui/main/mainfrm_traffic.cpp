@@ -198,8 +198,7 @@ void Mainfrm::Toolbar1_ButtonClick(const QString& key) {
 void Mainfrm::ProcessCrLfSwitch(bool pressed) {
     state_.ProcessCrLf = pressed ? 1 : 0;
     ShowProcessCrLfState();
-    settings_.SaveSetting(settings::kProcessCrLf,
-                          pressed ? QStringLiteral("1") : QStringLiteral("0"));
+    settings_.SaveSetting(settings::kProcessCrLf, settings::FlagText(pressed));
     if (state_.MainMode == static_cast<std::int16_t>(DisplayMode::Ascii)) {
         ReloadMonitor({ModeConversion{DisplayMode::Ascii, DisplayMode::Hex},
                        ModeConversion{DisplayMode::Hex, DisplayMode::Ascii}});
