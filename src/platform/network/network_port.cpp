@@ -307,46 +307,10 @@ void NetworkPort::SendControl(std::uint8_t value) {
 
 void NetworkPort::OnReadyRead() {
     const QByteArray bytes = socket_->readAll();
-    if (bytes.isEmpty()) {
-        return;
-    }
-    std::string data;
-    if (!Telnet() || !client_) {
-        data.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    } else {
-        rfc2217::Received got;
-        client_->Receive(
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), got);
-        data = std::move(got.data);
-        if (!got.reply.empty()) {
-            socket_->write(got.reply.data(), static_cast<qint64>(got.reply.size()));
-        }
-        if (got.modemState) {
-            const std::uint8_t m = *got.modemState;
-            const InputLines lines{(m & rfc2217::kModemCts) != 0, (m & rfc2217::kModemDsr) != 0,
-                                   (m & rfc2217::kModemDcd) != 0, (m & rfc2217::kModemRi) != 0};
-            if (lines != lines_) {
-                lines_ = lines;
-                emit InputLinesChanged(lines);
-            }
-        }
-        for (const std::uint8_t state : got.lineStates) {
-            if ((state & rfc2217::kLineFramingError) != 0) {
-                emit LineErrorOccurred(LineError::Framing);
-            }
-            if ((state & rfc2217::kLineParityError) != 0) {
-                emit LineErrorOccurred(LineError::Parity);
-            }
-            if ((state & rfc2217::kLineBreak) != 0) {
-                emit LineErrorOccurred(LineError::BreakReceived);
-            }
-        }
-        if (got.overflow) {
-            QueueLoss(QStringLiteral("The server at %1 sent a telnet negotiation longer than "
-                                     "64 KiB; the connection was dropped.")
-                          .arg(url_.Endpoint()));
-        }
-    }
+    const std::string_view raw(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // A raw stream's bytes go to the queue as read; telnet's are decoded first.
+    std::string decoded;
+    const std::string_view data = Telnet() && client_ ? (decoded = Decode(raw)) : raw;
     if (data.empty()) {
         return;
     }
@@ -355,6 +319,40 @@ void NetworkPort::OnReadyRead() {
     } else {
         received_.Keep(data);  // closing: kept, without a notification
     }
+}
+
+std::string NetworkPort::Decode(std::string_view raw) {
+    rfc2217::Received got;
+    client_->Receive(raw, got);
+    if (!got.reply.empty()) {
+        socket_->write(got.reply.data(), static_cast<qint64>(got.reply.size()));
+    }
+    if (got.modemState) {
+        const std::uint8_t m = *got.modemState;
+        const InputLines lines{(m & rfc2217::kModemCts) != 0, (m & rfc2217::kModemDsr) != 0,
+                               (m & rfc2217::kModemDcd) != 0, (m & rfc2217::kModemRi) != 0};
+        if (lines != lines_) {
+            lines_ = lines;
+            emit InputLinesChanged(lines);
+        }
+    }
+    for (const std::uint8_t state : got.lineStates) {
+        if ((state & rfc2217::kLineFramingError) != 0) {
+            emit LineErrorOccurred(LineError::Framing);
+        }
+        if ((state & rfc2217::kLineParityError) != 0) {
+            emit LineErrorOccurred(LineError::Parity);
+        }
+        if ((state & rfc2217::kLineBreak) != 0) {
+            emit LineErrorOccurred(LineError::BreakReceived);
+        }
+    }
+    if (got.overflow) {
+        QueueLoss(QStringLiteral("The server at %1 sent a telnet negotiation longer than "
+                                 "64 KiB; the connection was dropped.")
+                      .arg(url_.Endpoint()));
+    }
+    return std::move(got.data);
 }
 
 void NetworkPort::OnDisconnected() {

@@ -77,6 +77,9 @@ private:
     void SendControl(std::uint8_t value);
     void Write(const std::string& raw);
     void OnReadyRead();
+    // The data in telnet bytes from the server; answers, line states and modem states are
+    // dealt with on the way.
+    std::string Decode(std::string_view raw);
     void OnDisconnected();
     void QueueLoss(const QString& reason);
     void LoseDevice();
