@@ -44,8 +44,6 @@ public:
     // Asks the port that would open the current device.
     bool MayReopen() override;
 
-    bool OnNetwork() const { return active_ == &network_; }
-
 private:
     void Forward(SerialPort& port);
     SerialPort& Other() { return active_ == &local_ ? static_cast<SerialPort&>(network_) : local_; }

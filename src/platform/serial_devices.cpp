@@ -6,16 +6,6 @@
 
 namespace kestrum {
 
-QStringList AvailableSerialDevices() {
-    QStringList devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        devices << info.systemLocation();
-    }
-    devices.sort();
-    devices.removeDuplicates();
-    return devices;
-}
-
 QStringList DescribedSerialDevices() {
     QStringList entries;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {

@@ -5,10 +5,6 @@
 
 namespace kestrum {
 
-// Device paths as the port service opens them ("/dev/ttyUSB0", "COM3"), sorted; empty when
-// the system reports none.
-QStringList AvailableSerialDevices();
-
 // The device box's entries: each present device followed, after two spaces, by what the system
 // knows of it ("/dev/ttyUSB0  FT232R USB UART (FTDI, serial A50285BI)"), then the stable names
 // under /dev/serial/by-id, each with the device it names at the moment. Sorted by path.

@@ -116,9 +116,9 @@ public:
     bool ReconnectEnabled() const;
     void SetReconnectEnabled(bool on);
 
+    ReconnectWatch& Watch() { return watch_; }
     LineControl& Lines() { return lines_; }
     TrafficCounters& Counters() { return counters_; }
-    ReconnectWatch& Watch() { return watch_; }
 
 signals:
     // A message the user must see, in the order the rules meet it.

@@ -30,7 +30,6 @@ public:
     // Adds the menu to `bar` before `before` (the Help menu's action; null: at the end).
     LineMenu(QMenuBar& bar, QAction* before, PortSession& session);
 
-    QMenu& Menu() { return *menu_; }
     QAction& RequestToSend() { return *rts_; }
     QAction& DataTerminalReady() { return *dtr_; }
     QAction& SendBreak() { return *break_; }
