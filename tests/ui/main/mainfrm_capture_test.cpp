@@ -108,15 +108,12 @@ TEST_F(CaptureMenuTest, FindSelectsEachHitInTurnAndSaysNotFoundInItsWindow) {
     EXPECT_EQ(selected(), Span(0, 2));
     Window().MenuEntry("FindNextmenu")->trigger();
     EXPECT_EQ(selected(), Span(3, 2)) << "either case by default";
-    Window().MenuEntry("FindPreviousmenu")->trigger();
-    EXPECT_EQ(selected(), Span(0, 2));
     find.MatchCase().setChecked(true);
     find.Text().setText("OK");
     Window().MenuEntry("FindPreviousmenu")->trigger();
     EXPECT_EQ(selected(), Span(6, 2)) << "round the start";
     EXPECT_EQ(find.Status(), "");
-    for (const QString& wanted :
-         {QString("Ok OK!"), QString::fromUtf8("ok\xE2\x82\xAC"), QString("ok ok ok ok")}) {
+    for (const QString& wanted : {QString("Ok OK!"), QString::fromUtf8("ok\xE2\x82\xAC")}) {
         find.Text().setText(wanted);
         Window().MenuEntry("FindNextmenu")->trigger();
         EXPECT_EQ(find.Status(), "Not found") << wanted.toStdString();

@@ -115,7 +115,8 @@ TEST_F(TrafficTest, ReceivedBytesAreShownInRedInTheCurrentNotation) {
     EXPECT_EQ(MonitorText().size(), before + 5000);
 }
 
-TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
+TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnceAndTimestampsShowWhenChosen) {
+    settings_.SaveSetting("ShowTimestamps", "yes");  // malformed: the default, off
     Mainfrm& window = Start();
     window.Combo2().SetText("Ascii");
     EXPECT_EQ(MonitorText(), "") << "an empty monitor stays empty";
@@ -143,6 +144,11 @@ TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnce) {
     window.Combo2().SetText("Ascii");
     EXPECT_EQ(window.SendBox().text(), "A^M");
     EXPECT_EQ(MonitorText(), "ABC");
+
+    EXPECT_FALSE(window.ReceiveBox().ShowingTimestamps());
+    window.MenuEntry("ShowTimestampsmenu")->trigger();
+    EXPECT_TRUE(window.ReceiveBox().ShowingTimestamps());
+    EXPECT_EQ(settings_.GetSetting("ShowTimestamps", ""), "1");
 }
 
 TEST_F(TrafficTest, EnterSendsAndUpAndDownStepThroughTheStringsSent) {
@@ -213,17 +219,6 @@ TEST_F(TrafficTest, ADisplaySwitchAndProcessCrLfKeepWhoSentWhat) {
     button->trigger();
     EXPECT_EQ(MonitorText(), hex);
     EXPECT_EQ(button->text(), "Show Cr/Lf");
-}
-
-TEST_F(TrafficTest, ShowTimestampsIsOffUnlessChosenAndTheChoiceIsStored) {
-    settings_.SaveSetting("ShowTimestamps", "yes");  // malformed: the default, off
-    Mainfrm& window = Start();
-    QAction* item = window.MenuEntry("ShowTimestampsmenu");
-    ASSERT_NE(item, nullptr);
-    EXPECT_FALSE(window.ReceiveBox().ShowingTimestamps());
-    item->trigger();
-    EXPECT_TRUE(window.ReceiveBox().ShowingTimestamps());
-    EXPECT_EQ(settings_.GetSetting("ShowTimestamps", ""), "1");
 }
 
 TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
