@@ -10,6 +10,8 @@ packages=(
   socat xvfb clang-format fonts-dejavu-core
   qt6-svg-dev  # scripts/draw-icons.sh writes the application icon as SVG too
   ser2net      # the network port tests serve a pseudo-terminal over RFC 2217 and raw TCP
+  libtomlplusplus-dev  # sequence files are TOML
+  python3-junitparser  # the sequence runner's test reads its JUnit report as a CI system would
   # make package and the install tests: CPack's dependency list (dpkg-shlibdeps, file), the
   # checks of the .deb, the desktop files and the manual page.
   dpkg-dev file lintian desktop-file-utils appstream man-db groff-base
