@@ -7,6 +7,7 @@
 #include "platform/command_line.h"
 #include "platform/port_router.h"
 #include "platform/prompts.h"
+#include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "session/app_state.h"
 #include "storage/settings_store.h"
@@ -24,6 +25,8 @@ int Print(const kestrum::CommandLineAnswer& answer) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write past the file size limit fails and is reported instead of ending the program.
+    kestrum::IgnoreFileSizeSignal();
     // --help and --version are answered before QApplication, which needs a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
@@ -57,6 +60,8 @@ int main(int argc, char** argv) {
     kestrum::Mainfrm window(state, settings, port, prompts);
     prompts.SetParent(&window);
     kestrum::ToolWindows tools(window);
+    // Declared after the window, so gone before it: an exit() past main's end runs nothing.
+    kestrum::ShutdownSignals shutdown([&window] { window.Form_QueryUnload(); });
     QObject::connect(&instance, &kestrum::SingleInstance::ActivateRequested, &window,
                      &kestrum::Mainfrm::RestoreAndActivate);
 
@@ -66,5 +71,6 @@ int main(int argc, char** argv) {
         prompts.Message(QString::fromLatin1(kestrum::kMsgInstanceCheckFailed) +
                         instance.ErrorText());
     }
-    return QApplication::exec();
+    // A signal during a start-up message has ended the session already; exec() would forget it.
+    return shutdown.ShutDown() ? 0 : QApplication::exec();
 }

@@ -227,9 +227,12 @@ void Mainfrm::Openmenu_Click() {
 
 void Mainfrm::Savemenu_Click() {
     const SaveDataResult result = monitor_->SaveData(
-        prompts_, state_.DataFileName.isEmpty() ? state_.DialogFolder : state_.DataFileName);
+        prompts_, state_.DataFileName.isEmpty() ? state_.DialogFolder : state_.DataFileName,
+        [this](const QString& path) { return capture_->RefusalFor(path); });
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
+    } else if (result.status == SaveStatus::Refused) {
+        prompts_.Message(result.errorText);
     } else if (result.status == SaveStatus::Failed) {
         // The earlier file is intact; say so rather than fail quietly.
         prompts_.Message(QString::fromLatin1(kMsgSaveFailed) + QStringLiteral(" ") + result.path +
