@@ -14,23 +14,20 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Repeated(std::string_view piece, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += piece;
-    }
-    return text;
+// `count` times "FF ", as a flood of 0xFF shows in Hex.
+std::string Flood(qsizetype count) {
+    return QByteArray("FF ").repeated(count).toStdString();
 }
 
 TEST(LongFindTest, ALongNeedleOnAFullMonitorNeverStopsTheWindow) {
     QWidget window;
     DataMonitor monitor(&window, &window);
-    const std::string flood = Repeated("FF ", std::size_t{1} << 20);
+    const std::string flood = Flood(qsizetype{1} << 20);
     while (monitor.Text().Size() + flood.size() + 3 <= monitor.Text().Capacity()) {
         monitor.AppendText(flood, ReceiveColour);
     }
     monitor.AppendText("FE ", ReceiveColour);  // the one place the needle is
-    const std::string found = Repeated("FF ", 9'999) + "FE ";
+    const std::string found = Flood(9'999) + "FE ";
     FindBar find(monitor, &window);
     const struct {
         const char* reason;
@@ -39,7 +36,7 @@ TEST(LongFindTest, ALongNeedleOnAFullMonitorNeverStopsTheWindow) {
     } cases[] = {
         {"forward, round the end to the last characters", found, &FindBar::FindNext},
         {"backward, round the start to the same hit", found, &FindBar::FindPrevious},
-        {"nowhere", Repeated("FF ", 9'999) + "FD ", &FindBar::FindNext},
+        {"nowhere", Flood(9'999) + "FD ", &FindBar::FindNext},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -48,8 +45,7 @@ TEST(LongFindTest, ALongNeedleOnAFullMonitorNeverStopsTheWindow) {
         (find.*c.find)();
         ASSERT_TRUE(PumpEventsUntil([&] { return !find.Searching(); }, 30s));
         EXPECT_LT(meter.LongestMs(), 100);
-        const bool hit = c.needle == found;
-        EXPECT_EQ(find.Status(), hit ? "" : "Not found");
+        EXPECT_EQ(find.Status(), c.needle == found ? "" : "Not found");
         EXPECT_EQ(monitor.Text().SelectionStart(), monitor.Text().Size() - found.size());
         EXPECT_EQ(monitor.Text().SelectionLength(), found.size());
     }

@@ -48,8 +48,8 @@ TEST_F(PtyWindowTest, EachSignalFlushesTheCaptureAndClosesThePortWithItsLock) {
             ASSERT_TRUE(PumpEventsUntil([&] { return shutdown.ShutDown(); }, 5s));
         }
         EXPECT_EQ(shutdown.Signal(), signal);
-        EXPECT_EQ(FileBytes(file).size(), kSent.size()) << "bytes captured of those sent";
-        EXPECT_TRUE(FileBytes(file).toStdString() == kSent);
+        EXPECT_TRUE(FileBytes(file).toStdString() == kSent)
+            << FileBytes(file).size() << " bytes captured of " << kSent.size() << " sent";
         EXPECT_FALSE(port_->PortOpen());
         EXPECT_EQ(LockFiles(device_->DevicePath()), 0);
         CloseWindows();
