@@ -4,11 +4,13 @@
 #include <array>
 #include <string_view>
 
+#include "kestrum_version.h"
+
 namespace kestrum::main_ui {
 
-inline constexpr auto kVersionMajor = 1;
-inline constexpr auto kVersionMinor = 6;
-inline constexpr auto kVersionRevision = 8;
+inline constexpr auto kVersionMajor = version::kMajor;
+inline constexpr auto kVersionMinor = version::kMinor;
+inline constexpr auto kVersionRevision = version::kPatch;
 
 inline constexpr auto kCaption = "Kestrum";
 // The status line while a capture runs.
