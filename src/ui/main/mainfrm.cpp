@@ -178,7 +178,7 @@ void Mainfrm::BuildControls(std::size_t monitorCapacity) {
     upDown1_ = new UpDownControl(client_);
     upDown1_->setToolTip(QString::fromLatin1(kTipUpDown));
     upDown1_->setGeometry(Twips(90, 7440, 240, 495));
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= static_cast<int>(kCommandCount); ++i) {
         const int k = (i - 1) % 10 + 1;
         const int width = (i == 11 || i == 21 || i == 31) ? 1095 : 1100;
         auto* button = new CommandButton(client_);
@@ -271,8 +271,8 @@ void Mainfrm::BuildMenus() {
     QAction* timestamps = menus["Edit"]->addAction(QString::fromLatin1(kCaptionShowTimestamps));
     timestamps->setObjectName(QStringLiteral("ShowTimestampsmenu"));
     timestamps->setCheckable(true);
-    timestamps->setChecked(settings_.GetSetting(settings::kShowTimestamps) ==
-                           settings::FlagText(true));
+    timestamps->setChecked(
+        settings::ParseFlag(settings_.GetSetting(settings::kShowTimestamps)).value_or(false));
     monitor_->View()->SetShowTimestamps(timestamps->isChecked());
     connect(timestamps, &QAction::toggled, this, [this](bool show) {
         monitor_->View()->SetShowTimestamps(show);
@@ -317,7 +317,7 @@ void Mainfrm::ConnectHandlers() {
     });
     connect(upDown1_, &UpDownControl::UpClick, this, &Mainfrm::UpDown1_UpClick);
     connect(upDown1_, &UpDownControl::DownClick, this, &Mainfrm::UpDown1_DownClick);
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= static_cast<int>(kCommandCount); ++i) {
         connect(&Command(i), &QPushButton::clicked, this, [this, i] { Command_Click(i); });
     }
 }

@@ -224,7 +224,7 @@ private:
     QPushButton* checkButton_ = nullptr;
     QFrame* frame1_ = nullptr;
     UpDownControl* upDown1_ = nullptr;
-    std::array<QPushButton*, 40> command_{};
+    std::array<QPushButton*, kCommandCount> command_{};
     std::unique_ptr<DataMonitor> monitor_;
     std::unique_ptr<Capture> capture_;
     FindBar* findBar_ = nullptr;  // created on first use, owned by this window
