@@ -16,8 +16,11 @@ struct TransmitResult {
     std::string bytes;  // the encoded string, every byte tried in order
 };
 
-// Writes EncodeTransmitBytes(text, mode) to `port`, one Output call per byte, in order. A
-// refused write loses only that byte. Exceptions other than PortError pass through.
+// Writes `bytes` to `port`, one Output call per byte, in order. A refused write loses only
+// that byte. Exceptions other than PortError pass through.
+TransmitResult TransmitBytes(std::string bytes, SerialPort& port);
+
+// TransmitBytes(EncodeTransmitBytes(text, mode), port).
 TransmitResult TransmitString(std::string_view text, DisplayMode mode, SerialPort& port);
 
 }  // namespace kestrum
