@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "notation/received_formatter.h"
+#include "platform/transmit.h"
 #include "session/app_state.h"
 #include "session/port_constants.h"
 #include "session/port_session.h"
@@ -52,34 +53,29 @@ void TrafficPath::WhenOpen(QObject* context, const std::function<void()>& write,
 }
 
 void TrafficPath::SendText(const std::string& text, DisplayMode mode, TrafficSource source) {
-    WhenOpen(
-        this,
-        [this, text, mode, source] {
-            SentTraffic sent{source, text, mode, text, {}};
-            if (!(mode == DisplayMode::Ascii && state_.ProcessCrLf == 0)) {
-                const bool passThrough = state_.ProcessCrLfOn();
-                sent.echo =
-                    ChangeMode(ChangeMode(text, DisplayMode::Ascii, DisplayMode::Hex, passThrough),
-                               DisplayMode::Hex, DisplayMode::Ascii, passThrough);
-            }
-            Conclude(std::move(sent), TransmitString(text, mode, session_.Port()));
-        },
-        [this, source] { emit SendFailed(source, 0); });
+    // The echo is the string as typed, in the notation and Process Cr/Lf of the moment of the
+    // send, whenever the port takes it.
+    std::string echo = text;
+    if (!(mode == DisplayMode::Ascii && state_.ProcessCrLf == 0)) {
+        const bool passThrough = state_.ProcessCrLfOn();
+        echo = ChangeMode(ChangeMode(text, DisplayMode::Ascii, DisplayMode::Hex, passThrough),
+                          DisplayMode::Hex, DisplayMode::Ascii, passThrough);
+    }
+    Send({source, text, mode, std::move(echo), EncodeTransmitBytes(text, mode)});
 }
 
 void TrafficPath::SendBytes(const std::string& bytes, TrafficSource source) {
-    WhenOpen(
-        this,
-        [this, bytes, source] {
-            const DisplayMode mode = state_.MainDisplayMode();
-            SentTraffic sent{
-                source, {}, mode, FormatReceived(bytes, mode, state_.ProcessCrLfOn()), {}};
-            Conclude(std::move(sent), TransmitBytes(bytes, session_.Port()));
-        },
-        [this, source] { emit SendFailed(source, 0); });
+    const DisplayMode mode = state_.MainDisplayMode();
+    Send({source, {}, mode, FormatReceived(bytes, mode, state_.ProcessCrLfOn()), bytes});
 }
 
-void TrafficPath::Conclude(SentTraffic sent, const TransmitResult& result) {
+void TrafficPath::Send(const SentTraffic& sent) {
+    WhenOpen(
+        this, [this, sent] { Conclude(sent, TransmitBytes(sent.bytes, session_.Port())); },
+        [this, source = sent.source] { emit SendFailed(source, 0); });
+}
+
+void TrafficPath::Conclude(const SentTraffic& sent, const TransmitResult& result) {
     session_.Counters().AddSent(static_cast<std::uint64_t>(result.written));
     if (result.refused > 0) {
         // The echo would show bytes that never left.
@@ -91,7 +87,6 @@ void TrafficPath::Conclude(SentTraffic sent, const TransmitResult& result) {
         }
         return;
     }
-    sent.bytes = result.bytes;
     HandOn(sent);
 }
 

@@ -21,13 +21,13 @@
 #include <string_view>
 
 #include "notation/byte_notation.h"
-#include "platform/transmit.h"
 #include "session/capture.h"
 
 namespace kestrum {
 
 struct AppState;
 class PortSession;
+struct TransmitResult;
 
 namespace traffic_text {
 
@@ -106,8 +106,10 @@ signals:
     void Warning(const QString& text);
 
 private:
+    // Opens for `sent` and writes its bytes, one write per byte.
+    void Send(const SentTraffic& sent);
     // Counts what a send's writes took; hands `sent` on when the port took every byte.
-    void Conclude(SentTraffic sent, const TransmitResult& result);
+    void Conclude(const SentTraffic& sent, const TransmitResult& result);
     // What the user is told when the port refused `refused` of `total` bytes of a send.
     QString RefusalMessage(TrafficSource source, int refused, int total) const;
 
