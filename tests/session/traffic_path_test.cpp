@@ -1,7 +1,7 @@
 // The traffic path with no window, on the in-memory port: a receive drained whole, what a
-// send writes (one write per byte; the encoding is EncodeTransmitBytes') and hands on, and
-// what a refusal tells. (Echo colours and the capture file: the main
-// window's traffic and capture tests; a real port: the headless test.)
+// send writes (one write per byte; the encoding is EncodeTransmitBytes'), echoes and hands on,
+// and what a refusal tells. (Echo colours and the capture file: the main window's traffic and
+// capture tests; a real port: the headless test.)
 
 #include <gtest/gtest.h>
 
@@ -69,6 +69,23 @@ TEST(TrafficPath, DrainsWholeHandsOnWhatWentOutAndTellsARefusalOnlyWhileThePortS
                            port_text::kMsgDeviceLost,
                            "Warning: Comm port in use by another application", "failed 0"})
                   .join(" | "));
+
+    // The echo is the string as typed; with Process Cr/Lf, Ascii line ends become breaks.
+    port.SetOpenFailure(1, std::nullopt);
+    const struct {
+        DisplayMode mode;
+        std::int16_t processCrLf;
+        const char* text;
+        const char* echo;
+    } echoes[] = {{DisplayMode::Decimal, 0, "300 065 ", "300 065 "},
+                  {DisplayMode::Ascii, 0, "AT^M^a^", "AT^M^a^"},
+                  {DisplayMode::Ascii, 1, "AT^M^a^", "AT\r!"}};
+    for (const auto& c : echoes) {
+        state.ProcessCrLf = c.processCrLf;
+        traffic.SendText(c.text, c.mode, TrafficSource::SendString);
+        EXPECT_EQ(told.takeLast(), QStringLiteral("sent ") + c.echo);
+    }
+    EXPECT_EQ(port.Written().substr(6), "AAT\r!AT\r!");
 }
 
 }  // namespace
