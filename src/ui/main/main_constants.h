@@ -20,9 +20,6 @@ inline constexpr auto kCaptureState = "Capturing to %1";
 inline constexpr auto kMsgNoData = "No Data to Send!";
 inline constexpr auto kMsgNoChecksumString = "No string to calculate";
 inline constexpr auto kMsgSaveFailed = "Error - The Data Monitor could not be saved to";
-// %1 bytes refused of %2.
-inline constexpr auto kMsgWriteRefused =
-    "Warning: The Com port refused %1 of %2 bytes; the string is not shown as sent";
 
 // Labels and tooltips.
 inline constexpr auto kTipComPort = "Com port number";

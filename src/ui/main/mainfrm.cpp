@@ -70,7 +70,7 @@ Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Pro
       port_(port),
       prompts_(prompts),
       session_(std::make_unique<PortSession>(port, settings)),
-      capture_(std::make_unique<Capture>()) {
+      traffic_(std::make_unique<TrafficPath>(*session_, state)) {
     session_->SetBoxes(*this);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls(monitorCapacity);
@@ -89,7 +89,7 @@ Mainfrm::~Mainfrm() {
 }
 
 ToolContext Mainfrm::Tools() {
-    return {state_, settings_, *session_, prompts_, *monitor_, *this};
+    return {state_, settings_, *session_, *traffic_, prompts_, *monitor_, *this};
 }
 
 void Mainfrm::PickDisplayMode(DisplayMode mode) {
@@ -307,10 +307,17 @@ void Mainfrm::ConnectHandlers() {
     connect(sendBox_, &QLineEdit::returnPressed, this, &Mainfrm::SendButton_Click);
     sendBox_->installEventFilter(this);
     connect(checkButton_, &QPushButton::clicked, this, &Mainfrm::CheckButton_Click);
-    connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
-    connect(session_.get(), &PortSession::Warning, this,
-            [this](const QString& text) { prompts_.Message(text); });
-    connect(capture_.get(), &Capture::Failed, this, [this](const QString& text) {
+    connect(traffic_.get(), &TrafficPath::Received, this, &Mainfrm::ShowReceived);
+    connect(traffic_.get(), &TrafficPath::Sent, this, &Mainfrm::ShowSent);
+    connect(traffic_.get(), &TrafficPath::SendFailed, this, [this](TrafficSource, int written) {
+        if (written > 0) {
+            monitor_->LightTransmitLamp();
+        }
+    });
+    const auto warn = [this](const QString& text) { prompts_.Message(text); };
+    connect(session_.get(), &PortSession::Warning, this, warn);
+    connect(traffic_.get(), &TrafficPath::Warning, this, warn);
+    connect(&TrafficCapture(), &Capture::Failed, this, [this](const QString& text) {
         ShowCaptureState();
         // Told once the receive or send that met the full disk is done.
         QTimer::singleShot(0, this, [this, text] { prompts_.Message(text); });
@@ -410,7 +417,7 @@ void Mainfrm::closeEvent(QCloseEvent* event) {
 }
 
 void Mainfrm::Form_QueryUnload() {
-    capture_->Stop();
+    TrafficCapture().Stop();
     if (port_.PortOpen()) {
         port_.SetPortOpen(false);
     }

@@ -37,7 +37,7 @@ void Mainfrm::Command_Click(int index) {
     const std::string text =
         mode == DisplayMode::Hex ? stored : ChangeMode(stored, DisplayMode::Hex, mode);
     sendBox_->setText(FromBytes(text));
-    SendButton_Click();
+    SendFromBox(TrafficSource::CommandButton);
 }
 
 void Mainfrm::TurnCommandPage(bool forward) {
