@@ -190,7 +190,7 @@ void Mainfrm::Openmenu_Click() {
 void Mainfrm::Savemenu_Click() {
     const SaveDataResult result = monitor_->SaveData(
         prompts_, state_.DataFileName.isEmpty() ? state_.DialogFolder : state_.DataFileName,
-        [this](const QString& path) { return capture_->RefusalFor(path); });
+        [this](const QString& path) { return TrafficCapture().RefusalFor(path); });
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
     } else if (result.status == SaveStatus::Refused) {
