@@ -6,6 +6,7 @@
 #include "platform/prompts.h"
 #include "session/app_state.h"
 #include "session/capture.h"
+#include "session/remembered_folder.h"
 #include "storage/settings_keys.h"
 #include "storage/settings_store.h"
 #include "ui/main/find_bar.h"
@@ -22,7 +23,9 @@ void Mainfrm::StartCapturemenu_Click() {
     request.filter = QString::fromLatin1(capture_text::kDialogFilter);
     request.filterIndex = capture_text::kDialogFilterIndex;
     request.directory =
-        capture_->Path().isEmpty() ? state_.DialogFolder : QFileInfo(capture_->Path()).path();
+        capture_->Path().isEmpty()
+            ? RememberedFolder(settings_, settings::kCaptureFolder, state_.DialogFolder)
+            : QFileInfo(capture_->Path()).path();
     const std::optional<QString> path = prompts_.SaveFile(request);
     if (!path) {
         return;
@@ -37,6 +40,8 @@ void Mainfrm::StartCapturemenu_Click() {
     ShowCaptureState();
     if (failure) {
         prompts_.Message(*failure);
+    } else {
+        RememberFolderOf(settings_, settings::kCaptureFolder, *path);
     }
 }
 

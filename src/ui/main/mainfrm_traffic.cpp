@@ -12,6 +12,9 @@
 #include "platform/transmit.h"
 #include "session/app_state.h"
 #include "session/capture.h"
+#include "session/display_hold.h"
+#include "session/remembered_folder.h"
+#include "session/send_line_end.h"
 #include "storage/settings_store.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
@@ -46,6 +49,8 @@ void Mainfrm::Combo2_Click() {
 }
 
 void Mainfrm::ReloadMonitor(std::initializer_list<ModeConversion> steps) {
+    // Text kept aside is in the old notation: it joins the monitor before the rewrite.
+    hold_->Flush();
     monitor_->ReloadMonitor(std::span<const ModeConversion>(steps.begin(), steps.size()),
                             state_.ProcessCrLfOn());
 }
@@ -66,8 +71,9 @@ void Mainfrm::SendButton_Click() {
     if (!session_->OpenForSend()) {
         return;
     }
-    const std::string bytes = ToBytes(text);
+    const std::string typed = ToBytes(text);
     const DisplayMode mode = state_.MainDisplayMode();
+    const std::string bytes = SendLineEnd::Appended(typed, lineEnd_->Of(port_.CommPort()), mode);
     const TransmitResult sent = TransmitString(bytes, mode, port_);
     session_->Counters().AddSent(static_cast<std::uint64_t>(sent.written));
     if (sent.refused > 0) {
@@ -94,7 +100,7 @@ void Mainfrm::SendButton_Click() {
     monitor_->FollowEnd();
     ShowSent(echo, sent.bytes);
     monitor_->LightTransmitLamp();
-    sendHistory_.Add({bytes, mode});
+    sendHistory_.Add({typed, mode});
 }
 
 bool Mainfrm::eventFilter(QObject* watched, QEvent* event) {
@@ -143,13 +149,15 @@ void Mainfrm::MSComm1_OnComm() {
 }
 
 void Mainfrm::ShowReceived(const std::string& bytes) {
-    monitor_->AppendText(FormatReceived(bytes, state_.MainDisplayMode(), state_.ProcessCrLfOn()),
-                         ReceiveColour);
+    std::string text = FormatReceived(bytes, state_.MainDisplayMode(), state_.ProcessCrLfOn());
+    if (!hold_->Keep(text, false, bytes.size())) {
+        monitor_->AppendText(text, ReceiveColour);
+    }
     capture_->Received(bytes, state_.MainDisplayMode());
 }
 
 void Mainfrm::ShowSent(const std::string& text, const std::string& bytes) {
-    if (!text.empty()) {
+    if (!text.empty() && !hold_->Keep(text, true, bytes.size())) {
         monitor_->AppendText(text, TransmitColour);
     }
     capture_->Sent(bytes, state_.MainDisplayMode());
@@ -227,9 +235,12 @@ void Mainfrm::Openmenu_Click() {
 
 void Mainfrm::Savemenu_Click() {
     const SaveDataResult result = monitor_->SaveData(
-        prompts_, state_.DataFileName.isEmpty() ? state_.DialogFolder : state_.DataFileName);
+        prompts_, state_.DataFileName.isEmpty()
+                      ? RememberedFolder(settings_, settings::kSaveDataFolder, state_.DialogFolder)
+                      : state_.DataFileName);
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
+        RememberFolderOf(settings_, settings::kSaveDataFolder, result.path);
     } else if (result.status == SaveStatus::Failed) {
         // The earlier file is intact; say so rather than fail quietly.
         prompts_.Message(QString::fromLatin1(kMsgSaveFailed) + QStringLiteral(" ") + result.path +
@@ -250,6 +261,7 @@ QString Mainfrm::PrintHeading() const {
 }
 
 void Mainfrm::Clearmenu_Click() {
+    hold_->Discard();
     monitor_->Clear();
     session_->Counters().Clear();
 }
