@@ -10,9 +10,9 @@
 #include <QPrinter>  // for ScriptedPrompts
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWidget>

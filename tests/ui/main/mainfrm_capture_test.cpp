@@ -12,9 +12,9 @@
 #include "storage/file_size_limit.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
-#include "ui/widgets/drop_down_list.h"
 #include "ui/main/find_bar.h"
 #include "ui/main/status_line.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {

@@ -278,9 +278,8 @@ TEST_F(CommandBankTest, MenusOpenFromTheKeyboardAndNoTwoEntriesShareAShortcut) {
     for (const QAction* action : window.findChildren<QAction*>()) {
         for (const QKeySequence& key : action->shortcuts()) {
             const auto [it, added] = owners.emplace(key.toString(), action->objectName());
-            EXPECT_TRUE(added) << key.toString().toStdString() << ": "
-                               << it->second.toStdString() << " and "
-                               << action->objectName().toStdString();
+            EXPECT_TRUE(added) << key.toString().toStdString() << ": " << it->second.toStdString()
+                               << " and " << action->objectName().toStdString();
         }
     }
     for (const char* line : {"Ctrl+Shift+T", "Ctrl+Shift+D", "Ctrl+B", "Ctrl+Shift+A"}) {
@@ -305,8 +304,8 @@ TEST_F(CommandBankTest, ZoomKeysAndCtrlWheelSizeTheMonitorTextAndAreRemembered) 
     EXPECT_EQ(view.ZoomPercent(), 125);
     EXPECT_GT(view.TextPixelSize(), designed);
     const QPointF at(10, 10);
-    QWheelEvent down(at, view.mapToGlobal(at), {}, {0, -3 * 120}, Qt::NoButton,
-                     Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QWheelEvent down(at, view.mapToGlobal(at), {}, {0, -3 * 120}, Qt::NoButton, Qt::ControlModifier,
+                     Qt::NoScrollPhase, false);
     QApplication::sendEvent(view.viewport(), &down);
     EXPECT_EQ(view.ZoomPercent(), 90);
     EXPECT_EQ(settings_.GetSetting("MonitorZoomPercent", ""), "90");
@@ -400,8 +399,8 @@ TEST_F(CommandBankTest, TheHelpNamesOnlyMenuEntriesShortcutsAndSettingsThatExist
         // "<code>Device1</code> to <code>Device4</code>" names four keys.
         for (const QRegularExpressionMatch& name : code.globalMatch(cell.captured(1))) {
             const bool range = name.hasCaptured(3) && !name.captured(2).isEmpty();
-            for (const QString& number : range ? QStringList{"1", "2", "3", "4"}
-                                               : QStringList{name.captured(2)}) {
+            for (const QString& number :
+                 range ? QStringList{"1", "2", "3", "4"} : QStringList{name.captured(2)}) {
                 const QString wanted = name.captured(1) + number;
                 EXPECT_TRUE(settings_.KeysRead().count(wanted.toLower())) << wanted.toStdString();
                 ++keys;
