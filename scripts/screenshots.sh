@@ -4,11 +4,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-cmake --build "$build" --target test_ui_tools_screenshots_test
+cmake --build "$build" --target test_ui_tools
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 KESTRUM_SCREENSHOT_DIR=$work QT_QPA_PLATFORM=offscreen \
-    "$build/tests/test_ui_tools_screenshots_test" \
+    "$build/tests/test_ui_tools" \
     --gtest_filter='ScreenshotTest.MainWindowWithACommandSetAndTraffic'
 mkdir -p "$root/docs/images"
 cp "$work/main-window.png" "$work/main-window-150.png" "$root/docs/images/"
