@@ -68,25 +68,6 @@ TEST(CommandLine, StartDeviceIsStoredAsAPortSettingsPick) {
     EXPECT_EQ(store.GetSetting("Commport", ""), "3");
     EXPECT_EQ(store.GetSetting("Device3", ""), "/dev/ttyUSB0");
     EXPECT_EQ(store.GetSetting("CommPort3", ""), "115200,n,8,1");
-
-    // Without --settings the port keeps its stored line settings.
-    StoreStartDevice(*Parse({"--device", "socket://localhost:7000"}).startDevice, store);
-    EXPECT_EQ(store.GetSetting("Commport", ""), "1");
-    EXPECT_EQ(store.GetSetting("Device1", ""), "socket://localhost:7000");
-    EXPECT_EQ(store.GetSetting("CommPort1", ""), "");
-}
-
-TEST(CommandLine, AnOutputThatCannotBeWrittenEndsWithStatusOne) {
-    std::FILE* full = std::fopen("/dev/full", "w");
-    std::FILE* err = std::tmpfile();
-    ASSERT_NE(full, nullptr);
-    EXPECT_EQ(PrintAnswer({0, "Kestrum 1\n", {}}, full, err), 1);
-    std::rewind(err);
-    char message[200] = {};
-    EXPECT_STREQ(std::fgets(message, sizeof message, err),
-                 "kestrum: cannot write to standard output: No space left on device\n");
-    std::fclose(full);
-    std::fclose(err);
 }
 
 }  // namespace
