@@ -34,6 +34,10 @@ int main(int argc, char** argv) {
     // A second start hands over to the running one and ends before showing anything.
     kestrum::SingleInstance instance;
     if (instance.HandOverToRunning()) {
+        if (commandLine.startDevice) {
+            // The running window keeps its port; a silent hand-over would look like success.
+            std::fputs(kestrum::kMsgStartDeviceNotApplied, stderr);
+        }
         return 0;
     }
 

@@ -21,6 +21,10 @@ struct CommandLineAnswer {
     QString standardError;
 };
 
+// Said on standard error when another Kestrum is running: it is brought to the front as is.
+inline constexpr auto kMsgStartDeviceNotApplied =
+    "kestrum: Kestrum is already running; --device was not applied to it\n";
+
 // --device DEV [--settings S] [--port N]: the window starts on DEV with S for Com Port N.
 struct StartDevice {
     int port = 1;
