@@ -16,6 +16,8 @@
 #include "storage/settings_keys.h"
 #include "storage/settings_store.h"
 
+#include "kestrum_version.h"
+
 namespace kestrum {
 namespace {
 
@@ -121,7 +123,7 @@ CommandLineAnswer Refusal(const QString& why, const QCommandLineParser& parser) 
 }  // namespace
 
 QString VersionText() {
-    return QStringLiteral("Kestrum " KESTRUM_VERSION);
+    return QStringLiteral("Kestrum ") + QString::fromLatin1(version::kText);
 }
 
 QString PrintableArgument(const QString& text) {

@@ -59,6 +59,14 @@ void SendLineEnd::Set(int portNumber, LineEnd end) {
     emit Changed();
 }
 
+std::string SendLineEnd::WithoutLineEnd(const std::string& sent, LineEnd end, DisplayMode mode) {
+    const std::string suffix = LineEndText(end, mode);
+    if (suffix.empty() || !sent.ends_with(suffix)) {
+        return sent;
+    }
+    return sent.substr(0, sent.size() - suffix.size());
+}
+
 std::string SendLineEnd::Appended(const std::string& typed, LineEnd end, DisplayMode mode) {
     if (end == LineEnd::None) {
         return typed;

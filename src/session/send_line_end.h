@@ -45,6 +45,8 @@ public:
     // `typed` (what the user typed, in `mode`'s notation) with the line end written in the
     // same notation after it, so that it is sent and echoed as if typed.
     static std::string Appended(const std::string& typed, LineEnd end, DisplayMode mode);
+    // `sent` without the line end Appended gave it (unchanged when it has none).
+    static std::string WithoutLineEnd(const std::string& sent, LineEnd end, DisplayMode mode);
 
 signals:
     void Changed();

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "kestrum_version.h"
 #include "storage/settings_store.h"
 
 namespace kestrum {
@@ -23,7 +24,8 @@ TEST(CommandLine, HelpAndVersionEndWithStatusZeroWhateverElseIsGiven) {
     EXPECT_FALSE(help->standardOutput.contains("platformtheme")) << "Qt's options stay Qt's";
     const auto version = Parse({"--version"}).answer;
     ASSERT_TRUE(version.has_value());
-    EXPECT_EQ(version->standardOutput, "Kestrum " KESTRUM_VERSION "\n");
+    EXPECT_EQ(version->standardOutput,
+              QStringLiteral("Kestrum %1\n").arg(QString::fromLatin1(kestrum::version::kText)));
 }
 
 TEST(CommandLine, MistakesGiveTheUsageOnStandardErrorAndStatusTwo) {
