@@ -1,5 +1,7 @@
 #include "session/reconnect_watch.h"
 
+#include <utility>
+
 #include "platform/serial_port.h"
 #include "session/port_session.h"
 
@@ -8,6 +10,23 @@ namespace kestrum {
 ReconnectWatch::ReconnectWatch(SerialPort& port, QObject* parent) : QObject(parent), port_(port) {
     timer_.setInterval(kIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &ReconnectWatch::Look);
+    connect(&port_, &SerialPort::Opened, this, [this] {
+        if (std::exchange(opening_, false)) {
+            port_.SetRThreshold(1);
+            Stop();
+            emit Reopened();
+        }
+    });
+    connect(&port_, &SerialPort::OpenFailed, this, [this](const PortError& error) {
+        if (!std::exchange(opening_, false)) {
+            return;
+        }
+        const QString reason = PortWarningText(error);
+        if (reason != problem_) {
+            problem_ = reason;
+            emit ProblemChanged(reason);
+        }
+    });
 }
 
 void ReconnectWatch::Start() {
@@ -18,6 +37,8 @@ void ReconnectWatch::Start() {
 void ReconnectWatch::Stop() {
     timer_.stop();
     problem_.clear();
+    // An open it started goes on for whoever asks for the port next.
+    opening_ = false;
 }
 
 void ReconnectWatch::Look() {
@@ -26,23 +47,13 @@ void ReconnectWatch::Look() {
         return;
     }
     // An open is tried only once the port's own look says the device is back: a stat of a local
-    // path, a probe connection to a server. An open that would wait is never tried blind.
-    if (!port_.MayReopen()) {
+    // path, a probe connection to a server. The open never waits; a look while it is under way
+    // leaves it be.
+    if (opening_ || port_.Opening() || !port_.MayReopen()) {
         return;
     }
-    try {
-        port_.SetPortOpen(true);
-        port_.SetRThreshold(1);
-    } catch (const PortError& error) {
-        const QString reason = PortWarningText(error);
-        if (reason != problem_) {
-            problem_ = reason;
-            emit ProblemChanged(reason);
-        }
-        return;
-    }
-    Stop();
-    emit Reopened();
+    opening_ = true;
+    port_.Open();
 }
 
 }  // namespace kestrum

@@ -10,7 +10,7 @@ namespace {
 // The encoding is EncodeTransmitBytes' (tested with it); TransmitString adds the writing.
 TEST(TransmitString, WritesOneBytePerOutputCallAndARefusalLosesOnlyThatByte) {
     MemorySerialPort port;
-    port.SetPortOpen(true);
+    port.Open();
     TransmitResult result = TransmitString("00 FF 41 ", DisplayMode::Hex, port);
     EXPECT_EQ(port.Written(), std::string("\0\xFF"
                                           "A",
@@ -27,7 +27,7 @@ TEST(TransmitString, WritesOneBytePerOutputCallAndARefusalLosesOnlyThatByte) {
     EXPECT_EQ(result.written, 2);
     EXPECT_EQ(result.refused, 1);
 
-    port.SetPortOpen(false);  // every write refused: reported, not thrown
+    port.Close();  // every write refused: reported, not thrown
     result = TransmitString("xyz", DisplayMode::Ascii, port);
     EXPECT_EQ(result.written, 0);
     EXPECT_EQ(result.refused, 3);

@@ -310,6 +310,8 @@ void Mainfrm::ConnectHandlers() {
     connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
     connect(session_.get(), &PortSession::Warning, this,
             [this](const QString& text) { prompts_.Message(text); });
+    connect(session_.get(), &PortSession::ConnectFinished, this,
+            [this](PortSession::ConnectResult result) { ShowConnectResult(result, false); });
     connect(capture_.get(), &Capture::Failed, this, [this](const QString& text) {
         ShowCaptureState();
         // Told once the receive or send that met the full disk is done.
@@ -411,9 +413,7 @@ void Mainfrm::closeEvent(QCloseEvent* event) {
 
 void Mainfrm::Form_QueryUnload() {
     capture_->Stop();
-    if (port_.PortOpen()) {
-        port_.SetPortOpen(false);
-    }
+    session_->Shutdown();
     // The tool windows go with the main window, without their own close handling: exit()
     // leaves the event loop without closing them, where quit() would close each in turn.
     QCoreApplication::exit(0);

@@ -63,11 +63,13 @@ void Mainfrm::SendButton_Click() {
         prompts_.Message(QString::fromLatin1(kNotLatin1Message));
         return;
     }
-    if (!session_->OpenForSend()) {
-        return;
-    }
-    const std::string bytes = ToBytes(text);
-    const DisplayMode mode = state_.MainDisplayMode();
+    // The bytes are taken now, in the notation in force: a send that waits for the port to
+    // open sends what was clicked.
+    session_->OpenForSend(
+        [this, bytes = ToBytes(text), mode = state_.MainDisplayMode()] { Transmit(bytes, mode); });
+}
+
+void Mainfrm::Transmit(const std::string& bytes, DisplayMode mode) {
     const TransmitResult sent = TransmitString(bytes, mode, port_);
     session_->Counters().AddSent(static_cast<std::uint64_t>(sent.written));
     if (sent.refused > 0) {

@@ -134,6 +134,8 @@ QString StatusLine::StateText() const {
     switch (session_.State()) {
         case PortSession::LinkState::Open:
             return QStringLiteral("Open");
+        case PortSession::LinkState::Connecting:
+            return QStringLiteral("Connecting to %1...").arg(session_.Port().OpeningTarget());
         case PortSession::LinkState::Disconnected:
             return QStringLiteral("Disconnected");
         case PortSession::LinkState::Lost:

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <utility>
 
 #include "platform/prompts.h"
 #include "session/app_state.h"
@@ -218,7 +220,10 @@ void Sendfrm::Combo6_Click() {
 void Sendfrm::SendButton_Click() {
     Prompts& prompts = context_.prompts;
     if (Sending()) {
-        // Both the running send and this one end.
+        // Both the running send (or the one waiting for the port) and this one end.
+        if (std::exchange(awaitingPort_, false)) {
+            ShowSendEnded();
+        }
         send_.Stop();
         prompts.Message(QString::fromLatin1(kMsgCommPortError));
         return;
@@ -228,20 +233,33 @@ void Sendfrm::SendButton_Click() {
     }
     openButton_->setEnabled(false);
     label3_->show();
-    if (!context_.port.OpenForSend()) {
-        // Nothing goes out, so nothing may look as if it had.
-        ShowSendEnded();
-        return;
-    }
+    // The file starts once the port is open; a send whose open fails or is cancelled shows
+    // nothing as sent.
+    const QPointer<Sendfrm> self(this);
+    awaitingPort_ = true;
+    context_.port.OpenForSend(
+        [self] {
+            if (self && std::exchange(self->awaitingPort_, false)) {
+                self->StartFile();
+            }
+        },
+        [self] {
+            if (self && std::exchange(self->awaitingPort_, false)) {
+                self->ShowSendEnded();
+            }
+        });
+}
+
+void Sendfrm::StartFile() {
     const DisplayMode type =
         DisplayModeFromText(combo2_->Text().toStdString()).value_or(DisplayMode::Ascii);
     context_.main.PickDisplayMode(type);
     FileCheck opened;
     if (!send_.Start(viewFile_, type, &opened)) {
         ShowSendEnded();
-        prompts.Message(opened.status == FileStatus::NotRegular
-                            ? NotRegularFileMessage(viewFile_)
-                            : QString::fromLatin1(kMsgFileNotFound));
+        context_.prompts.Message(opened.status == FileStatus::NotRegular
+                                     ? NotRegularFileMessage(viewFile_)
+                                     : QString::fromLatin1(kMsgFileNotFound));
     }
 }
 

@@ -69,7 +69,7 @@ TEST_F(TrafficTest, EmptyBoxClosedPortAndAStringThePortRefused) {
     EXPECT_EQ(prompts_.Messages(), std::vector<QString>{"No Data to Send!"});
 
     // A port closed by an earlier failure is reopened on demand.
-    port_.SetPortOpen(false);
+    port_.Close();
     window.SendBox().setText("41 ");
     window.SendButton_Click();
     EXPECT_TRUE(port_.PortOpen());

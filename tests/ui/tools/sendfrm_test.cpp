@@ -97,7 +97,7 @@ TEST_F(SendfrmTest, SendsThatCannotGoOnStopWithTheirMessageAndEchoNoUnsentLine) 
         const char* message;  // the one message shown, or nullptr
     };
     const Action removeFile = [this](Sendfrm&) { QFile::remove(Path("stop.txt")); };
-    const Action closed = [this](Sendfrm&) { port_.SetPortOpen(false); };
+    const Action closed = [this](Sendfrm&) { port_.Close(); };
     const Action refuseByte = [this](Sendfrm&) {
         port_.FailNext(MemorySerialPort::Operation::Output, PortErrorKind::Other);
     };
