@@ -7,14 +7,13 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <utility>
 
 #include "platform/prompts.h"
 #include "session/app_state.h"
-#include "session/port_session.h"
 #include "session/text_file_source.h"
+#include "session/traffic_path.h"
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/monitor/data_monitor.h"
@@ -34,14 +33,10 @@ constexpr std::array<std::string_view, 3> kFileTypes{"Ascii", "Hex", "Decimal"};
 }  // namespace
 
 Sendfrm::Sendfrm(const ToolContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), send_(context.port, context.state) {
+    : QWidget(parent), context_(context), send_(context.traffic, context.state) {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls();
-    connect(&send_, &TextFileSend::Echo, this,
-            [this](const std::string& text, const std::string& bytes) {
-                context_.main.ShowSent(text, bytes);
-            });
     connect(&send_, &TextFileSend::LineSent, this, [this] { context_.monitor.HoldTransmitLamp(); });
     connect(&send_, &TextFileSend::Finished, this, &Sendfrm::ShowSendEnded);
     connect(&send_, &TextFileSend::Warning, this,
@@ -228,29 +223,29 @@ void Sendfrm::SendButton_Click() {
         prompts.Message(QString::fromLatin1(kMsgCommPortError));
         return;
     }
-    if (context_.port.RefuseUse()) {
+    if (context_.traffic.RefuseUse()) {
         return;
     }
     openButton_->setEnabled(false);
     label3_->show();
-    // The file starts once the port is open; a send whose open fails or is cancelled shows
-    // nothing as sent.
-    const QPointer<Sendfrm> self(this);
+    // The file starts once the port is open; a port that cannot be opened, or an open that is
+    // cancelled, sends nothing, so nothing may look as if it had.
     awaitingPort_ = true;
-    context_.port.OpenForSend(
-        [self] {
-            if (self && std::exchange(self->awaitingPort_, false)) {
-                self->StartFile();
+    context_.traffic.WhenOpen(
+        this,
+        [this] {
+            if (std::exchange(awaitingPort_, false)) {
+                StartSend();
             }
         },
-        [self] {
-            if (self && std::exchange(self->awaitingPort_, false)) {
-                self->ShowSendEnded();
+        [this] {
+            if (std::exchange(awaitingPort_, false)) {
+                ShowSendEnded();
             }
         });
 }
 
-void Sendfrm::StartFile() {
+void Sendfrm::StartSend() {
     const DisplayMode type =
         DisplayModeFromText(combo2_->Text().toStdString()).value_or(DisplayMode::Ascii);
     context_.main.PickDisplayMode(type);
