@@ -161,6 +161,13 @@ void BufferedPort::SetInBufferCount(int count) {
         DiscardDeviceInput();
     }
     received_.Clear();
+    Drained();
+}
+
+std::string BufferedPort::Input() {
+    std::string bytes = received_.Take();
+    Drained();
+    return bytes;
 }
 
 void BufferedPort::Output(std::string_view bytes) {

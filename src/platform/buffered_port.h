@@ -44,7 +44,7 @@ public:
     // Only 0 is accepted: discards every waiting byte, also those the device holds.
     void SetInBufferCount(int count) final;
     int CommEvent() const final { return received_.CommEvent(); }
-    std::string Input() final { return received_.Take(); }
+    std::string Input() final;
     // Throws PortError(Other) when the port is closed or the device refuses the write.
     void Output(std::string_view bytes) final;
     int OutBufferCount() const final;
@@ -72,6 +72,8 @@ protected:
     virtual std::unique_ptr<QIODevice> ReleaseDevice() = 0;
     // The device holds received bytes of its own that SetInBufferCount(0) must drop too.
     virtual void DiscardDeviceInput() {}
+    // Received bytes were taken; a device that stopped reading may read on.
+    virtual void Drained() {}
 
     void OpenDone();
     void OpenRefused(const PortError& error);

@@ -2,6 +2,7 @@
 // nothing, stop answering, never confirm settings or never read, with the longest stand of
 // the event loop measured through each case.
 
+#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -24,10 +25,11 @@ constexpr qint64 kGapBoundMs = 100;
 // loop runs. Silent: accepts and says nothing. Agreeing: takes COM-PORT-OPTION and never
 // confirms settings. AnswerOnce: confirms the first settings of each connection (9600,n,8,1),
 // then nothing.
-// Stalled: reads nothing.
+// Stalled: reads nothing. Busy: says it is in use and hangs up. Contrarian: offers option 99
+// again whenever it is refused. Flood: sends 0xFF bytes as fast as they are taken.
 class Peer {
 public:
-    enum class Mode { Silent, Agreeing, AnswerOnce, Stalled };
+    enum class Mode { Silent, Agreeing, AnswerOnce, Stalled, Busy, Contrarian, Flood };
     explicit Peer(Mode mode) : mode_(mode) {
         EXPECT_TRUE(server_.listen(QHostAddress::LocalHost));
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
@@ -35,6 +37,23 @@ public:
                 if (mode_ == Mode::Stalled) {
                     socket->setReadBufferSize(1);
                     continue;
+                }
+                if (mode_ == Mode::Busy) {
+                    socket->write("Port already in use\r\n");
+                    socket->disconnectFromHost();
+                    continue;
+                }
+                if (mode_ == Mode::Contrarian) {
+                    socket->write("\xFF\xFB\x63");  // WILL 99
+                }
+                if (mode_ == Mode::Flood) {
+                    const auto more = [socket] {
+                        while (socket->bytesToWrite() < 1024 * 1024) {
+                            socket->write(QByteArray(64 * 1024, '\xFF'));
+                        }
+                    };
+                    QObject::connect(socket, &QTcpSocket::bytesWritten, more);
+                    more();
                 }
                 QObject::connect(socket, &QTcpSocket::readyRead,
                                  [this, socket] { Answer(*socket); });
@@ -48,12 +67,20 @@ public:
     }
     const std::string& Received() const { return received_; }
     int Opens() const { return opens_; }
+    int Refusals() const { return refusals_; }
 
 private:
     void Answer(QTcpSocket& socket) {
         const QByteArray bytes = socket.readAll();
         received_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        if (mode_ == Mode::Silent) {
+        if (mode_ == Mode::Silent || mode_ == Mode::Flood) {
+            return;
+        }
+        if (mode_ == Mode::Contrarian) {
+            for (qsizetype at = 0; (at = bytes.indexOf("\xFF\xFE\x63", at)) >= 0; ++at) {
+                ++refusals_;
+                socket.write("\xFF\xFB\x63");
+            }
             return;
         }
         if (bytes.contains("\xFF\xFB\x2C")) {  // WILL COM-PORT-OPTION: a new open
@@ -73,6 +100,7 @@ private:
     QTcpServer server_;
     std::string received_;
     int opens_ = 0;
+    int refusals_ = 0;
 };
 
 TEST_F(NetworkPortTest, APickedPortWhoseServerSaysNothingConnectsWhileSendsWaitInOrder) {
@@ -166,6 +194,73 @@ TEST_F(NetworkPortTest, ClosingWithAStalledPeerAndAFullOutputQueueEndsAtOnce) {
     EXPECT_LT(clock.elapsed(), 1000);
     PumpEventsFor(200ms);
     EXPECT_LT(gaps.LongestMs(), kGapBoundMs);
+}
+
+// Bytes of a connection that failed to open belong to no port: a server that says it is busy
+// and hangs up shows nothing when the next device opens.
+TEST_F(NetworkPortTest, ABusyServersWordsAreNeverShownAsTheNextDevices) {
+    Peer busy(Peer::Mode::Busy);
+    Peer working(Peer::Mode::AnswerOnce);
+    Mainfrm& window = StartAt(busy.Url("rfc2217"), "Ascii");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].endsWith("The server closed the connection"))
+        << Messages()[0].toStdString();
+    bool changed = false;
+    window.Session().ChangeDevice(working.Url("rfc2217"), [&changed](bool ok) { changed = ok; });
+    Settle();
+    ASSERT_TRUE(changed);
+    PumpEventsFor(200ms);
+    EXPECT_EQ(MonitorText(), "");
+    EXPECT_EQ(window.Session().Counters().Received(), 0u);
+}
+
+// Output a peer never reads is bounded; past the bound the connection is a lost device.
+TEST_F(NetworkPortTest, APeerThatNeverReadsIsDroppedWithItsReason) {
+    Peer peer(Peer::Mode::Stalled);
+    StartAt(peer.Url("socket"), "Ascii");
+    GapMeter gaps;
+    EXPECT_THROW(port_->Output(std::string(NetworkPort::kMaxUnsentBytes + 1, 'x')), PortError);
+    ASSERT_TRUE(PumpEventsUntil([&] { return !Messages().empty(); }, 2s));
+    EXPECT_TRUE(Messages()[0].endsWith("the server does not read what is sent."))
+        << Messages()[0].toStdString();
+    EXPECT_FALSE(port_->PortOpen());
+    EXPECT_LT(gaps.LongestMs(), kGapBoundMs);
+}
+
+// A peer that offers an option again at every refusal gets a bounded number of answers and a
+// notice, once.
+TEST_F(NetworkPortTest, AContrarianPeerIsAnsweredABoundedNumberOfTimes) {
+    Peer peer(Peer::Mode::Contrarian);
+    StartAt(peer.Url("rfc2217"), "Ascii");
+    PumpEventsFor(500ms);
+    EXPECT_EQ(peer.Refusals(), rfc2217::Client::kMaxOptionChanges);
+    ASSERT_EQ(notices_.size(), 2u) << "no COM-PORT-OPTION, and the stubborn option";
+    EXPECT_TRUE(notices_[0].endsWith("keeps changing telnet option 99; it stays as it is"));
+}
+
+// A flood far faster than a serial line is read in slices and held back by TCP while the
+// program has enough to chew on: the event loop stays live and memory bounded.
+TEST(NetworkWaitTest, AFloodingPeerNeitherStallsTheLoopNorGrowsMemory) {
+    Peer peer(Peer::Mode::Flood);
+    const QString url = peer.Url("rfc2217");
+    NetworkPort port([&url](int) { return url; }, nullptr, StandInLookup);
+    std::uint64_t taken = 0;
+    QObject::connect(&port, &SerialPort::OnComm, [&] { taken += port.Input().size(); });
+    const auto peakRss = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        EXPECT_TRUE(status.open(QIODevice::ReadOnly));
+        const QByteArray text = status.readAll();
+        const qsizetype at = text.indexOf("VmHWM:");
+        return text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ')[0].toLong();
+    };
+    const long before = peakRss();
+    GapMeter gaps;
+    port.Open();
+    PumpEventsFor(3s);
+    EXPECT_TRUE(port.PortOpen());
+    EXPECT_GT(taken, 1024u * 1024u) << "data flowed";
+    EXPECT_LT(gaps.LongestMs(), kGapBoundMs);
+    EXPECT_LT(peakRss() - before, 64 * 1024) << "KiB of peak RSS growth";
 }
 
 }  // namespace

@@ -78,6 +78,8 @@ NetworkPort::~NetworkPort() {
 
 std::unique_ptr<QTcpSocket> NetworkPort::NewSocket() {
     auto socket = std::make_unique<QTcpSocket>();
+    // Qt reads no more than this ahead of the program; the kernel and TCP hold the rest.
+    socket->setReadBufferSize(kReadSliceBytes);
     connect(socket.get(), &QTcpSocket::connected, this, &NetworkPort::OnConnected);
     connect(socket.get(), &QTcpSocket::readyRead, this, &NetworkPort::OnReadyRead);
     connect(socket.get(), &QTcpSocket::disconnected, this, &NetworkPort::OnDisconnected);
@@ -271,6 +273,7 @@ void NetworkPort::EndOpen() {
     Received().Keep(early_);
     early_.clear();
     OpenDone();
+    Drained();
 }
 
 std::optional<PortError> NetworkPort::Verdict(const PortSettingsString& settings,
@@ -332,15 +335,38 @@ void NetworkPort::CancelApply() {
 }
 
 void NetworkPort::Write(const std::string& raw) {
-    if (socket_) {
+    if (socket_ && !raw.empty()) {
         socket_->write(raw.data(), static_cast<qint64>(raw.size()));
+        WithinOutputBound();
     }
 }
 
 bool NetworkPort::WriteData(std::string_view bytes) {
     const std::string raw = Telnet() ? telnet::Escape(bytes) : std::string(bytes);
     const auto size = static_cast<qint64>(raw.size());
-    return socket_->write(raw.data(), size) == size;
+    return socket_->write(raw.data(), size) == size && WithinOutputBound();
+}
+
+bool NetworkPort::WithinOutputBound() {
+    if (socket_->bytesToWrite() <= kMaxUnsentBytes) {
+        return true;
+    }
+    const QString reason =
+        QStringLiteral("The connection to %1 was dropped: the server does not read what is sent.")
+            .arg(url_.Endpoint());
+    if (phase_ == Phase::Open) {
+        QueueLoss(reason);
+    } else {
+        QMetaObject::invokeMethod(
+            this,
+            [this, reason, connection = Connection()] {
+                if (connection == Connection() && Opening()) {
+                    FailOpen(PortErrorKind::Other, reason);
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    return false;
 }
 
 QIODevice* NetworkPort::Device() const {
@@ -356,7 +382,13 @@ void NetworkPort::SendControl(std::uint8_t value) {
 }
 
 void NetworkPort::OnReadyRead() {
-    const QByteArray bytes = socket_->readAll();
+    readQueued_ = false;
+    const std::size_t waiting =
+        phase_ == Phase::Open ? static_cast<std::size_t>(Received().Count()) : early_.size();
+    if (!socket_ || waiting >= static_cast<std::size_t>(kMaxUnreadBytes)) {
+        return;  // read on once the program has taken what waits (Drained, EndOpen)
+    }
+    const QByteArray bytes = socket_->read(kReadSliceBytes);
     const std::string_view raw(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     // A raw stream's bytes go to the queue as read; telnet's are decoded first.
     std::string decoded;
@@ -364,13 +396,29 @@ void NetworkPort::OnReadyRead() {
     if (phase_ != Phase::Open) {
         early_.append(data);
         Advance();
-        return;
+    } else {
+        if (!data.empty()) {
+            Received().Arrived(data);
+        }
+        if (applying_ && client_->SettingsAnswers().Complete()) {
+            FinishApply();
+        }
     }
-    if (!data.empty()) {
-        Received().Arrived(data);
+    if (socket_ && socket_->bytesAvailable() > 0) {
+        ReadLater();
     }
-    if (applying_ && client_->SettingsAnswers().Complete()) {
-        FinishApply();
+}
+
+void NetworkPort::ReadLater() {
+    if (!readQueued_) {
+        readQueued_ = true;
+        QMetaObject::invokeMethod(this, &NetworkPort::OnReadyRead, Qt::QueuedConnection);
+    }
+}
+
+void NetworkPort::Drained() {
+    if (phase_ == Phase::Open && socket_ && socket_->bytesAvailable() > 0) {
+        ReadLater();
     }
 }
 
@@ -397,6 +445,12 @@ std::string NetworkPort::Decode(std::string_view raw) {
         if ((state & rfc2217::kLineBreak) != 0) {
             emit LineErrorOccurred(LineError::BreakReceived);
         }
+    }
+    if (got.stubbornOption) {
+        emit Notice(QStringLiteral("%1: the server keeps changing telnet option %2; it stays as "
+                                   "it is")
+                        .arg(url_.Endpoint())
+                        .arg(*got.stubbornOption));
     }
     if (got.overflow) {
         const QString reason = QStringLiteral(

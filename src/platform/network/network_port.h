@@ -65,6 +65,13 @@ public:
     // raw stream and a server without COM-PORT-OPTION keep them unapplied.
     static constexpr int kConfirmMs = 2000;
     static constexpr int kCloseDrainMs = 1000;
+    // Output a server leaves unread past this bound drops the connection as a lost device.
+    static constexpr qint64 kMaxUnsentBytes = 4 * 1024 * 1024;
+    // The socket is read this much at a time, the event loop running between two reads, and
+    // not at all while this much received data waits to be taken: the peer is then held back
+    // by TCP's own flow control.
+    static constexpr qint64 kReadSliceBytes = 64 * 1024;
+    static constexpr int kMaxUnreadBytes = 256 * 1024;
 
 private:
     enum class Phase { Idle, LookingUp, Connecting, Negotiating, Confirming, Open };
@@ -92,7 +99,13 @@ private:
     void FinishApply();
     void SendControl(std::uint8_t value);
     void Write(const std::string& raw);
+    // Output the server does not read past the bound: the connection is dropped. True when it
+    // is within the bound.
+    bool WithinOutputBound();
     void OnReadyRead();
+    void Drained() override;
+    // Reads again from the event loop (more waits in the socket than one slice).
+    void ReadLater();
     // The data in telnet bytes from the server; answers, line states and modem states are
     // dealt with on the way.
     std::string Decode(std::string_view raw);
@@ -117,6 +130,7 @@ private:
     // Data bytes that came with the negotiation: the port's once it opens, nobody's otherwise.
     std::string early_;
     bool comPort_ = false;  // the server took COM-PORT-OPTION on this connection
+    bool readQueued_ = false;
     std::optional<PortSettingsString> applying_;
     QTimer applyLimit_;
 
