@@ -465,6 +465,9 @@ void PortSession::OpenForSend(Done send, Done dropped) {
 
 void PortSession::ApplyDialogSettings(const QString& baud, const QString& format,
                                       bool formatChanged, std::function<void(bool)> done) {
+    if (!done) {
+        done = [](bool) {};
+    }
     WhenIdle(false, [this, baud, format, formatChanged, done = std::move(done)] {
         const StateNotice notice(*this);
         EndWatch();
@@ -512,6 +515,9 @@ void PortSession::ApplyDialogSettings(const QString& baud, const QString& format
 }
 
 void PortSession::ChangeDevice(const QString& device, std::function<void(bool)> done) {
+    if (!done) {
+        done = [](bool) {};
+    }
     const int number = PortNumber();
     const QString chosen = device.trimmed();
     if (number == 0) {

@@ -101,11 +101,11 @@ public:
     // `formatChanged` tells which part the user changed last, for the refusal's message.
     // `done(false)` when the port refused them (the lists show what it still runs at).
     void ApplyDialogSettings(const QString& baud, const QString& format, bool formatChanged,
-                             std::function<void(bool)> done);
+                             std::function<void(bool)> done = nullptr);
     // Port Settings' device box: stores the device of the current port number and reopens
     // the port on it, unless the user disconnected. `done(false)`, with the previous device
     // back in force, when the new one cannot be opened.
-    void ChangeDevice(const QString& device, std::function<void(bool)> done);
+    void ChangeDevice(const QString& device, std::function<void(bool)> done = nullptr);
     // With the port number naming no device: stores the device and selects the port again.
     // True when the port number now names a device.
     bool ChangeDeviceOfInvalidPort(const QString& device);
