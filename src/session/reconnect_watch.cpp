@@ -37,6 +37,7 @@ ReconnectWatch::ReconnectWatch(SerialPort& port, QObject* parent) : QObject(pare
 
 void ReconnectWatch::Start() {
     problem_.clear();
+    notYetLooks_ = 0;
     timer_.start();
 }
 
@@ -60,12 +61,13 @@ void ReconnectWatch::Look() {
     }
     if (!port_.MayReopen()) {
         // The reason given at the last look went with the device.
-        if (!problem_.isEmpty()) {
+        if (++notYetLooks_ >= 2 && !problem_.isEmpty()) {
             problem_.clear();
             emit ProblemChanged(problem_);
         }
         return;
     }
+    notYetLooks_ = 0;
     opening_ = true;
     port_.Open();
 }

@@ -41,6 +41,9 @@ private:
     QTimer timer_;
     QString problem_;
     bool opening_ = false;  // the open under way is this watch's
+    // Looks in a row at which the port said "not yet": a network port says it once while its
+    // probe is under way, so a reason is taken back only after a second one.
+    int notYetLooks_ = 0;
 };
 
 }  // namespace kestrum

@@ -61,7 +61,7 @@ TEST_F(PtyWindowTest, EachSignalFlushesTheCaptureAndClosesThePortWithItsLock) {
 TEST_F(MainWindowTest, AnExitFlushesTheCapture) {
     GTEST_FLAG_SET(death_test_style, "fast");
     Start();
-    port_.SetPortOpen(true);
+    port_.Open();
     EXPECT_EXIT(
         {
             ShutdownSignals shutdown([this] { Window().Form_QueryUnload(); });

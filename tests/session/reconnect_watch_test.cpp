@@ -71,6 +71,7 @@ TEST(ReconnectWatchTest, AFileFifoOrFolderAtTheDevicePathIsNamedUntilItGoes) {
                                        .arg(port_text::kMsgPortOpenFailed, path, c.what));
         ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
         watch.Look();
+        watch.Look();
         EXPECT_EQ(watch.Problem(), "") << "cleared once the path is empty";
         EXPECT_EQ(problems.takeLast().at(0).toString(), "");
     }

@@ -148,7 +148,7 @@ TEST_F(CaptureMenuTest, AFullDiskStopsTheCaptureWithOneMessageAndKeepsWhatWasWri
 
 TEST_F(CaptureMenuTest, AFileNoLongerAtItsPathStopsTheCaptureWithOneMessageAtTheNextFlush) {
     Start();
-    port_.SetPortOpen(true);
+    port_.Open();
     const std::string burst(capture_text::kFlushBytes, 'x');  // a flush of its own
     const struct {
         const char* reason;
@@ -187,7 +187,7 @@ TEST_F(CaptureMenuTest, AFileNoLongerAtItsPathStopsTheCaptureWithOneMessageAtThe
 TEST_F(CaptureMenuTest, AFileSizeLimitGivesTheFullDiskMessagesInsteadOfEndingTheProcess) {
     GTEST_FLAG_SET(death_test_style, "fast");
     Start();
-    port_.SetPortOpen(true);
+    port_.Open();
     const auto writePastTheLimit = [&] {
         IgnoreFileSizeSignal();
         const rlimit limit{1000, RLIM_INFINITY};
