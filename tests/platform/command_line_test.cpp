@@ -15,6 +15,7 @@ TEST(CommandLine, HelpAndVersionEndWithStatusZeroWhateverElseIsGiven) {
     ASSERT_TRUE(help.has_value());
     EXPECT_EQ(help->exitCode, 0);
     EXPECT_TRUE(help->standardOutput.startsWith("Usage: kestrum [options]\n"));
+    EXPECT_TRUE(help->standardOutput.contains("--run FILE")) << "the headless run is listed";
     const auto version = Answer({"--version"}, true);
     ASSERT_TRUE(version.has_value());
     EXPECT_EQ(version->standardOutput, "Kestrum " KESTRUM_VERSION "\n");

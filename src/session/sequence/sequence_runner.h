@@ -1,0 +1,67 @@
+#pragma once
+// Runs a sequence on one port: the engine's writes go to the port, the port's bytes and the
+// time go to the engine, every step's traffic is recorded for the report. Several runners
+// share one event loop and never wait on each other, so a rack of devices runs at once.
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+#include "platform/serial_port.h"
+#include "session/capture.h"
+#include "session/sequence/sequence_engine.h"
+#include "session/sequence/sequence_report.h"
+
+namespace kestrum {
+
+class SequenceRunner final : public QObject {
+    Q_OBJECT
+public:
+    // `port` is configured for its device (port number, line settings) and still closed.
+    SequenceRunner(std::shared_ptr<const Sequence> sequence, QString device,
+                   std::unique_ptr<SerialPort> port, QObject* parent = nullptr);
+    ~SequenceRunner() override;
+
+    // Starts a capture log of the run's traffic in `path`; the message when it cannot start.
+    std::optional<QString> CaptureTo(const QString& path);
+    // Opens the port and starts the run. When the port cannot be opened, every step errors
+    // with the port's message, which is returned; the run is then already finished.
+    std::optional<QString> Start();
+    // Ctrl+C: the running step errors, the rest are skipped, the port is closed.
+    void Interrupt();
+
+    bool Finished() const { return finished_; }
+    const SuiteRecord& Suite() const { return suite_; }
+    const QString& Device() const { return suite_.device; }
+
+signals:
+    void StepDone(const kestrum::StepVerdict& verdict);
+    // A sentence worth a line on standard error (a reply loop, a fact about the port).
+    void Notice(const QString& text);
+    void RunFinished();
+
+private:
+    Millis Now() const { return Millis(clock_.elapsed()); }
+    void OnReceived();
+    void OnDeviceLost(const QString& reason);
+    void OnDeadline();
+    // Acts on what the engine decided; schedules its next deadline.
+    void Pump();
+    void Record(bool received, std::string_view bytes);
+    void Finish();
+
+    std::shared_ptr<const Sequence> sequence_;
+    std::unique_ptr<SerialPort> port_;
+    SequenceEngine engine_;
+    Capture capture_;
+    QElapsedTimer clock_;
+    QTimer deadline_;
+    SuiteRecord suite_;
+    QString traffic_;  // the traffic of the step in progress
+    bool pumping_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace kestrum
