@@ -10,13 +10,16 @@ pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
 fail() { echo "FAIL: $*"; exit 1; }
-cp "$here/sequence/rack.ksq" "$here/sequence/dimmer.cmd" "$work/"
+cp "$here/sequence/rack.ksq" "$here/sequence/hostile.ksq" "$here/sequence/dimmer.cmd" "$work/"
 cd "$work"
 
-/usr/bin/python3 "$here/sequence/scripted_device.py" "$work/dev1" "$work/dev2" &
+/usr/bin/python3 "$here/sequence/scripted_device.py" "$work/dev1" "$work/dev2" "$work/dev3" &
 pids+=($!)
-for _ in $(seq 50); do [[ -s $work/dev1 && -s $work/dev2 ]] && break; sleep 0.1; done
-dev1=$(cat "$work/dev1"); dev2=$(cat "$work/dev2")
+/usr/bin/python3 "$here/sequence/scripted_device.py" "$work/dev4" &
+lost_device=$!
+pids+=($lost_device)
+for _ in $(seq 50); do [[ -s $work/dev3 && -s $work/dev4 ]] && break; sleep 0.1; done
+dev1=$(cat "$work/dev1"); dev2=$(cat "$work/dev2"); dev3=$(cat "$work/dev3"); dev4=$(cat "$work/dev4")
 
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 printf '%%YAML 1.1\n---\nconnection: &rack\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n  connector: serialdev,%s,9600n81,local\n' \
@@ -99,6 +102,44 @@ wait "$run" || status=$?
 [[ $status == 1 ]] || fail "interrupted run: status $status"
 grep -q 'ERROR: interrupted' stopped.out || fail "no interrupted step: $(cat stopped.out)"
 grep -q 'errors="1"' stopped.xml || fail "no report after Ctrl+C"
+
+# Hostile devices through ser2net: a 16 MiB flood before the expected bytes (found, memory
+# bounded), half an answer and a stall, 0xFF bytes doubled on the wire.
+status=0
+/usr/bin/time -o hostile.rss -f '%M %e' "$kestrum" --run hostile.ksq \
+  --device "rfc2217://127.0.0.1:$port" > hostile.out 2> hostile.err || status=$?
+cat hostile.out
+[[ $status == 1 ]] || fail "hostile: status $status: $(cat hostile.err)"
+grep -q '^\[1/3\] Flood ... ok' hostile.out || fail "the flood hid the answer"
+grep -q '^\[2/3\] Half and stall ... FAILED: expected "56 31 2E 32" within 300 ms, received "56 31"$' \
+  hostile.out || fail "half an answer"
+grep -q '^\[3/3\] Doubled FF ... ok' hostile.out || fail "doubled 0xFF"
+read -r rss seconds < <(tail -1 hostile.rss)
+echo "16 MiB flood through ser2net: ${seconds} s, peak RSS $((rss / 1024)) MiB"
+(( rss < 80 * 1024 )) || fail "the flood took ${rss} KiB"
+
+# A device lost mid-run: the step errors "device lost", the rest are skipped (on_failure stop),
+# the report is written.
+status=0
+"$kestrum" --run rack.ksq --device "$dev4" --junit lost.xml > lost.out 2> lost.err &
+run=$!
+sleep 0.7
+kill "$lost_device"
+wait "$run" || status=$?
+[[ $status == 1 ]] || fail "lost device: status $status"
+grep -q 'ERROR: device lost' lost.out || fail "no lost device: $(cat lost.out)"
+grep -q 'errors="1"' lost.xml || fail "no report after the loss"
+
+# 1,000 AT/OK steps against the responder: the whole run, the first byte, the peak memory.
+{ for i in $(seq 1000); do printf '[[step]]\nname = "AT %d"\nsend = "AT^M"\nexpect = "OK^M^J"\n' "$i"; done; } > many.ksq
+start=$(date +%s%N)
+/usr/bin/time -o many.rss -f '%M' "$kestrum" --run many.ksq --device "$dev3" --quiet > many.out 2>&1 \
+  || fail "1,000 steps: $(cat many.out)"
+end=$(date +%s%N)
+[[ $(cat many.out) == "1000 passed, 0 failed" ]] || fail "1,000 steps: $(cat many.out)"
+first_ms=$(( ($(cat "$work/dev3.first") - start) / 1000000 ))
+echo "1,000 AT/OK steps: $(( (end - start) / 1000000 )) ms; first byte written ${first_ms} ms after start; peak RSS $(( $(cat many.rss) / 1024 )) MiB"
+(( (end - start) / 1000000 < 6000 )) || fail "1,000 steps took too long"
 
 # Mistakes end with status 2 and a reason on standard error, before anything is sent.
 printf '[[step]]\nsend = "AT^M"\nexpcet = "OK"\n' > typo.ksq

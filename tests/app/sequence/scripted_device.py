@@ -5,15 +5,20 @@ Each argument names a file the device's pty path is written to; one device per a
 Commands end with CR: AT -> OK, VER? -> V1.2, HELLO -> a login prompt (answered by the
 sequence's reply rule), admin -> OK, P3 -> ACK 3, RST -> nothing, HANG -> never answered.
 A frame 0x01 0x02 followed by its CRC-16/MODBUS (low byte first) is echoed without the CRC
-when the CRC is right, NAK otherwise.
+when the CRC is right, NAK otherwise. For the hostile cases: FLOOD -> 16 MiB of chatter, then
+END; HALF -> half of VER?'s answer and nothing more; BIN -> three 0xFF bytes (which RFC 2217
+doubles on the wire) and CR. The time of the first byte a device receives goes to
+<path file>.first (nanoseconds since the epoch).
 """
 import os
 import select
 import sys
+import time
 import tty
 
 ANSWERS = {b"AT": b"OK\r\n", b"VER?": b"V1.2\r\n", b"HELLO": b"login: ",
-           b"admin": b"OK\r\n", b"P3": b"ACK 3\r", b"RST": b"", b"HANG": b""}
+           b"admin": b"OK\r\n", b"P3": b"ACK 3\r", b"RST": b"", b"HANG": b"",
+           b"FLOOD": b"x" * (16 << 20) + b"END\r", b"HALF": b"V1", b"BIN": b"\xff\xff\xff\r"}
 
 
 def crc16_modbus(data):
@@ -53,7 +58,7 @@ def main():
         with open(path_file + ".tmp", "w") as out:
             out.write(os.ttyname(slave))
         os.rename(path_file + ".tmp", path_file)
-        devices[master] = [slave, b""]
+        devices[master] = [slave, b"", path_file]
     while True:
         ready, _, _ = select.select(list(devices), [], [])
         for master in ready:
@@ -63,9 +68,12 @@ def main():
                 data = b""
             if not data:
                 continue
+            if not os.path.exists(devices[master][2] + ".first"):
+                with open(devices[master][2] + ".first", "w") as out:
+                    out.write(str(time.time_ns()))
             replies, devices[master][1] = answer(devices[master][1] + data)
-            if replies:
-                os.write(master, replies)
+            while replies:
+                replies = replies[os.write(master, replies):]
 
 
 if __name__ == "__main__":
