@@ -54,6 +54,7 @@ void OnSignal(int) {
 struct Target {
     QString device;
     int portNumber = 1;
+    bool numbered = false;  // a Com Port number (given or the last used), not a device
     DeviceLookup lookup;
 };
 
@@ -66,21 +67,21 @@ Target ResolveDevice(const QString& argument, const SettingsStore& store) {
             number = 1;
         }
         DeviceLookup lookup = DevicesFromSettings(store);
-        return {lookup(number), number, lookup};
+        return {lookup(number), number, true, lookup};
     }
-    return {argument, 1, [argument](int) { return argument; }};
+    return {argument, 1, false, [argument](int) { return argument; }};
 }
 
 // --settings, else the file's, else the stored ones of a numbered port.
 QString LineSettings(const std::optional<QString>& given, const Sequence& sequence,
-                     const Target& target, bool numbered, const SettingsStore& store) {
+                     const Target& target, const SettingsStore& store) {
     if (given) {
         return *given;
     }
     if (sequence.settings) {
         return *sequence.settings;
     }
-    if (numbered) {
+    if (target.numbered) {
         return store.GetSetting(settings::kPortLineSettings[target.portNumber - 1]);
     }
     return QString::fromLatin1(settings::kLineSettingsDefault.data(),
@@ -166,11 +167,10 @@ int RunCommand(int argc, char** argv) {
     int finished = 0;
     for (const QString& argument : devices) {
         const Target target = ResolveDevice(argument, store);
-        const bool numbered = target.device != argument;
         auto port = std::make_unique<PortRouter>(target.lookup);
         port->SetCommPort(target.portNumber);
         try {
-            port->SetSettings(LineSettings(givenSettings, *sequence, target, numbered, store));
+            port->SetSettings(LineSettings(givenSettings, *sequence, target, store));
         } catch (const PortError& error) {
             Err(target.device + QStringLiteral(": ") + QString::fromStdString(error.what()));
             return 2;
@@ -224,11 +224,14 @@ int RunCommand(int argc, char** argv) {
 
     int opened = 0;
     for (const auto& runner : runners) {
-        if (const auto refused = runner->Start()) {
+        if (const auto refused = runner->Open()) {
             Err(runner->Device() + QStringLiteral(": ") + *refused);
         } else {
             ++opened;
         }
+    }
+    for (const auto& runner : runners) {
+        runner->Start();
     }
     if (finished < static_cast<int>(runners.size())) {
         QCoreApplication::exec();

@@ -24,7 +24,7 @@ std::optional<QString> SequenceRunner::CaptureTo(const QString& path) {
     return capture_.Start(path, CaptureForm::Log);
 }
 
-std::optional<QString> SequenceRunner::Start() {
+std::optional<QString> SequenceRunner::Open() {
     suite_.started = QDateTime::currentDateTime();
     clock_.start();
     try {
@@ -45,9 +45,17 @@ std::optional<QString> SequenceRunner::Start() {
         Finish();
         return message;
     }
+    return std::nullopt;
+}
+
+void SequenceRunner::Start() {
+    if (finished_) {
+        return;
+    }
+    suite_.started = QDateTime::currentDateTime();
+    clock_.start();
     engine_.Start(Now());
     Pump();
-    return std::nullopt;
 }
 
 void SequenceRunner::Interrupt() {

@@ -26,9 +26,12 @@ public:
 
     // Starts a capture log of the run's traffic in `path`; the message when it cannot start.
     std::optional<QString> CaptureTo(const QString& path);
-    // Opens the port and starts the run. When the port cannot be opened, every step errors
-    // with the port's message, which is returned; the run is then already finished.
-    std::optional<QString> Start();
+    // Opens the port. When it cannot be opened, every step errors with the port's message,
+    // which is returned; the run is then already finished.
+    std::optional<QString> Open();
+    // Starts the run on the open port. Every port of a rack is opened before any run starts,
+    // so that no open holds up a run already under way.
+    void Start();
     // Ctrl+C: the running step errors, the rest are skipped, the port is closed.
     void Interrupt();
 
