@@ -5,14 +5,19 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include "platform/command_line.h"
 #include "platform/port_router.h"
@@ -41,14 +46,54 @@ void Err(const QString& line) {
     std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
 
-// Ctrl+C and SIGTERM become a read on this pair, seen by the event loop (a handler may do
-// nothing else safely).
-int signalPipe[2] = {-1, -1};
+// Ctrl+C and SIGTERM, acted on from the event loop: a signal handler may do next to nothing,
+// so it only wakes the loop (a byte on a socket pair; elsewhere a flag looked at ten times a
+// second) and `stop` runs there.
+class StopSignals {
+public:
+    explicit StopSignals(std::function<void()> stop) : stop_(std::move(stop)) {
+#ifdef Q_OS_UNIX
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipe_) != 0) {
+            return;
+        }
+        notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+            char byte = 0;
+            [[maybe_unused]] const auto read = ::read(pipe_[0], &byte, 1);
+            stop_();
+        });
+        struct sigaction action = {};
+        action.sa_handler = [](int) {
+            const char byte = 1;
+            [[maybe_unused]] const auto written = ::write(pipe_[1], &byte, 1);
+        };
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+#else
+        std::signal(SIGINT, [](int) { raised_ = true; });
+        std::signal(SIGTERM, [](int) { raised_ = true; });
+        poll_.setInterval(100);
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            if (raised_.exchange(false)) {
+                stop_();
+            }
+        });
+        poll_.start();
+#endif
+    }
 
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
+private:
+    std::function<void()> stop_;
+#ifdef Q_OS_UNIX
+    static inline int pipe_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+#else
+    static inline std::atomic<bool> raised_{false};
+    QTimer poll_;
+#endif
+};
 
 // Where a --device, or none, sends the run: the device and the port number it is opened as.
 struct Target {
@@ -203,24 +248,11 @@ int RunCommand(int argc, char** argv) {
         runners.push_back(std::move(runner));
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
-        Err(QString::fromLocal8Bit(std::strerror(errno)));
-        return 2;
-    }
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&runners] {
-        char byte = 0;
-        [[maybe_unused]] const auto read = ::read(signalPipe[0], &byte, 1);
+    const StopSignals stopSignals([&runners] {
         for (const auto& runner : runners) {
             runner->Interrupt();
         }
     });
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 
     int opened = 0;
     for (const auto& runner : runners) {
