@@ -21,8 +21,11 @@ inline constexpr auto kSkipped = "skipped";
 inline constexpr auto kStepLine = "[%1/%2] %3 ... %4";
 inline constexpr auto kClosing = "%1 passed, %2 failed";
 inline constexpr auto kClosingSkipped = ", %1 skipped";
-// The traffic of one step is kept up to this many characters.
+// The traffic of one step is kept up to this many characters, a device's whole run up to
+// kSuiteTrafficLimit: a long run against a chatty device keeps the report readable and the
+// memory bounded; the capture log keeps everything.
 inline constexpr qsizetype kTrafficLimit = 64 << 10;
+inline constexpr qsizetype kSuiteTrafficLimit = 16 << 20;
 inline constexpr auto kTrafficCut = "... (traffic cut)\n";
 inline constexpr auto kJUnitUnwritable = "Error - The report %1 could not be written: %2";
 

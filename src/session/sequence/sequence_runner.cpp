@@ -145,16 +145,19 @@ void SequenceRunner::Record(bool received, std::string_view bytes) {
     } else {
         capture_.Sent(bytes, sequence_->notation);
     }
-    if (traffic_.size() > report_text::kTrafficLimit) {
+    if (traffic_.size() > report_text::kTrafficLimit ||
+        trafficKept_ > report_text::kSuiteTrafficLimit) {
         return;
     }
     const std::string line =
         CaptureLogLine(QDateTime::currentDateTime(), received, bytes, sequence_->notation);
+    const qsizetype before = traffic_.size();
     traffic_ += QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
     if (traffic_.size() > report_text::kTrafficLimit) {
         traffic_.truncate(report_text::kTrafficLimit);
         traffic_ += QString::fromLatin1(report_text::kTrafficCut);
     }
+    trafficKept_ += traffic_.size() - before;
 }
 
 void SequenceRunner::Finish() {

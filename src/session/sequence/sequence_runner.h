@@ -62,7 +62,8 @@ private:
     QElapsedTimer clock_;
     QTimer deadline_;
     SuiteRecord suite_;
-    QString traffic_;  // the traffic of the step in progress
+    QString traffic_;            // the traffic of the step in progress
+    qsizetype trafficKept_ = 0;  // characters of traffic kept in the whole run
     bool pumping_ = false;
     bool finished_ = false;
 };
