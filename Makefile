@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 # Tests labelled `slow` (long, with memory and timing bounds) run in `make test` only.
 ASAN_CTEST_FLAGS ?= --label-exclude '^slow$$'
 
-.PHONY: deps configure build test run package install-check bench test-asan fuzz format format-check clean
+.PHONY: deps configure build test run package install-check bench build-asan test-asan fuzz format format-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -43,10 +43,12 @@ bench: deps
 	bash scripts/run-benchmarks.sh $(RELEASE_DIR)
 
 # Also compiles (without running) the benchmarks and the icon drawer, so that neither rots.
-test-asan: deps
+build-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUM_SANITIZE=ON \
 		-DKESTRUM_WERROR=ON -DKESTRUM_BUILD_BENCH=ON -DKESTRUM_BUILD_TOOLS=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
+
+test-asan: build-asan
 	cd $(ASAN_DIR) && ctest --output-on-failure -j$(JOBS) $(ASAN_CTEST_FLAGS)
 
 # libFuzzer (clang) over every target in fuzz/, FUZZ_SECONDS each, into fuzz/corpus/<target>.

@@ -61,7 +61,7 @@ private:
     bool stopped_ = false;  // a Decimal token ended the conversion
 };
 
-// The bytes TransmitString writes for `text` in `mode`, in order (one char = one byte).
+// The bytes a send of `text` in `mode` writes, in order (one char = one byte).
 // Tokens that give no byte 0..255 are skipped; the rest is still encoded: a Hex token holding a
 // non-hexadecimal character, a Decimal token that is not a number (spaces around the digits are
 // allowed) or is above 255, an Ascii caret pair whose second character has a code below 64.

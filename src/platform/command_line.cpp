@@ -3,6 +3,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include "kestrum_version.h"
+
 namespace kestrum {
 namespace {
 
@@ -21,7 +23,7 @@ QString UsageText(const QCommandLineParser& parser) {
 }  // namespace
 
 QString VersionText() {
-    return QStringLiteral("Kestrum " KESTRUM_VERSION);
+    return QStringLiteral("Kestrum ") + QString::fromLatin1(version::kText);
 }
 
 std::optional<CommandLineAnswer> AnswerCommandLine(const QStringList& arguments,

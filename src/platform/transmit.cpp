@@ -2,14 +2,10 @@
 
 #include "platform/serial_port.h"
 
-#include <string>
-
 namespace kestrum {
 
-TransmitResult TransmitString(std::string_view text, DisplayMode mode, SerialPort& port) {
+TransmitResult TransmitBytes(std::string_view bytes, SerialPort& port) {
     TransmitResult result;
-    result.bytes = EncodeTransmitBytes(text, mode);
-    const std::string_view bytes = result.bytes;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         try {
             port.Output(bytes.substr(i, 1));

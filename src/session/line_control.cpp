@@ -44,12 +44,12 @@ void LineControl::WarnBadValue(const QString& key, const QString& stored, const 
 
 bool LineControl::ReadFlag(const settings::SettingKey& key) {
     const QString def = settings::KeyName(key.defaultValue);
-    const QString stored = settings_.GetSetting(key).trimmed();
-    if (stored == QLatin1String("1") || stored == QLatin1String("0")) {
-        return stored == QLatin1String("1");
+    const QString stored = settings_.GetSetting(key);
+    if (const std::optional<bool> on = settings::ParseFlag(stored)) {
+        return *on;
     }
-    WarnBadValue(settings::KeyName(key.name), stored, def);
-    return def == QLatin1String("1");
+    WarnBadValue(settings::KeyName(key.name), stored.trimmed(), def);
+    return def == settings::FlagText(true);
 }
 
 void LineControl::Load(int portNumber) {
@@ -57,7 +57,7 @@ void LineControl::Load(int portNumber) {
     requestToSend_ = true;
     dataTerminalReady_ = true;
     flow_ = FlowControl::None;
-    if (portNumber >= 1 && portNumber <= 4) {
+    if (portNumber >= 1 && portNumber <= settings::kPortCount) {
         requestToSend_ = ReadFlag(settings::PortKey(settings::kPortRequestToSend, portNumber));
         dataTerminalReady_ =
             ReadFlag(settings::PortKey(settings::kPortDataTerminalReady, portNumber));

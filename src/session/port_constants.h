@@ -5,6 +5,8 @@
 #include <array>
 #include <string_view>
 
+#include "storage/settings_keys.h"
+
 namespace kestrum::port_text {
 
 inline constexpr auto kMsgInvalidPort = "Warning: Invalid Port Number";
@@ -17,7 +19,8 @@ inline constexpr auto kMsgPortOpenFailed = "Warning: The Com port could not be o
 inline constexpr auto kMsgDeviceLost =
     "Warning: The Com port device was lost and the port is closed";
 
-inline constexpr std::array<std::string_view, 4> kPortNumbers{"1", "2", "3", "4"};
+inline constexpr std::array<std::string_view, settings::kPortCount> kPortNumbers{"1", "2", "3",
+                                                                                 "4"};
 // The last three are the rates USB adapters are used at every day.
 inline constexpr std::array<std::string_view, 18> kBaudRates{
     "110",   "300",   "600",   "1200",   "2400",   "4800",   "9600",   "14400",  "19200",

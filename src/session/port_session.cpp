@@ -84,9 +84,9 @@ PortSession::LinkState PortSession::State() const {
 }
 
 bool PortSession::ReconnectEnabled() const {
-    // Anything but "0" keeps the default, on: the safe reading of a damaged value.
-    return settings_.GetSetting(settings::kReconnectAutomatically).trimmed() !=
-           settings::FlagText(false);
+    // A damaged value keeps the default, on: the safe reading.
+    return settings::ParseFlag(settings_.GetSetting(settings::kReconnectAutomatically))
+        .value_or(true);
 }
 
 void PortSession::SetReconnectEnabled(bool on) {
@@ -110,7 +110,7 @@ void PortSession::Warn(const char* text) {
 
 int PortSession::PortNumber() const {
     const int number = boxes_ != nullptr ? boxes_->PortNumberText().toInt() : 0;
-    return number >= 1 && number <= 4 ? number : 0;
+    return number >= 1 && number <= settings::kPortCount ? number : 0;
 }
 
 QString PortSession::Device(int portNumber) const {

@@ -4,16 +4,16 @@
 #include <utility>
 
 #include "session/app_state.h"
-#include "session/port_constants.h"
 #include "session/port_session.h"
 #include "session/text_file_source.h"
+#include "session/traffic_path.h"
 
 namespace kestrum {
 
 using namespace send_text;
 
-TextFileSend::TextFileSend(PortSession& port, const AppState& state, QObject* parent)
-    : QObject(parent), port_(port), state_(state) {
+TextFileSend::TextFileSend(TrafficPath& traffic, const AppState& state, QObject* parent)
+    : QObject(parent), traffic_(traffic), state_(state) {
     step_.setSingleShot(true);
     // Byte and line pauses are measured on the wire: a coarse timer would stretch them.
     step_.setTimerType(Qt::PreciseTimer);
@@ -53,7 +53,7 @@ void TextFileSend::Finish() {
     step_.stop();
     source_.reset();
     if (!sent_.empty()) {
-        emit Echo({}, std::exchange(sent_, {}));
+        HandOn({});
     }
     emit Finished();
 }
@@ -67,7 +67,7 @@ void TextFileSend::Step() {
     QElapsedTimer batch;
     batch.start();
     while (source_ != nullptr) {
-        if (port_.Port().OutBufferCount() > kMaxQueuedBytes) {
+        if (traffic_.Session().Port().OutBufferCount() > kMaxQueuedBytes) {
             // Let the port catch up rather than queue the file in memory.
             step_.start(kQueueWaitMs);
             return;
@@ -127,31 +127,28 @@ void TextFileSend::Step() {
 }
 
 bool TextFileSend::Write(std::string_view bytes) {
-    SerialPort& port = port_.Port();
-    try {
-        port.Output(bytes);
+    const std::optional<QString> refusal = traffic_.Write(bytes);
+    if (!refusal) {
         sent_ += bytes;
-        port_.Counters().AddSent(bytes.size());
         return true;
-    } catch (const PortError&) {
-        // The rest of the file is not sent, and the line in progress is not echoed.
-        const bool portClosed = !port.PortOpen();
-        if (port_.UserDisconnected()) {
-            FinishWith(port_text::kMsgDisconnected);
-        } else if (!portClosed) {
-            FinishWith(kMsgWriteRefused);
-        } else {
-            // A port that closed under the send has been reported as a lost device.
-            Finish();
-        }
-        return false;
     }
+    // The rest of the file is not sent, and the line in progress is not echoed.
+    Finish();
+    if (!refusal->isEmpty()) {
+        emit Warning(*refusal);
+    }
+    return false;
 }
 
 void TextFileSend::EchoPending(std::string text) {
     if (!text.empty() || !sent_.empty()) {
-        emit Echo(text, std::exchange(sent_, {}));
+        HandOn(std::move(text));
     }
+}
+
+void TextFileSend::HandOn(std::string echo) {
+    traffic_.HandOn(
+        {TrafficSource::TextFile, {}, fileType_, std::move(echo), std::exchange(sent_, {})});
 }
 
 std::string TextFileSend::LineEndEcho() const {

@@ -19,7 +19,7 @@
 namespace kestrum {
 
 struct AppState;
-class PortSession;
+class TrafficPath;
 class TextFileSource;
 struct FileCheck;
 
@@ -28,7 +28,6 @@ namespace send_text {
 inline constexpr auto kMsgFileNotFound = "File Not Found";
 inline constexpr auto kMsgFormatError = "File Format or File Type Error";
 inline constexpr auto kMsgCommPortError = "CommPort Error";
-inline constexpr auto kMsgWriteRefused = "Warning: The Com port refused the data; the send stopped";
 inline constexpr auto kMsgFileChanged =
     "Warning: The file was cut short while it was sent; the send stopped";
 
@@ -46,13 +45,13 @@ inline constexpr std::size_t kEchoPieceBytes = 64 * 1024;
 class TextFileSend final : public QObject {
     Q_OBJECT
 public:
-    TextFileSend(PortSession& port, const AppState& state, QObject* parent = nullptr);
+    TextFileSend(TrafficPath& traffic, const AppState& state, QObject* parent = nullptr);
     ~TextFileSend() override;
 
     // Starts sending the file at `path`, whose lines are in `fileType`; the first line goes
     // after the event loop has run once. False, with nothing started, when the file cannot
     // be opened or is no regular file (`opened`, when given, says which). The port must be
-    // open (PortSession::OpenForSend).
+    // open (TrafficPath::WhenOpen).
     bool Start(const QString& path, DisplayMode fileType, FileCheck* opened = nullptr);
     // Ends a running send; Finished follows.
     void Stop();
@@ -65,10 +64,6 @@ public:
     void SetStripLineEnds(bool strip) { stripLineEnds_ = strip; }
 
 signals:
-    // Bytes that went out: `text` written as the file writes them, for the Data Monitor, and
-    // `bytes` as the port took them, for a capture. A send that stops mid-line gives the bytes
-    // of that line with no text: they went out, but are not shown as sent.
-    void Echo(const std::string& text, const std::string& bytes);
     // A whole line went out.
     void LineSent();
     // The send has ended, at the end of the file or otherwise; a message may follow.
@@ -79,13 +74,18 @@ signals:
 private:
     void Step();
     // Writes to the port; on a refusal ends the send and says why. False when refused.
+    // What went out is handed on through the traffic path (TrafficPath::Sent): the echo
+    // written as the file writes it, the bytes as the port took them. A send that stops
+    // mid-line hands on the bytes of that line with no echo.
     bool Write(std::string_view bytes);
     void EchoPending(std::string text);
+    // Hands `echo` and what the port took since the last hand-on to the traffic path.
+    void HandOn(std::string echo);
     std::string LineEndEcho() const;
     void Finish();
     void FinishWith(const char* message);
 
-    PortSession& port_;
+    TrafficPath& traffic_;
     const AppState& state_;
     std::unique_ptr<TextFileSource> source_;
     DisplayMode fileType_ = DisplayMode::Ascii;

@@ -5,9 +5,15 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace kestrum::settings {
+
+// How many Com Ports the program offers (1..kPortCount).
+inline constexpr int kPortCount = 4;
+template <typename T>
+using PerPort = std::array<T, kPortCount>;
 
 struct SettingKey {
     std::string_view name;
@@ -21,7 +27,7 @@ inline constexpr SettingKey kCommPortAtStart{"Commport", "1"};
 
 // Line settings of ports 1..4 ("9600,n,8,1"), index port - 1.
 inline constexpr std::string_view kLineSettingsDefault = "9600,n,8,1";
-inline constexpr std::array<SettingKey, 4> kPortLineSettings{{
+inline constexpr PerPort<SettingKey> kPortLineSettings{{
     {"CommPort1", kLineSettingsDefault},
     {"CommPort2", kLineSettingsDefault},
     {"CommPort3", kLineSettingsDefault},
@@ -30,14 +36,14 @@ inline constexpr std::array<SettingKey, 4> kPortLineSettings{{
 
 // The device behind each port number, index port - 1.
 #ifdef _WIN32
-inline constexpr std::array<SettingKey, 4> kPortDevices{{
+inline constexpr PerPort<SettingKey> kPortDevices{{
     {"Device1", "COM1"},
     {"Device2", "COM2"},
     {"Device3", "COM3"},
     {"Device4", "COM4"},
 }};
 #else
-inline constexpr std::array<SettingKey, 4> kPortDevices{{
+inline constexpr PerPort<SettingKey> kPortDevices{{
     {"Device1", "/dev/ttyS0"},
     {"Device2", "/dev/ttyS1"},
     {"Device3", "/dev/ttyS2"},
@@ -47,19 +53,19 @@ inline constexpr std::array<SettingKey, 4> kPortDevices{{
 
 // The modem control lines of ports 1..4, index port - 1: RTS and DTR "1" raised or "0"
 // lowered, flow control "None", "RtsCts" or "XonXoff". Applied at every open.
-inline constexpr std::array<SettingKey, 4> kPortRequestToSend{{
+inline constexpr PerPort<SettingKey> kPortRequestToSend{{
     {"RequestToSend1", "1"},
     {"RequestToSend2", "1"},
     {"RequestToSend3", "1"},
     {"RequestToSend4", "1"},
 }};
-inline constexpr std::array<SettingKey, 4> kPortDataTerminalReady{{
+inline constexpr PerPort<SettingKey> kPortDataTerminalReady{{
     {"DataTerminalReady1", "1"},
     {"DataTerminalReady2", "1"},
     {"DataTerminalReady3", "1"},
     {"DataTerminalReady4", "1"},
 }};
-inline constexpr std::array<SettingKey, 4> kPortFlowControl{{
+inline constexpr PerPort<SettingKey> kPortFlowControl{{
     {"FlowControl1", "None"},
     {"FlowControl2", "None"},
     {"FlowControl3", "None"},
@@ -102,11 +108,22 @@ QString DefaultDirectory();
 const SettingKey& PortLineSettingsKey(int port);
 const SettingKey& PortDeviceKey(int port);
 // The entry of port 1..4 in one of the per-port key tables above; throws std::out_of_range.
-const SettingKey& PortKey(const std::array<SettingKey, 4>& keys, int port);
+const SettingKey& PortKey(const PerPort<SettingKey>& keys, int port);
 
 // How the on/off settings are written ("Process", "ShowTimestamps", "RequestToSend1", ...).
 inline QString FlagText(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// The one reading of an on/off key added beyond the described ones: "1" on, "0" off (spaces
+// around them ignored), anything else nullopt, for the caller to take the key's default and
+// say so at most once. ("Process" keeps its own described reading: any short integer.)
+inline std::optional<bool> ParseFlag(const QString& stored) {
+    const QString value = stored.trimmed();
+    if (value == QLatin1String("1") || value == QLatin1String("0")) {
+        return value == QLatin1String("1");
+    }
+    return std::nullopt;
 }
 
 inline QString KeyName(std::string_view text) {

@@ -104,7 +104,7 @@ const SettingKey& PortDeviceKey(int port) {
     return kPortDevices[static_cast<std::size_t>(port - 1)];
 }
 
-const SettingKey& PortKey(const std::array<SettingKey, 4>& keys, int port) {
+const SettingKey& PortKey(const PerPort<SettingKey>& keys, int port) {
     if (port < 1 || port > static_cast<int>(keys.size())) {
         throw std::out_of_range("port number outside 1..4");
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "kestrum_version.h"
+
 namespace kestrum {
 namespace {
 
@@ -18,7 +20,8 @@ TEST(CommandLine, HelpAndVersionEndWithStatusZeroWhateverElseIsGiven) {
     EXPECT_TRUE(help->standardOutput.contains("--run FILE")) << "the headless run is listed";
     const auto version = Answer({"--version"}, true);
     ASSERT_TRUE(version.has_value());
-    EXPECT_EQ(version->standardOutput, "Kestrum " KESTRUM_VERSION "\n");
+    EXPECT_EQ(version->standardOutput,
+              QStringLiteral("Kestrum %1\n").arg(QString::fromLatin1(kestrum::version::kText)));
 }
 
 TEST(CommandLine, UnknownOptionsWaitForQtToTakeItsOwnThenEndWithStatusTwo) {

@@ -16,6 +16,7 @@
 #include "session/port_session.h"
 #include "session/text_file_send.h"
 #include "session/text_file_source.h"
+#include "session/traffic_path.h"
 #include "storage/regular_file.h"
 #include "support/pty_pair.h"
 #include "support/reliability_helpers.h"
@@ -175,7 +176,7 @@ TEST_F(NotRegularFileTest, AFileCutShortDuringASendStopsItMidLine) {
     ASSERT_TRUE(Window().Session().OpenForSend());
     // The engine itself, so that the cut comes at a known line: the 10th of the first read's
     // 648; the cut is in the middle of line 1,000, in the second read.
-    TextFileSend send(Window().Session(), state_);
+    TextFileSend send(Window().Traffic(), state_);
     constexpr qint64 kCutAt = 999 * kLineBytes + 40;
     int lines = 0;
     QObject::connect(&send, &TextFileSend::LineSent, [&] {
@@ -184,7 +185,8 @@ TEST_F(NotRegularFileTest, AFileCutShortDuringASendStopsItMidLine) {
         }
     });
     std::string echoed;
-    QObject::connect(&send, &TextFileSend::Echo, [&](const std::string& text) { echoed += text; });
+    QObject::connect(&Window().Traffic(), &TrafficPath::Sent,
+                     [&](const SentTraffic& out) { echoed += out.echo; });
     std::vector<QString> warnings;
     QObject::connect(&send, &TextFileSend::Warning,
                      [&](const QString& text) { warnings.push_back(text); });

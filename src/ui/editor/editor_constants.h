@@ -1,6 +1,7 @@
 #pragma once
 // Captions, tooltips, messages and design geometry of the command set editor.
 
+#include "storage/command_set_format.h"
 #include "ui/widgets/paging.h"
 
 namespace kestrum::editor_ui {
@@ -33,7 +34,7 @@ inline constexpr auto kLabelForbiddenCharacters = "\r\n\x1e";
 inline constexpr auto kCommandSetFilter = "All Files (*.*)|*.*|Command Files (*.cmd)|*.cmd";
 inline constexpr int kCommandSetFilterIndex = 2;
 
-inline constexpr int kRowCount = 40;
+inline constexpr int kRowCount = static_cast<int>(kCommandCount);
 inline constexpr int kRowsPerBlock = kRowsPerPage;
 
 // Design geometry, twips, for a client area of kClientWidthTwips x kClientHeightTwips.

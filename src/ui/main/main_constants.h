@@ -4,11 +4,13 @@
 #include <array>
 #include <string_view>
 
+#include "kestrum_version.h"
+
 namespace kestrum::main_ui {
 
-inline constexpr auto kVersionMajor = 1;
-inline constexpr auto kVersionMinor = 6;
-inline constexpr auto kVersionRevision = 8;
+inline constexpr auto kVersionMajor = version::kMajor;
+inline constexpr auto kVersionMinor = version::kMinor;
+inline constexpr auto kVersionRevision = version::kPatch;
 
 inline constexpr auto kCaption = "Kestrum";
 // The status line while a capture runs.
@@ -18,9 +20,6 @@ inline constexpr auto kCaptureState = "Capturing to %1";
 inline constexpr auto kMsgNoData = "No Data to Send!";
 inline constexpr auto kMsgNoChecksumString = "No string to calculate";
 inline constexpr auto kMsgSaveFailed = "Error - The Data Monitor could not be saved to";
-// %1 bytes refused of %2.
-inline constexpr auto kMsgWriteRefused =
-    "Warning: The Com port refused %1 of %2 bytes; the string is not shown as sent";
 
 // Labels and tooltips.
 inline constexpr auto kTipComPort = "Com port number";

@@ -70,7 +70,7 @@ Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Pro
       port_(port),
       prompts_(prompts),
       session_(std::make_unique<PortSession>(port, settings)),
-      capture_(std::make_unique<Capture>()) {
+      traffic_(std::make_unique<TrafficPath>(*session_, state)) {
     session_->SetBoxes(*this);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls(monitorCapacity);
@@ -89,7 +89,7 @@ Mainfrm::~Mainfrm() {
 }
 
 ToolContext Mainfrm::Tools() {
-    return {state_, settings_, *session_, prompts_, *monitor_, *this};
+    return {state_, settings_, *session_, *traffic_, prompts_, *monitor_, *this};
 }
 
 void Mainfrm::PickDisplayMode(DisplayMode mode) {
@@ -178,7 +178,7 @@ void Mainfrm::BuildControls(std::size_t monitorCapacity) {
     upDown1_ = new UpDownControl(client_);
     upDown1_->setToolTip(QString::fromLatin1(kTipUpDown));
     upDown1_->setGeometry(Twips(90, 7440, 240, 495));
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= static_cast<int>(kCommandCount); ++i) {
         const int k = (i - 1) % 10 + 1;
         const int width = (i == 11 || i == 21 || i == 31) ? 1095 : 1100;
         auto* button = new CommandButton(client_);
@@ -271,8 +271,8 @@ void Mainfrm::BuildMenus() {
     QAction* timestamps = menus["Edit"]->addAction(QString::fromLatin1(kCaptionShowTimestamps));
     timestamps->setObjectName(QStringLiteral("ShowTimestampsmenu"));
     timestamps->setCheckable(true);
-    timestamps->setChecked(settings_.GetSetting(settings::kShowTimestamps) ==
-                           settings::FlagText(true));
+    timestamps->setChecked(
+        settings::ParseFlag(settings_.GetSetting(settings::kShowTimestamps)).value_or(false));
     monitor_->View()->SetShowTimestamps(timestamps->isChecked());
     connect(timestamps, &QAction::toggled, this, [this](bool show) {
         monitor_->View()->SetShowTimestamps(show);
@@ -307,17 +307,24 @@ void Mainfrm::ConnectHandlers() {
     connect(sendBox_, &QLineEdit::returnPressed, this, &Mainfrm::SendButton_Click);
     sendBox_->installEventFilter(this);
     connect(checkButton_, &QPushButton::clicked, this, &Mainfrm::CheckButton_Click);
-    connect(&port_, &SerialPort::OnComm, this, &Mainfrm::MSComm1_OnComm);
-    connect(session_.get(), &PortSession::Warning, this,
-            [this](const QString& text) { prompts_.Message(text); });
-    connect(capture_.get(), &Capture::Failed, this, [this](const QString& text) {
+    connect(traffic_.get(), &TrafficPath::Received, this, &Mainfrm::ShowReceived);
+    connect(traffic_.get(), &TrafficPath::Sent, this, &Mainfrm::ShowSent);
+    connect(traffic_.get(), &TrafficPath::SendFailed, this, [this](TrafficSource, int written) {
+        if (written > 0) {
+            monitor_->LightTransmitLamp();
+        }
+    });
+    const auto warn = [this](const QString& text) { prompts_.Message(text); };
+    connect(session_.get(), &PortSession::Warning, this, warn);
+    connect(traffic_.get(), &TrafficPath::Warning, this, warn);
+    connect(&TrafficCapture(), &Capture::Failed, this, [this](const QString& text) {
         ShowCaptureState();
         // Told once the receive or send that met the full disk is done.
         QTimer::singleShot(0, this, [this, text] { prompts_.Message(text); });
     });
     connect(upDown1_, &UpDownControl::UpClick, this, &Mainfrm::UpDown1_UpClick);
     connect(upDown1_, &UpDownControl::DownClick, this, &Mainfrm::UpDown1_DownClick);
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= static_cast<int>(kCommandCount); ++i) {
         connect(&Command(i), &QPushButton::clicked, this, [this, i] { Command_Click(i); });
     }
 }
@@ -410,7 +417,7 @@ void Mainfrm::closeEvent(QCloseEvent* event) {
 }
 
 void Mainfrm::Form_QueryUnload() {
-    capture_->Stop();
+    TrafficCapture().Stop();
     if (port_.PortOpen()) {
         port_.SetPortOpen(false);
     }

@@ -14,6 +14,7 @@
 #include "notation/entry_validation.h"
 #include "platform/serial_port.h"
 #include "session/port_session.h"
+#include "session/traffic_path.h"
 #include "storage/command_set_format.h"
 #include "ui/main/send_history.h"
 #include "ui/monitor/data_monitor.h"
@@ -58,6 +59,7 @@ public:
     SettingsStore& Settings() { return settings_; }
     SerialPort& Port() { return port_; }
     PortSession& Session() { return *session_; }
+    TrafficPath& Traffic() { return *traffic_; }
     // What a tool window is given.
     ToolContext Tools();
     Prompts& Dialogs() { return prompts_; }
@@ -92,10 +94,9 @@ public:
     void ApplyCommandSet(const CommandSet& set) override;
     void ShowCommandFileName(const QString& fileName) override;
     void PickDisplayMode(DisplayMode mode) override;
-    void ShowSent(const std::string& text, const std::string& bytes) override;
 
     // Capture to file, and Find in the Data Monitor.
-    Capture& TrafficCapture() { return *capture_; }
+    Capture& TrafficCapture() { return traffic_->TrafficCapture(); }
     FindBar& Finder();
 
 public slots:
@@ -110,7 +111,6 @@ public slots:
 
     // Sending and receiving.
     void SendButton_Click();
-    void MSComm1_OnComm();
     void CheckButton_Click();
 
     // Command button bank.
@@ -183,8 +183,11 @@ private:
     void ReloadMonitor(std::initializer_list<ModeConversion> steps);
     void TurnCommandPage(bool forward);
     void StepSendHistory(bool older);
-    // Every received burst passes here on its way to the Data Monitor and the capture.
+    // Sends the String to Send box's text for `source`.
+    void SendFromBox(TrafficSource source);
+    // What the traffic path hands on, shown in the Data Monitor.
     void ShowReceived(const std::string& bytes);
+    void ShowSent(const SentTraffic& sent);
     // The capture's state: in the caption while the window has no status line.
     void ShowCaptureState();
     // The heading of every printed page: device, line settings, date and time.
@@ -195,6 +198,7 @@ private:
     SerialPort& port_;
     Prompts& prompts_;
     std::unique_ptr<PortSession> session_;
+    std::unique_ptr<TrafficPath> traffic_;
 
     QWidget* client_ = nullptr;
     ProportionalLayout* layout_ = nullptr;  // owned by client_
@@ -224,9 +228,8 @@ private:
     QPushButton* checkButton_ = nullptr;
     QFrame* frame1_ = nullptr;
     UpDownControl* upDown1_ = nullptr;
-    std::array<QPushButton*, 40> command_{};
+    std::array<QPushButton*, kCommandCount> command_{};
     std::unique_ptr<DataMonitor> monitor_;
-    std::unique_ptr<Capture> capture_;
     FindBar* findBar_ = nullptr;  // created on first use, owned by this window
     std::unique_ptr<HelpViewer> help_;
     StatusLine* statusLine_ = nullptr;  // owned by the window

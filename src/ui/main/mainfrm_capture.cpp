@@ -18,11 +18,12 @@ namespace kestrum {
 using namespace main_ui;
 
 void Mainfrm::StartCapturemenu_Click() {
+    Capture& capture = TrafficCapture();
     FileDialogRequest request;
     request.filter = QString::fromLatin1(capture_text::kDialogFilter);
     request.filterIndex = capture_text::kDialogFilterIndex;
     request.directory =
-        capture_->Path().isEmpty() ? state_.DialogFolder : QFileInfo(capture_->Path()).path();
+        capture.Path().isEmpty() ? state_.DialogFolder : QFileInfo(capture.Path()).path();
     const std::optional<QString> path = prompts_.SaveFile(request);
     if (!path) {
         return;
@@ -33,7 +34,7 @@ void Mainfrm::StartCapturemenu_Click() {
         prompts_.Message(*refusal);
         return;
     }
-    const std::optional<QString> failure = capture_->Start(*path, CaptureFormForPath(*path));
+    const std::optional<QString> failure = capture.Start(*path, CaptureFormForPath(*path));
     ShowCaptureState();
     if (failure) {
         prompts_.Message(*failure);
@@ -41,14 +42,15 @@ void Mainfrm::StartCapturemenu_Click() {
 }
 
 void Mainfrm::StopCapturemenu_Click() {
-    capture_->Stop();
+    TrafficCapture().Stop();
     ShowCaptureState();
 }
 
 void Mainfrm::ShowCaptureState() {
-    const bool running = capture_->Running();
+    const Capture& capture = TrafficCapture();
+    const bool running = capture.Running();
     statusLine_->SetExtraState(
-        running ? QString::fromLatin1(kCaptureState).arg(QFileInfo(capture_->Path()).fileName())
+        running ? QString::fromLatin1(kCaptureState).arg(QFileInfo(capture.Path()).fileName())
                 : QString());
     if (QAction* stop = MenuEntry(QStringLiteral("StopCapturemenu"))) {
         stop->setEnabled(running);

@@ -37,7 +37,7 @@ void Mainfrm::Command_Click(int index) {
     const std::string text =
         mode == DisplayMode::Hex ? stored : ChangeMode(stored, DisplayMode::Hex, mode);
     sendBox_->setText(FromBytes(text));
-    SendButton_Click();
+    SendFromBox(TrafficSource::CommandButton);
 }
 
 void Mainfrm::TurnCommandPage(bool forward) {
@@ -73,7 +73,7 @@ void Mainfrm::ShowCommandFileName(const QString& fileName) {
 }
 
 void Mainfrm::ApplyCommandSet(const CommandSet& set) {
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= static_cast<int>(kCommandCount); ++i) {
         const CommandEntry& entry = set[static_cast<std::size_t>(i - 1)];
         Command(i).setText(FromBytes(entry.label));
         Command(i).setToolTip(CommandToolTip(Command(i).text(), entry.command));
@@ -118,7 +118,7 @@ void Mainfrm::StartupLoadCommandSet() {
         return;
     }
     comSetLabel_->setText(state_.CommandFileName);
-    for (int i = 11; i <= 40; ++i) {
+    for (int i = 11; i <= static_cast<int>(kCommandCount); ++i) {
         Command(i).setVisible(false);
     }
     if (const std::optional<CommandSet> set = ReadCommandSet(state_.CommandFileName)) {

@@ -9,9 +9,7 @@
 
 #include "notation/received_formatter.h"
 #include "platform/prompts.h"
-#include "platform/transmit.h"
 #include "session/app_state.h"
-#include "session/capture.h"
 #include "storage/settings_store.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
@@ -51,7 +49,11 @@ void Mainfrm::ReloadMonitor(std::initializer_list<ModeConversion> steps) {
 }
 
 void Mainfrm::SendButton_Click() {
-    if (session_->RefuseUse()) {
+    SendFromBox(TrafficSource::SendString);
+}
+
+void Mainfrm::SendFromBox(TrafficSource source) {
+    if (traffic_->RefuseUse()) {
         return;
     }
     const QString text = sendBox_->text();
@@ -63,38 +65,25 @@ void Mainfrm::SendButton_Click() {
         prompts_.Message(QString::fromLatin1(kNotLatin1Message));
         return;
     }
-    if (!session_->OpenForSend()) {
-        return;
-    }
-    const std::string bytes = ToBytes(text);
-    const DisplayMode mode = state_.MainDisplayMode();
-    const TransmitResult sent = TransmitString(bytes, mode, port_);
-    session_->Counters().AddSent(static_cast<std::uint64_t>(sent.written));
-    if (sent.refused > 0) {
-        if (sent.written > 0) {
-            monitor_->LightTransmitLamp();
-        }
-        // The echo would show bytes that never left. A port lost under the send is reported
-        // once, by OnDeviceLost; a refusal by a port still open is reported here.
-        if (port_.PortOpen()) {
-            prompts_.Message(QString::fromLatin1(kMsgWriteRefused)
-                                 .arg(sent.refused)
-                                 .arg(sent.written + sent.refused));
-        }
-        return;
-    }
+    traffic_->SendText(ToBytes(text), state_.MainDisplayMode(), source);
+}
 
-    std::string echo = bytes;
-    if (!(mode == DisplayMode::Ascii && state_.ProcessCrLf == 0)) {
-        const bool passThrough = state_.ProcessCrLfOn();
-        echo = ChangeMode(ChangeMode(bytes, DisplayMode::Ascii, DisplayMode::Hex, passThrough),
-                          DisplayMode::Hex, DisplayMode::Ascii, passThrough);
+void Mainfrm::ShowSent(const SentTraffic& sent) {
+    // The text file sender holds the lamp by lines, and its echo does not move the view.
+    const bool typed = sent.source != TrafficSource::TextFile;
+    if (typed) {
+        // What the user just sent is what they look for next.
+        monitor_->FollowEnd();
     }
-    // What the user just sent is what they look for next.
-    monitor_->FollowEnd();
-    ShowSent(echo, sent.bytes);
-    monitor_->LightTransmitLamp();
-    sendHistory_.Add({bytes, mode});
+    if (!sent.echo.empty()) {
+        monitor_->AppendText(sent.echo, TransmitColour);
+    }
+    if (typed) {
+        monitor_->LightTransmitLamp();
+    }
+    if (sent.source == TrafficSource::SendString || sent.source == TrafficSource::CommandButton) {
+        sendHistory_.Add({sent.text, sent.mode});
+    }
 }
 
 bool Mainfrm::eventFilter(QObject* watched, QEvent* event) {
@@ -122,37 +111,10 @@ void Mainfrm::StepSendHistory(bool older) {
     sendBox_->end(false);
 }
 
-void Mainfrm::MSComm1_OnComm() {
-    // Everything waiting is read in one go and shown with one append; nothing is discarded,
-    // and a notification with nothing waiting shows nothing.
-    port_.SetInputLen(0);
-    std::string bytes;
-    while (port_.InBufferCount() > 0) {
-        const std::string chunk = port_.Input();
-        if (chunk.empty()) {
-            break;
-        }
-        bytes += chunk;
-    }
-    if (bytes.empty()) {
-        return;
-    }
-    session_->Counters().AddReceived(bytes.size());
-    monitor_->LightReceiveLamp();
-    ShowReceived(bytes);
-}
-
 void Mainfrm::ShowReceived(const std::string& bytes) {
+    monitor_->LightReceiveLamp();
     monitor_->AppendText(FormatReceived(bytes, state_.MainDisplayMode(), state_.ProcessCrLfOn()),
                          ReceiveColour);
-    capture_->Received(bytes, state_.MainDisplayMode());
-}
-
-void Mainfrm::ShowSent(const std::string& text, const std::string& bytes) {
-    if (!text.empty()) {
-        monitor_->AppendText(text, TransmitColour);
-    }
-    capture_->Sent(bytes, state_.MainDisplayMode());
 }
 
 void Mainfrm::CheckButton_Click() {

@@ -11,8 +11,8 @@
 
 #include "platform/prompts.h"
 #include "session/app_state.h"
-#include "session/port_session.h"
 #include "session/text_file_source.h"
+#include "session/traffic_path.h"
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/monitor/data_monitor.h"
@@ -32,14 +32,10 @@ constexpr std::array<std::string_view, 3> kFileTypes{"Ascii", "Hex", "Decimal"};
 }  // namespace
 
 Sendfrm::Sendfrm(const ToolContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), send_(context.port, context.state) {
+    : QWidget(parent), context_(context), send_(context.traffic, context.state) {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls();
-    connect(&send_, &TextFileSend::Echo, this,
-            [this](const std::string& text, const std::string& bytes) {
-                context_.main.ShowSent(text, bytes);
-            });
     connect(&send_, &TextFileSend::LineSent, this, [this] { context_.monitor.HoldTransmitLamp(); });
     connect(&send_, &TextFileSend::Finished, this, &Sendfrm::ShowSendEnded);
     connect(&send_, &TextFileSend::Warning, this,
@@ -223,16 +219,18 @@ void Sendfrm::SendButton_Click() {
         prompts.Message(QString::fromLatin1(kMsgCommPortError));
         return;
     }
-    if (context_.port.RefuseUse()) {
+    if (context_.traffic.RefuseUse()) {
         return;
     }
     openButton_->setEnabled(false);
     label3_->show();
-    if (!context_.port.OpenForSend()) {
-        // Nothing goes out, so nothing may look as if it had.
-        ShowSendEnded();
-        return;
-    }
+    // A port that cannot be opened: nothing goes out, so nothing may look as if it had.
+    context_.traffic.WhenOpen(
+        this, [this] { StartSend(); }, [this] { ShowSendEnded(); });
+}
+
+void Sendfrm::StartSend() {
+    Prompts& prompts = context_.prompts;
     const DisplayMode type =
         DisplayModeFromText(combo2_->Text().toStdString()).value_or(DisplayMode::Ascii);
     context_.main.PickDisplayMode(type);

@@ -1,6 +1,7 @@
 #pragma once
 // The text file sender, "Send Text File": picks a text file, shows it, and hands it to the
-// send engine (TextFileSend), echoing every line sent into the main window's Data Monitor.
+// send engine (TextFileSend), whose lines go out through the traffic path (TrafficPath) and
+// so show in the main window's Data Monitor.
 
 #include <QWidget>
 #include <array>
@@ -84,6 +85,8 @@ private:
     void Form_Load();
     void SelectStored(DropDownList& box, const settings::SettingKey& key);
     FileCheck LoadView(const QString& path);
+    // The port is open: the send starts, or says why it cannot.
+    void StartSend();
 
     // The window is idle again after a send, however it ended.
     void ShowSendEnded();

@@ -17,6 +17,7 @@ class DataMonitor;
 class PortSession;
 class Prompts;
 class SettingsStore;
+class TrafficPath;
 
 class MainWindowOperations {
 public:
@@ -31,15 +32,14 @@ public:
     virtual QLineEdit& SendBox() = 0;
     // Picks the main window's display mode, as a user's pick does.
     virtual void PickDisplayMode(DisplayMode mode) = 0;
-    // Bytes that went out: `text` is shown as sent in the Data Monitor (when not empty) and
-    // `bytes`, as the port took them, go to a running capture.
-    virtual void ShowSent(const std::string& text, const std::string& bytes) = 0;
 };
 
 struct ToolContext {
     AppState& state;
     SettingsStore& settings;
     PortSession& port;
+    // Where a tool window sends; the main window shows what went out.
+    TrafficPath& traffic;
     Prompts& prompts;
     DataMonitor& monitor;
     MainWindowOperations& main;

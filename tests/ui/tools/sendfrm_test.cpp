@@ -83,6 +83,7 @@ TEST_F(SendfrmTest, EachLineGoesOutByTheTokenRulesAndIsEchoedAsWritten) {
     }
 }
 
+// A write the port refuses is told by the traffic path's rule (its test); here the sender's part.
 TEST_F(SendfrmTest, SendsThatCannotGoOnStopWithTheirMessageAndEchoNoUnsentLine) {
     using Action = std::function<void(Sendfrm&)>;
     struct Case {
@@ -98,9 +99,6 @@ TEST_F(SendfrmTest, SendsThatCannotGoOnStopWithTheirMessageAndEchoNoUnsentLine) 
     };
     const Action removeFile = [this](Sendfrm&) { QFile::remove(Path("stop.txt")); };
     const Action closed = [this](Sendfrm&) { port_.SetPortOpen(false); };
-    const Action refuseByte = [this](Sendfrm&) {
-        port_.FailNext(MemorySerialPort::Operation::Output, PortErrorKind::Other);
-    };
     const Action disconnect = [this](Sendfrm&) { Window().ToolbarButton("ClosePort")->trigger(); };
     const Action pressSend = [](Sendfrm& sender) {
         sender.SendButton_Click();
@@ -115,8 +113,6 @@ TEST_F(SendfrmTest, SendsThatCannotGoOnStopWithTheirMessageAndEchoNoUnsentLine) 
          nullptr, "AB\r\nC", "065 066013 010", "File Format or File Type Error"},
         {"a closed port that can be opened is opened", "abc", "Ascii", closed, "", nullptr,
          "abc\r\n", "abc^M^J", nullptr},
-        {"the port refuses a byte", "ab\rcd", "Ascii", refuseByte, "", nullptr, "", "",
-         "Warning: The Com port refused the data; the send stopped"},
         {"the user disconnects in the middle", "ab\rcd", "Ascii", nullptr, "a", disconnect, "a", "",
          "The Port is disconnected"},
         {"Send File pressed during a send ends both", "abcdef", "Ascii", nullptr, "ab", pressSend,
