@@ -220,7 +220,8 @@ int RunCommand(int argc, char** argv) {
             Err(target.device + QStringLiteral(": ") + QString::fromStdString(error.what()));
             return 2;
         }
-        auto runner = std::make_unique<SequenceRunner>(sequence, target.device, std::move(port));
+        auto runner =
+            std::make_unique<SequenceRunner>(sequence, target.device, std::move(port), store);
         const QString prefix = several ? target.device + QStringLiteral(": ") : QString();
         if (!parser.isSet(quiet)) {
             QObject::connect(

@@ -1,27 +1,36 @@
 #include "session/sequence/sequence_runner.h"
 
-#include "session/port_session.h"
-
 namespace kestrum {
 
 SequenceRunner::SequenceRunner(std::shared_ptr<const Sequence> sequence, QString device,
-                               std::unique_ptr<SerialPort> port, QObject* parent)
-    : QObject(parent), sequence_(sequence), port_(std::move(port)), engine_(sequence) {
+                               std::unique_ptr<SerialPort> port, SettingsStore settings,
+                               QObject* parent)
+    : QObject(parent),
+      sequence_(sequence),
+      port_(std::move(port)),
+      settings_(std::move(settings)),
+      engine_(sequence) {
+    state_.MainMode = static_cast<std::int16_t>(sequence_->notation);
     suite_.name = sequence_->name;
     suite_.device = std::move(device);
     deadline_.setSingleShot(true);
     deadline_.setTimerType(Qt::PreciseTimer);
     connect(&deadline_, &QTimer::timeout, this, &SequenceRunner::OnDeadline);
-    connect(port_.get(), &SerialPort::OnComm, this, &SequenceRunner::OnReceived);
-    connect(port_.get(), &SerialPort::DeviceLost, this, &SequenceRunner::OnDeviceLost);
+    connect(&traffic_, &TrafficPath::Received, this, &SequenceRunner::OnReceived);
+    connect(&traffic_, &TrafficPath::Sent, this, &SequenceRunner::OnSent);
+    connect(&traffic_, &TrafficPath::SendFailed, this, &SequenceRunner::OnPortFailed);
+    connect(port_.get(), &SerialPort::DeviceLost, this, &SequenceRunner::OnPortFailed);
+    // The lost device, a refused write, a fact about the port: each a line on standard error.
+    connect(&session_, &PortSession::Warning, this, &SequenceRunner::Notice);
+    connect(&traffic_, &TrafficPath::Warning, this, &SequenceRunner::Notice);
     connect(port_.get(), &SerialPort::Notice, this, &SequenceRunner::Notice);
-    connect(&capture_, &Capture::Failed, this, &SequenceRunner::Notice);
+    connect(&traffic_.TrafficCapture(), &Capture::Failed, this, &SequenceRunner::Notice);
 }
 
 SequenceRunner::~SequenceRunner() = default;
 
 std::optional<QString> SequenceRunner::CaptureTo(const QString& path) {
-    return capture_.Start(path, CaptureForm::Log);
+    return traffic_.TrafficCapture().Start(path, CaptureForm::Log);
 }
 
 std::optional<QString> SequenceRunner::Open() {
@@ -29,7 +38,6 @@ std::optional<QString> SequenceRunner::Open() {
     clock_.start();
     try {
         port_->SetRThreshold(1);
-        port_->SetInputLen(0);
         port_->SetPortOpen(true);
     } catch (const PortError& error) {
         const QString message = PortWarningText(error);
@@ -66,16 +74,8 @@ void SequenceRunner::Interrupt() {
     Pump();
 }
 
-void SequenceRunner::OnReceived() {
-    std::string bytes;
-    while (port_->InBufferCount() > 0) {
-        const std::string piece = port_->Input();
-        if (piece.empty()) {
-            break;
-        }
-        bytes += piece;
-    }
-    if (bytes.empty() || finished_) {
+void SequenceRunner::OnReceived(const std::string& bytes) {
+    if (finished_) {
         return;
     }
     Record(true, bytes);
@@ -83,11 +83,15 @@ void SequenceRunner::OnReceived() {
     Pump();
 }
 
-void SequenceRunner::OnDeviceLost(const QString& reason) {
+void SequenceRunner::OnSent(const SentTraffic& sent) {
+    Record(false, sent.bytes);
+}
+
+// A send the port refused or could not be opened for, or the device gone.
+void SequenceRunner::OnPortFailed() {
     if (finished_) {
         return;
     }
-    emit Notice(reason);
     engine_.PortFailed(Now());
     Pump();
 }
@@ -108,16 +112,14 @@ void SequenceRunner::Pump() {
         for (EngineOutput& out : outputs) {
             switch (out.kind) {
                 case EngineOutput::Kind::Write:
-                    try {
-                        port_->Output(out.bytes);
-                        Record(false, out.bytes);
-                    } catch (const PortError& error) {
-                        emit Notice(QString::fromStdString(error.what()));
+                    if (traffic_.RefuseUse()) {
                         engine_.PortFailed(Now());
+                    } else {
+                        traffic_.SendBytes(out.bytes, TrafficSource::Sequence);
                     }
                     break;
                 case EngineOutput::Kind::Verdict:
-                    suite_.steps.push_back({out.verdict, std::exchange(traffic_, {})});
+                    suite_.steps.push_back({out.verdict, std::exchange(stepTraffic_, {})});
                     emit StepDone(out.verdict);
                     break;
                 case EngineOutput::Kind::Notice:
@@ -140,24 +142,19 @@ void SequenceRunner::Pump() {
 }
 
 void SequenceRunner::Record(bool received, std::string_view bytes) {
-    if (received) {
-        capture_.Received(bytes, sequence_->notation);
-    } else {
-        capture_.Sent(bytes, sequence_->notation);
-    }
-    if (traffic_.size() > report_text::kTrafficLimit ||
+    if (stepTraffic_.size() > report_text::kTrafficLimit ||
         trafficKept_ > report_text::kSuiteTrafficLimit) {
         return;
     }
     const std::string line =
         CaptureLogLine(QDateTime::currentDateTime(), received, bytes, sequence_->notation);
-    const qsizetype before = traffic_.size();
-    traffic_ += QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
-    if (traffic_.size() > report_text::kTrafficLimit) {
-        traffic_.truncate(report_text::kTrafficLimit);
-        traffic_ += QString::fromLatin1(report_text::kTrafficCut);
+    const qsizetype before = stepTraffic_.size();
+    stepTraffic_ += QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+    if (stepTraffic_.size() > report_text::kTrafficLimit) {
+        stepTraffic_.truncate(report_text::kTrafficLimit);
+        stepTraffic_ += QString::fromLatin1(report_text::kTrafficCut);
     }
-    trafficKept_ += traffic_.size() - before;
+    trafficKept_ += stepTraffic_.size() - before;
 }
 
 void SequenceRunner::Finish() {
@@ -168,7 +165,7 @@ void SequenceRunner::Finish() {
     deadline_.stop();
     suite_.seconds = clock_.elapsed() / 1000.0;
     port_->SetPortOpen(false);
-    capture_.Stop();
+    traffic_.TrafficCapture().Stop();
     emit RunFinished();
 }
 
