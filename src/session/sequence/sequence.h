@@ -33,6 +33,8 @@ inline constexpr qsizetype kRegexWindow = qsizetype{64} << 10;
 inline constexpr int kRegexMatchLimit = 1000000;
 // A reply rule that has answered this often in one run is taken for a loop and stopped.
 inline constexpr int kMaxReplies = 1000;
+// Auto replies run for hours: there a loop is that many answers within this time.
+inline constexpr Millis kReplyLoopWindow{10000};
 
 }  // namespace sequence_limits
 

@@ -45,6 +45,7 @@ struct SequenceEngine::Rule {
     std::optional<ByteSearch> bytes;
     std::optional<RegexSearch> regex;
     int answers = 0;
+    Millis since{0};  // auto replies: the start of the time the answers are counted in
     bool active = true;
 };
 
@@ -158,6 +159,9 @@ void SequenceEngine::Advance(Millis now) {
                 return;
             case Phase::Idle:
                 if (current_ >= runs_.size()) {
+                    if (keepReplying_) {
+                        return;
+                    }
                     phase_ = Phase::Done;
                     replies_.clear();
                     return;
@@ -325,6 +329,10 @@ void SequenceEngine::FeedRules(std::string_view bytes, Millis now) {
             std::upper_bound(replies_.begin(), replies_.end(), reply.due,
                              [](Millis due, const PendingReply& r) { return due < r.due; }),
             reply);
+        if (keepReplying_ && now - rule->since >= sequence_limits::kReplyLoopWindow) {
+            rule->since = now;
+            rule->answers = 0;
+        }
         ++rule->answers;
         if (rule->rule->once) {
             rule->active = false;
@@ -344,14 +352,14 @@ void SequenceEngine::FeedRules(std::string_view bytes, Millis now) {
 void SequenceEngine::WriteDueReplies(Millis now) {
     auto due = replies_.begin();
     for (; due != replies_.end() && due->due <= now; ++due) {
-        Write(std::move(due->bytes));
+        Write(std::move(due->bytes), /*reply=*/true);
     }
     replies_.erase(replies_.begin(), due);
 }
 
-void SequenceEngine::Write(std::string bytes) {
+void SequenceEngine::Write(std::string bytes, bool reply) {
     if (!bytes.empty()) {
-        outputs_.push_back({EngineOutput::Kind::Write, std::move(bytes), {}, {}});
+        outputs_.push_back({EngineOutput::Kind::Write, std::move(bytes), {}, {}, reply});
     }
 }
 

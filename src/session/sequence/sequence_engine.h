@@ -61,6 +61,7 @@ struct EngineOutput {
     std::string bytes;    // Write
     StepVerdict verdict;  // Verdict
     QString notice;       // Notice: a sentence for the report
+    bool reply = false;   // Write: a reply rule's answer, not a step's send
 };
 
 class SequenceEngine {
@@ -68,6 +69,9 @@ public:
     explicit SequenceEngine(std::shared_ptr<const Sequence> sequence);
     ~SequenceEngine();
 
+    // After the last step the reply rules go on answering until Interrupt (the window's auto
+    // replies); call before Start.
+    void KeepReplying() { keepReplying_ = true; }
     void Start(Millis now);
     // Bytes received at `now`.
     void Received(std::string_view bytes, Millis now);
@@ -109,7 +113,7 @@ private:
     void FeedStep(std::string_view bytes, Millis now);
     void FeedRules(std::string_view bytes, Millis now);
     void WriteDueReplies(Millis now);
-    void Write(std::string bytes);
+    void Write(std::string bytes, bool reply = false);
     QString Received() const;
     QString RunName(const Run& run) const;
 
@@ -121,6 +125,7 @@ private:
 
     std::size_t current_ = 0;
     Phase phase_ = Phase::Idle;
+    bool keepReplying_ = false;
     bool stopAfter_ = false;  // a failure under on_failure stop: the rest are skipped
     Millis started_{0};       // the run's start, or its write once written
     Millis deadline_{0};      // Waiting: the send; Expecting: the timeout or the silence

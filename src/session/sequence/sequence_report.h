@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <string>
 #include <vector>
 
 #include "session/sequence/sequence_engine.h"
@@ -33,7 +34,8 @@ inline constexpr auto kJUnitUnwritable = "Error - The report %1 could not be wri
 
 struct StepRecord {
     StepVerdict verdict;
-    QString traffic;  // capture log lines, stamped
+    QString traffic;       // capture log lines, stamped
+    std::string received;  // the first bytes the step received, to show beside its expectation
 };
 
 // One device's run: a testsuite.

@@ -1,20 +1,15 @@
 #pragma once
-// Runs a sequence on one port: the engine's writes go out through the traffic path (as Send
-// String's do), the bytes it hands on and the time go to the engine, every step's traffic is
-// recorded for the report. Several runners share one event loop and never wait on each other,
-// so a rack of devices runs at once.
+// Runs a sequence on one port of its own, through a traffic path of its own that a
+// SequenceDrive drives. Several runners share one event loop and never wait on each other, so
+// a rack of devices runs at once.
 
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <memory>
 
 #include "platform/serial_port.h"
 #include "session/app_state.h"
 #include "session/port_session.h"
-#include "session/sequence/sequence_engine.h"
-#include "session/sequence/sequence_report.h"
+#include "session/sequence/sequence_drive.h"
 #include "session/traffic_path.h"
 #include "storage/settings_store.h"
 
@@ -42,8 +37,8 @@ public:
     void Interrupt();
 
     bool Finished() const { return finished_; }
-    const SuiteRecord& Suite() const { return suite_; }
-    const QString& Device() const { return suite_.device; }
+    const SuiteRecord& Suite() const { return drive_.Suite(); }
+    const QString& Device() const { return drive_.Suite().device; }
 
 signals:
     void StepDone(const kestrum::StepVerdict& verdict);
@@ -52,29 +47,14 @@ signals:
     void RunFinished();
 
 private:
-    Millis Now() const { return Millis(clock_.elapsed()); }
-    void OnReceived(const std::string& bytes);
-    void OnSent(const SentTraffic& sent);
-    void OnPortFailed();
-    void OnDeadline();
-    // Acts on what the engine decided; schedules its next deadline.
-    void Pump();
-    void Record(bool received, std::string_view bytes);
     void Finish();
 
-    std::shared_ptr<const Sequence> sequence_;
     std::unique_ptr<SerialPort> port_;
     SettingsStore settings_;
     AppState state_;  // the file's notation: capture lines and echoes are written in it
     PortSession session_{*port_, settings_};
     TrafficPath traffic_{session_, state_};
-    SequenceEngine engine_;
-    QElapsedTimer clock_;
-    QTimer deadline_;
-    SuiteRecord suite_;
-    QString stepTraffic_;        // the traffic of the step in progress
-    qsizetype trafficKept_ = 0;  // characters of traffic kept in the whole run
-    bool pumping_ = false;
+    SequenceDrive drive_;
     bool finished_ = false;
 };
 

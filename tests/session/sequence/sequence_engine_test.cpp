@@ -227,6 +227,32 @@ TEST_F(SequenceEngineTest, ReplyLoopIsBounded) {
     EXPECT_TRUE(result.notices[0].contains("answered 1000 times"));
 }
 
+// Auto replies: after the steps the rules go on answering until interrupted, and a steady
+// exchange of hours is no loop; only answers crowded into kReplyLoopWindow are.
+TEST_F(SequenceEngineTest, KeptRepliesAnswerUntilInterruptedAndOnlyACrowdIsALoop) {
+    auto rules = std::make_shared<Sequence>(
+        *Load("[[step]]\nsend = \"x\"\n[[reply]]\nwhen = \"POLL\"\nsend = \"ACK\"\n"));
+    rules->steps.clear();
+    SequenceEngine engine(rules);
+    engine.KeepReplying();
+    engine.Start(Millis(0));
+    int answers = 0;
+    const auto feed = [&](Millis now) {
+        engine.Received("POLL", now);
+        for (const EngineOutput& out : engine.TakeOutputs()) {
+            EXPECT_NE(out.kind, EngineOutput::Kind::Notice);
+            answers += out.kind == EngineOutput::Kind::Write && out.reply ? 1 : 0;
+        }
+    };
+    for (int i = 0; i < 3 * sequence_limits::kMaxReplies; ++i) {
+        feed(Millis(i * 20));  // 50 a second, for a minute
+    }
+    EXPECT_EQ(answers, 3 * sequence_limits::kMaxReplies);
+    EXPECT_FALSE(engine.Finished());
+    engine.Interrupt(Millis(100000));
+    EXPECT_TRUE(engine.Finished());
+}
+
 TEST_F(SequenceEngineTest, DeviceLostAndInterrupt) {
     const auto sequence = Load(
         "[[step]]\nsend = \"AT^M\"\nexpect = \"OK\"\n[[step]]\nsend = \"XX\"\nexpect = "
