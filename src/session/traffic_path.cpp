@@ -38,6 +38,14 @@ bool TrafficPath::RefuseUse() {
     return session_.RefuseUse();
 }
 
+bool TrafficPath::RefuseUserSend() {
+    if (userSendsHeld_) {
+        emit UserSendRefused();
+        return true;
+    }
+    return RefuseUse();
+}
+
 void TrafficPath::WhenOpen(QObject* context, const std::function<void()>& write,
                            const std::function<void()>& dropped) {
     const QPointer<QObject> alive(context);
