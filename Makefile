@@ -28,7 +28,7 @@ test: build
 run: build
 	bash scripts/run-loopback.sh $(BUILD_DIR)
 
-# A .deb of the build in $(BUILD_DIR)/package (CPack; see README, Install).
+# A .deb of the build in $(BUILD_DIR)/package (CPack; see docs/install.md).
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 

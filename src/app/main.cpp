@@ -14,28 +14,19 @@
 #include "ui/main/mainfrm.h"
 #include "ui/main/tool_windows.h"
 
-namespace {
-
-int Print(const kestrum::CommandLineAnswer& answer) {
-    std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
-    std::fputs(answer.standardError.toLocal8Bit().constData(), stderr);
-    return answer.exitCode;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     // A sequence run needs no display, no window and no hand-over to a running instance.
     if (kestrum::WantsRun(argc, argv)) {
         return kestrum::RunCommand(argc, argv);
     }
-    // --help and --version are answered before QApplication, which needs a display.
+    // The command line is answered before QApplication, which needs a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     }
-    if (const auto answer = kestrum::AnswerCommandLine(arguments, false)) {
-        return Print(*answer);
+    const kestrum::CommandLine commandLine = kestrum::ParseCommandLine(arguments);
+    if (commandLine.answer) {
+        return kestrum::PrintAnswer(*commandLine.answer, stdout, stderr);
     }
 
     QApplication app(argc, argv);
@@ -44,18 +35,21 @@ int main(int argc, char** argv) {
     // Ties the windows to the installed desktop entry and its icon (none in a build tree).
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kestrum.Kestrum"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.kestrum.Kestrum")));
-    // QApplication has taken its own options out; what is left unknown is a mistake.
-    if (const auto answer = kestrum::AnswerCommandLine(QApplication::arguments(), true)) {
-        return Print(*answer);
-    }
 
     // A second start hands over to the running one and ends before showing anything.
     kestrum::SingleInstance instance;
     if (instance.HandOverToRunning()) {
+        if (commandLine.startDevice) {
+            // The running window keeps its port; a silent hand-over would look like success.
+            std::fputs(kestrum::kMsgStartDeviceNotApplied, stderr);
+        }
         return 0;
     }
 
     kestrum::SettingsStore settings;
+    if (commandLine.startDevice) {
+        kestrum::StoreStartDevice(*commandLine.startDevice, settings);
+    }
     kestrum::QtPrompts prompts;
     kestrum::PortRouter port(kestrum::DevicesFromSettings(settings));
     kestrum::AppState state;

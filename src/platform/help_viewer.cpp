@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -45,6 +46,8 @@ bool HelpViewer::Show() {
         // The file's name does not say HTML, so the type is given.
         browser->setSource(QUrl::fromLocalFile(file.absoluteFilePath()),
                            QTextDocument::HtmlResource);
+        QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), window), &QShortcut::activated,
+                         window, &QWidget::close);
         auto* layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(browser);

@@ -117,6 +117,14 @@ void Capture::Sent(std::string_view bytes, DisplayMode mode) {
     Collect(CaptureLogLine(QDateTime::currentDateTime(), false, bytes, mode));
 }
 
+void Capture::Event(const QString& text) {
+    if (!Running() || form_ == CaptureForm::Raw) {
+        return;
+    }
+    Collect(QDateTime::currentDateTime().toString(QString::fromLatin1(kStampFormat)).toStdString() +
+            ' ' + kEventTag + ' ' + text.toStdString() + '\n');
+}
+
 void Capture::Collect(std::string_view text) {
     pending_ += text;
     if (pending_.size() >= kFlushBytes) {

@@ -48,6 +48,7 @@ inline constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
 inline constexpr auto kStampFormat = "yyyy-MM-dd HH:mm:ss.zzz";
 inline constexpr auto kReceivedTag = "RX";
 inline constexpr auto kSentTag = "TX";
+inline constexpr auto kEventTag = "EVENT";
 
 }  // namespace capture_text
 
@@ -93,6 +94,9 @@ public:
     // notation of the log lines. Nothing happens while no capture runs.
     void Received(std::string_view bytes, DisplayMode mode);
     void Sent(std::string_view bytes, DisplayMode mode);
+    // Something that happened to the link ("device lost: ..."), on a line of its own in the
+    // log form; the raw form stays bytes only.
+    void Event(const QString& text);
 
 signals:
     // The capture ended because a write failed; `message` names the file and the reason.

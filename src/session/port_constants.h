@@ -21,10 +21,11 @@ inline constexpr auto kMsgDeviceLost =
 
 inline constexpr std::array<std::string_view, settings::kPortCount> kPortNumbers{"1", "2", "3",
                                                                                  "4"};
-// The last three are the rates USB adapters are used at every day.
+// 230400, 460800 and 921600, the rates USB adapters are used at every day, stand where their
+// values put them.
 inline constexpr std::array<std::string_view, 18> kBaudRates{
     "110",   "300",   "600",   "1200",   "2400",   "4800",   "9600",   "14400",  "19200",
-    "28800", "38400", "57600", "115200", "128000", "256000", "230400", "460800", "921600"};
+    "28800", "38400", "57600", "115200", "128000", "230400", "256000", "460800", "921600"};
 inline constexpr std::array<std::string_view, 9> kFormats{
     "n,8,1", "n,8,2", "o,7,1", "o,7,2", "e,7,1", "e,7,2", "m,7,1", "m,7,2", "s,7,1"};
 

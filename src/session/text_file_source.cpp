@@ -18,6 +18,12 @@ bool IsUpperHexDigit(char c) {
     return IsDigit(c) || (c >= 'A' && c <= 'F');
 }
 
+// Files written on this platform end their lines with LF; files from elsewhere with CR LF
+// or CR. Each of them ends a line.
+bool IsLineEnd(int c) {
+    return c == kCr || c == kLf;
+}
+
 }  // namespace
 
 FileCheck TextFileSource::Open(const QString& path) {
@@ -67,10 +73,11 @@ TextFileSource::Step TextFileSource::Next() {
         }
         inLine_ = true;
     }
-    if (c == kEnd || c == kCr) {
-        if (c == kCr) {
+    if (c == kEnd || IsLineEnd(c)) {
+        if (IsLineEnd(c)) {
             Consume();
-            if (Peek() == kLf) {
+            // A CR LF is one line end; the LF may start the next chunk.
+            if (c == kCr && Peek() == kLf) {
                 Consume();
             }
         }
@@ -102,7 +109,7 @@ TextFileSource::Step TextFileSource::ReadNumberToken() {
         if (c == kError) {
             return {changed_ ? StepKind::FileChanged : StepKind::ReadError, std::nullopt};
         }
-        if (c == kEnd || c == kCr) {
+        if (c == kEnd || IsLineEnd(c)) {
             break;
         }
         Consume();
@@ -114,7 +121,7 @@ TextFileSource::Step TextFileSource::ReadNumberToken() {
     if (separator == kError) {
         return {changed_ ? StepKind::FileChanged : StepKind::ReadError, std::nullopt};
     }
-    if (separator != kEnd && separator != kCr) {
+    if (separator != kEnd && !IsLineEnd(separator)) {
         Consume();
         echo_ += static_cast<char>(separator);
     }
@@ -141,7 +148,7 @@ std::optional<DisplayMode> DetectFileType(const QString& path) {
         return std::nullopt;
     }
     std::string line(start.data(), static_cast<std::size_t>(got));
-    line = line.substr(0, line.find(kCr));
+    line = line.substr(0, line.find_first_of("\r\n"));
     if (line.size() >= 3 && line[2] == ' ' && IsUpperHexDigit(line[0]) &&
         IsUpperHexDigit(line[1])) {
         return DisplayMode::Hex;
@@ -170,7 +177,7 @@ std::optional<TextFilePreview> LoadTextFilePreview(const QString& path, qint64 l
         return std::nullopt;
     }
     preview.truncated = !file.atEnd() || preview.fileSize > bytes.size();
-    // One view line per file line: CR LF and a lone CR end a line, as for the send.
+    // One view line per file line: CR LF, a lone CR and a lone LF end a line, as for the send.
     QByteArray lines;
     lines.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {

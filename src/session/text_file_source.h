@@ -3,9 +3,8 @@
 // and cut into tokens of its file type, the file type guessed from the first line, and the
 // bounded prefix shown in the sender's view.
 //
-// Lines are bytes (one character per byte). A line ends at a carriage return or at a
-// carriage return followed by a line feed, neither of which belongs to the line; a line feed
-// alone is an ordinary character of the line.
+// Lines are bytes (one character per byte). A line ends at a line feed, a carriage return,
+// or a carriage return followed by a line feed (one line end); the end belongs to no line.
 
 #include <QFile>
 #include <QString>

@@ -129,6 +129,7 @@ std::unique_ptr<QSettings> SettingsStore::Open() const {
 }
 
 QString SettingsStore::GetSetting(const QString& key, const QString& defaultValue) const {
+    keysRead_->insert(key.toLower());
     if (const auto unsaved = unsaved_->values.find(key.toLower());
         unsaved != unsaved_->values.end()) {
         return unsaved->second;

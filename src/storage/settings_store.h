@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 class QSettings;
 
@@ -43,6 +44,10 @@ public:
     // its copies (at once, when that came before the handler); later failures are not reported.
     void SetFirstFailureHandler(std::function<void(const QString& message)> handler);
 
+    // Every key this store and its copies were asked for, folded to lower case: what the
+    // program reads, which its Help names.
+    const std::set<QString>& KeysRead() const { return *keysRead_; }
+
     // Path of the INI file behind the store.
     QString FileName() const;
 
@@ -64,6 +69,7 @@ private:
 
     QString iniPath_;  // empty: the user's store
     std::shared_ptr<Unsaved> unsaved_ = std::make_shared<Unsaved>();
+    std::shared_ptr<std::set<QString>> keysRead_ = std::make_shared<std::set<QString>>();
 };
 
 }  // namespace kestrum

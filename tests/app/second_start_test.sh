@@ -24,3 +24,7 @@ timeout 10 "$kestrum" > "$work/second.log" 2>&1 || { echo "second start failed: 
 elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 kill -0 "$first" || { echo "first instance ended"; exit 1; }
 echo "second start handed over and ended with status 0 in ${elapsed_ms} ms"
+
+# One that asked for a device says that the running one keeps its own.
+timeout 10 "$kestrum" --device /dev/ttyUSB9 > /dev/null 2> "$work/third.err" || { echo "third start failed: $?"; exit 1; }
+grep -q "already running; --device was not applied" "$work/third.err" || { echo "no note: $(cat "$work/third.err")"; exit 1; }

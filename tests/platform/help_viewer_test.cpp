@@ -10,6 +10,7 @@
 #include <QPrinter>  // for ScriptedPrompts
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -57,8 +58,10 @@ TEST(HelpViewerTest, MissingFileIsReportedThenOneNonModalViewerOpensAndReopensAf
     EXPECT_EQ(viewer.Window(), first);
     EXPECT_FALSE(first->isMinimized());
 
-    // Closing frees the viewer; the next request builds a fresh one.
-    first->close();
+    // Escape closes it, which frees the viewer; the next request builds a fresh one.
+    QApplication::setActiveWindow(first);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(first));
+    QTest::keyClick(viewer.Browser(), Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(viewer.Window(), nullptr);
     ASSERT_TRUE(viewer.Show());

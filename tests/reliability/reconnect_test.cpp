@@ -56,8 +56,10 @@ TEST_F(ReconnectTest, AReturnedDeviceIsReopenedWithinTwoSecondsAndItsBytesShown)
     Mainfrm& window = StartOnLink();
     ASSERT_TRUE(port_->PortOpen());
     window.Combo3().SetText("19200");
+    QString behindTheMessage;
+    prompts_.OnMessage([&] { behindTheMessage = window.Status().StateText(); });
     LoseMidStream();
-    EXPECT_EQ(window.Status().StateText(), "Lost - reconnecting...");
+    EXPECT_EQ(behindTheMessage, "Lost - reconnecting...") << "shown before the box opens";
     const std::string shown = MonitorText();
 
     PumpEventsFor(700ms);  // the watch looks at an empty path meanwhile

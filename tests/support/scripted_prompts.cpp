@@ -22,6 +22,9 @@ std::optional<Answer> TakeAnswer(std::deque<std::optional<Answer>>& answers, con
 }  // namespace
 
 void ScriptedPrompts::Message(const QString& text) {
+    if (onMessage_) {
+        onMessage_();
+    }
     messages_.push_back(text);
 }
 

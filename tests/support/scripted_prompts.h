@@ -4,6 +4,7 @@
 // the test and is answered with cancel.
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -26,6 +27,9 @@ public:
     // Progress windows are shown from now on (none before); Cancel is pressed at the
     // `cancelAt`th step of each (never when 0).
     void ShowProgressWindows(int cancelAt) { progressCancelAt_ = cancelAt; }
+
+    // Runs as each message opens, to look at what the window shows behind it.
+    void OnMessage(std::function<void()> look) { onMessage_ = std::move(look); }
 
     void Message(const QString& text) override;
     Answer Ask(const QString& text) override;
@@ -59,6 +63,7 @@ private:
     };
 
     std::vector<QString> messages_;
+    std::function<void()> onMessage_;
     std::vector<QString> questions_;
     std::deque<std::optional<Answer>> questionAnswers_;
     std::vector<FileDialogRequest> openRequests_;

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 #include "ui/widgets/latin1.h"
 
@@ -12,6 +13,8 @@ namespace {
 // Far more than fits on any button or tooltip, however it is resized.
 constexpr qsizetype kMostCaptionCharactersPainted = 1000;
 constexpr auto kEllipsis = "...";
+// A caption is drawn at most this much smaller before it is shortened.
+constexpr int kSmallestFontPercent = 75;
 
 QString Shortened(QString text) {
     if (text.size() > kMostCaptionCharactersPainted) {
@@ -23,16 +26,40 @@ QString Shortened(QString text) {
 }  // namespace
 
 QString CommandButton::ShownText() const {
+    return Fit().text;
+}
+
+QFont CommandButton::ShownFont() const {
+    return Fit().font;
+}
+
+CommandButton::Caption CommandButton::Fit() const {
     QStyleOptionButton option;
     initStyleOption(&option);
     const QString caption = text().left(kMostCaptionCharactersPainted);
-    const QFontMetrics metrics = fontMetrics();
+    const int contents =
+        style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width();
     // The style draws the caption centred in the contents area; a little is kept clear of
     // the frame on each side.
-    const int room = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width() -
-                     2 * metrics.horizontalAdvance(QLatin1Char(' '));
+    const auto roomIn = [&](const QFontMetrics& metrics) {
+        return contents - 2 * metrics.horizontalAdvance(QLatin1Char(' '));
+    };
+    QFont shown = font();
+    if (shown.pixelSize() > 0) {
+        const int smallest = std::max(1, shown.pixelSize() * kSmallestFontPercent / 100);
+        for (int pixels = shown.pixelSize(); pixels >= smallest; --pixels) {
+            QFont smaller = shown;
+            smaller.setPixelSize(pixels);
+            const QFontMetrics metrics(smaller);
+            if (metrics.horizontalAdvance(caption) <= roomIn(metrics)) {
+                return {smaller, caption};
+            }
+        }
+    }
+    const QFontMetrics metrics(shown);
+    const int room = roomIn(metrics);
     if (metrics.horizontalAdvance(caption) <= room) {
-        return caption;
+        return {shown, caption};
     }
     // The longest beginning that fits with the ellipsis.
     qsizetype fits = 0;
@@ -45,14 +72,17 @@ QString CommandButton::ShownText() const {
             tooLong = middle;
         }
     }
-    return caption.left(fits) + QLatin1String(kEllipsis);
+    return {shown, caption.left(fits) + QLatin1String(kEllipsis)};
 }
 
 void CommandButton::paintEvent(QPaintEvent* /*event*/) {
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
-    option.text = ShownText();
+    const Caption caption = Fit();
+    option.text = caption.text;
+    painter.setFont(caption.font);
+    option.fontMetrics = QFontMetrics(caption.font);
     painter.drawControl(QStyle::CE_PushButton, option);
 }
 

@@ -41,6 +41,12 @@ inline constexpr auto kTipOpen = "Open the ComPort";
 inline constexpr auto kCaptionProcessCrLf = "Process Cr/Lf";
 inline constexpr auto kCaptionShowCrLf = "Show Cr/Lf";
 inline constexpr auto kCaptionShowTimestamps = "Show Timestamps";
+inline constexpr auto kCaptionHoldDisplay = "Hold Display";
+// File > Open Example lists the example command sets of an installed program.
+inline constexpr auto kCaptionOpenExample = "Open Example";
+inline constexpr auto kExamplesFolder = "examples";
+inline constexpr auto kKeyHoldDisplay = "Ctrl+Shift+H";
+inline constexpr auto kStatusHeld = "Held: %1 bytes waiting";
 inline constexpr auto kTipProcessDesigned = "Display ascii text as separate lines";
 inline constexpr auto kTipProcessReleased = "Display ascii data on separate lines";
 inline constexpr auto kTipProcessPressed = "Display ascii Cr and Lf characters";

@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -24,7 +27,10 @@
 #include "platform/single_instance.h"
 #include "session/app_state.h"
 #include "session/capture.h"
+#include "session/display_hold.h"
+#include "session/link_events.h"
 #include "session/port_constants.h"
+#include "session/send_line_end.h"
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/layout/twips.h"
@@ -32,6 +38,7 @@
 #include "ui/main/command_button.h"
 #include "ui/main/line_menu.h"
 #include "ui/main/main_constants.h"
+#include "ui/main/monitor_zoom.h"
 #include "ui/main/status_line.h"
 #include "ui/main/toolbar_buttons.h"
 #include "ui/monitor/data_monitor.h"
@@ -70,8 +77,15 @@ Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Pro
       port_(port),
       prompts_(prompts),
       session_(std::make_unique<PortSession>(port, settings)),
-      traffic_(std::make_unique<TrafficPath>(*session_, state)) {
+      traffic_(std::make_unique<TrafficPath>(*session_, state)),
+      lineEnd_(std::make_unique<SendLineEnd>(settings)),
+      hold_(std::make_unique<DisplayHold>(monitorCapacity)),
+      linkEvents_(std::make_unique<LinkEvents>(*session_)) {
     session_->SetBoxes(*this);
+    // A malformed stored line end can be met while the menus are built: told once started.
+    connect(lineEnd_.get(), &SendLineEnd::Warning, this, [this](const QString& text) {
+        QTimer::singleShot(0, this, [this, text] { prompts_.Message(text); });
+    });
     setWindowTitle(QString::fromLatin1(kCaption));
     BuildControls(monitorCapacity);
     BuildToolbar();
@@ -251,7 +265,8 @@ void Mainfrm::BuildMenus() {
         const QString title = QString::fromLatin1(entry.menu);
         QMenu*& menu = menus[title];
         if (menu == nullptr) {
-            menu = menuBar()->addMenu(title);
+            // Alt and the first letter opens the menu.
+            menu = menuBar()->addMenu(QLatin1Char('&') + title);
             menu->setObjectName(title == "File"   ? "Filemenu"
                                 : title == "Edit" ? "Editmenu"
                                                   : "Help");
@@ -266,6 +281,7 @@ void Mainfrm::BuildMenus() {
         connect(action, &QAction::triggered, this, entry.handler);
         menuEntries_[QString::fromLatin1(entry.name)] = action;
     }
+    BuildExamplesMenu(*menus["File"], menuEntries_["Savemenu"]);
     // Arrival times beside the monitor text, off unless the user turned them on.
     menus["Edit"]->addSeparator();
     QAction* timestamps = menus["Edit"]->addAction(QString::fromLatin1(kCaptionShowTimestamps));
@@ -279,18 +295,59 @@ void Mainfrm::BuildMenus() {
         settings_.SaveSetting(settings::kShowTimestamps, settings::FlagText(show));
     });
     menuEntries_[timestamps->objectName()] = timestamps;
+    // Traffic goes on being read, counted and captured; only the monitor stands still.
+    QAction* hold = menus["Edit"]->addAction(QString::fromLatin1(kCaptionHoldDisplay));
+    hold->setObjectName(QStringLiteral("HoldDisplaymenu"));
+    hold->setCheckable(true);
+    hold->setShortcut(QKeySequence(QString::fromLatin1(kKeyHoldDisplay)));
+    connect(hold, &QAction::toggled, hold_.get(), &DisplayHold::SetHeld);
+    menuEntries_[hold->objectName()] = hold;
+    zoom_ = new MonitorZoom(*monitor_->View(), settings_, *this);
+    connect(zoom_, &MonitorZoom::Warning, this,
+            [this](const QString& text) { prompts_.Message(text); });
     BuildLineControls(menus[QStringLiteral("Help")]->menuAction());
+    // F10 opens the first menu, as in other desktop programs.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
     ShowCaptureState();
 }
 
+void Mainfrm::BuildExamplesMenu(QMenu& file, QAction* before) {
+    examplesFolder_ = DataFolderFor(QCoreApplication::applicationDirPath(),
+                                    QString::fromLatin1(kExamplesFolder)) +
+                      QLatin1Char('/') + QString::fromLatin1(kExamplesFolder);
+    QMenu* examples = new QMenu(QString::fromLatin1(kCaptionOpenExample), &file);
+    examples->setObjectName(QStringLiteral("OpenExamplemenu"));
+    file.insertMenu(before, examples);
+    // Listed when opened, so that the entry is there only where example sets are.
+    const auto list = [this, examples] {
+        examples->clear();
+        const QFileInfoList sets =
+            QDir(examplesFolder_)
+                .entryInfoList({QStringLiteral("*.cmd")}, QDir::Files | QDir::Readable, QDir::Name);
+        for (const QFileInfo& set : sets) {
+            const QString path = set.absoluteFilePath();
+            connect(examples->addAction(set.completeBaseName()), &QAction::triggered, this,
+                    [this, path] { LoadCommandSetFile(path); });
+        }
+        examples->menuAction()->setVisible(!sets.isEmpty());
+    };
+    connect(&file, &QMenu::aboutToShow, this, list);
+    list();
+}
+
 void Mainfrm::BuildLineControls(QAction* helpMenu) {
-    lineMenu_ = new LineMenu(*menuBar(), helpMenu, *session_);
+    lineMenu_ = new LineMenu(*menuBar(), helpMenu, *session_, *lineEnd_);
     for (QAction* action : {&lineMenu_->RequestToSend(), &lineMenu_->DataTerminalReady(),
                             &lineMenu_->SendBreak(), &lineMenu_->Reconnect()}) {
         menuEntries_[action->objectName()] = action;
     }
     // Below the client area, which keeps its designed size: the window grows by its height.
     statusLine_ = new StatusLine(*session_, this);
+    statusLine_->ShowLineEnd(*lineEnd_);
     setStatusBar(statusLine_);
     statusLine_->FollowScale(*client_,
                              Twips(0, 0, kDesignClientWidthTwips, kDesignClientHeightTwips).size());
@@ -307,6 +364,18 @@ void Mainfrm::ConnectHandlers() {
     connect(sendBox_, &QLineEdit::returnPressed, this, &Mainfrm::SendButton_Click);
     sendBox_->installEventFilter(this);
     connect(checkButton_, &QPushButton::clicked, this, &Mainfrm::CheckButton_Click);
+    connect(linkEvents_.get(), &LinkEvents::Event, &TrafficCapture(), &Capture::Event);
+    connect(hold_.get(), &DisplayHold::Show, this,
+            [this](const std::vector<DisplayHold::Piece>& pieces) {
+                for (const DisplayHold::Piece& piece : pieces) {
+                    monitor_->AppendText(piece.text, piece.sent ? TransmitColour : ReceiveColour);
+                }
+            });
+    connect(hold_.get(), &DisplayHold::Changed, this, [this] {
+        statusLine_->SetHoldState(hold_->Held()
+                                      ? QString::fromLatin1(kStatusHeld).arg(hold_->BytesWaiting())
+                                      : QString());
+    });
     connect(traffic_.get(), &TrafficPath::Received, this, &Mainfrm::ShowReceived);
     connect(traffic_.get(), &TrafficPath::Sent, this, &Mainfrm::ShowSent);
     connect(traffic_.get(), &TrafficPath::SendFailed, this, [this](TrafficSource, int written) {
@@ -314,7 +383,11 @@ void Mainfrm::ConnectHandlers() {
             monitor_->LightTransmitLamp();
         }
     });
-    const auto warn = [this](const QString& text) { prompts_.Message(text); };
+    const auto warn = [this](const QString& text) {
+        // The box may stay up for long: the status line says the new state behind it.
+        statusLine_->Refresh();
+        prompts_.Message(text);
+    };
     connect(session_.get(), &PortSession::Warning, this, warn);
     connect(traffic_.get(), &TrafficPath::Warning, this, warn);
     connect(&TrafficCapture(), &Capture::Failed, this, [this](const QString& text) {

@@ -25,6 +25,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QToolBar;
 
@@ -32,13 +33,17 @@ namespace kestrum {
 
 struct AppState;
 class Capture;
+class DisplayHold;
 class DropDownList;
 class FindBar;
 class HelpViewer;
 class LineMenu;
+class LinkEvents;
 class MonitorView;
+class MonitorZoom;
 class Prompts;
 class ProportionalLayout;
+class SendLineEnd;
 class SettingsStore;
 class StatusLine;
 class UpDownControl;
@@ -83,6 +88,8 @@ public:
     // The status line under the client area, and the Line menu.
     StatusLine& Status() { return *statusLine_; }
     LineMenu& LineItems() { return *lineMenu_; }
+    SendLineEnd& LineEnding() { return *lineEnd_; }
+    MonitorZoom& Zoom() { return *zoom_; }
     // The client area's sizing record and resize handling.
     ProportionalLayout& Layout() { return *layout_; }
     // The design size of the client area with the menu bar above it and the status line
@@ -118,6 +125,10 @@ public slots:
     void UpDown1_UpClick();
     void UpDown1_DownClick();
     void OpenCommandSet();
+    // Loads the command set file `path` as Open Command Set does with a chosen file.
+    void LoadCommandSetFile(const QString& path);
+    // Where File > Open Example finds the example sets (the installed data folder's).
+    void SetExamplesFolder(const QString& folder) { examplesFolder_ = folder; }
 
     // Toolbar and menus.
     void Toolbar1_ButtonClick(const QString& key);
@@ -160,6 +171,7 @@ private:
     void BuildMenus();
     void ConnectHandlers();
     void SetUpLayout();
+    void BuildExamplesMenu(QMenu& file, QAction* before);
     void BuildLineControls(QAction* helpMenu);
 
     void Form_QueryUnload();
@@ -199,6 +211,10 @@ private:
     Prompts& prompts_;
     std::unique_ptr<PortSession> session_;
     std::unique_ptr<TrafficPath> traffic_;
+    std::unique_ptr<SendLineEnd> lineEnd_;
+    std::unique_ptr<DisplayHold> hold_;
+    std::unique_ptr<LinkEvents> linkEvents_;
+    MonitorZoom* zoom_ = nullptr;  // owned by the window
 
     QWidget* client_ = nullptr;
     ProportionalLayout* layout_ = nullptr;  // owned by client_
@@ -235,6 +251,7 @@ private:
     StatusLine* statusLine_ = nullptr;  // owned by the window
     LineMenu* lineMenu_ = nullptr;      // owned by the menu bar
     std::function<bool()> closeGuard_;
+    QString examplesFolder_;
 };
 
 }  // namespace kestrum

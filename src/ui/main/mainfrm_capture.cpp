@@ -6,6 +6,7 @@
 #include "platform/prompts.h"
 #include "session/app_state.h"
 #include "session/capture.h"
+#include "session/remembered_folder.h"
 #include "storage/settings_keys.h"
 #include "storage/settings_store.h"
 #include "ui/main/find_bar.h"
@@ -23,7 +24,9 @@ void Mainfrm::StartCapturemenu_Click() {
     request.filter = QString::fromLatin1(capture_text::kDialogFilter);
     request.filterIndex = capture_text::kDialogFilterIndex;
     request.directory =
-        capture.Path().isEmpty() ? state_.DialogFolder : QFileInfo(capture.Path()).path();
+        capture.Path().isEmpty()
+            ? RememberedFolder(settings_, settings::kCaptureFolder, state_.DialogFolder)
+            : QFileInfo(capture.Path()).path();
     const std::optional<QString> path = prompts_.SaveFile(request);
     if (!path) {
         return;
@@ -38,6 +41,8 @@ void Mainfrm::StartCapturemenu_Click() {
     ShowCaptureState();
     if (failure) {
         prompts_.Message(*failure);
+    } else {
+        RememberFolderOf(settings_, settings::kCaptureFolder, *path);
     }
 }
 

@@ -87,11 +87,14 @@ void Mainfrm::OpenCommandSet() {
     request.filterIndex = kCommandSetFilterIndex;
     request.directory = state_.CommandDirectory;
     const std::optional<QString> chosen = prompts_.OpenFile(request);
-    if (!chosen) {
-        return;
+    if (chosen) {
+        LoadCommandSetFile(*chosen);
     }
-    state_.CommandFileName = *chosen;
-    state_.CommandDirectory = *chosen;
+}
+
+void Mainfrm::LoadCommandSetFile(const QString& path) {
+    state_.CommandFileName = path;
+    state_.CommandDirectory = path;
     comSetLabel_->setText(state_.CommandFileName);
     QString reason;
     const std::optional<CommandSet> set = ReadCommandSet(state_.CommandFileName, &reason);

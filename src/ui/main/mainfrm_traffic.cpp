@@ -10,6 +10,9 @@
 #include "notation/received_formatter.h"
 #include "platform/prompts.h"
 #include "session/app_state.h"
+#include "session/display_hold.h"
+#include "session/remembered_folder.h"
+#include "session/send_line_end.h"
 #include "storage/settings_store.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/mainfrm.h"
@@ -44,6 +47,8 @@ void Mainfrm::Combo2_Click() {
 }
 
 void Mainfrm::ReloadMonitor(std::initializer_list<ModeConversion> steps) {
+    // Text kept aside is in the old notation: it joins the monitor before the rewrite.
+    hold_->Flush();
     monitor_->ReloadMonitor(std::span<const ModeConversion>(steps.begin(), steps.size()),
                             state_.ProcessCrLfOn());
 }
@@ -65,7 +70,9 @@ void Mainfrm::SendFromBox(TrafficSource source) {
         prompts_.Message(QString::fromLatin1(kNotLatin1Message));
         return;
     }
-    traffic_->SendText(ToBytes(text), state_.MainDisplayMode(), source);
+    const DisplayMode mode = state_.MainDisplayMode();
+    traffic_->SendText(SendLineEnd::Appended(ToBytes(text), lineEnd_->Of(port_.CommPort()), mode),
+                       mode, source);
 }
 
 void Mainfrm::ShowSent(const SentTraffic& sent) {
@@ -75,14 +82,17 @@ void Mainfrm::ShowSent(const SentTraffic& sent) {
         // What the user just sent is what they look for next.
         monitor_->FollowEnd();
     }
-    if (!sent.echo.empty()) {
+    if (!sent.echo.empty() && !hold_->Keep(sent.echo, true, sent.bytes.size())) {
         monitor_->AppendText(sent.echo, TransmitColour);
     }
     if (typed) {
         monitor_->LightTransmitLamp();
     }
     if (sent.source == TrafficSource::SendString || sent.source == TrafficSource::CommandButton) {
-        sendHistory_.Add({sent.text, sent.mode});
+        // Kept as typed: the line end is the port's, not the string's.
+        sendHistory_.Add(
+            {SendLineEnd::WithoutLineEnd(sent.text, lineEnd_->Of(port_.CommPort()), sent.mode),
+             sent.mode});
     }
 }
 
@@ -113,8 +123,10 @@ void Mainfrm::StepSendHistory(bool older) {
 
 void Mainfrm::ShowReceived(const std::string& bytes) {
     monitor_->LightReceiveLamp();
-    monitor_->AppendText(FormatReceived(bytes, state_.MainDisplayMode(), state_.ProcessCrLfOn()),
-                         ReceiveColour);
+    std::string text = FormatReceived(bytes, state_.MainDisplayMode(), state_.ProcessCrLfOn());
+    if (!hold_->Keep(text, false, bytes.size())) {
+        monitor_->AppendText(text, ReceiveColour);
+    }
 }
 
 void Mainfrm::CheckButton_Click() {
@@ -189,9 +201,12 @@ void Mainfrm::Openmenu_Click() {
 
 void Mainfrm::Savemenu_Click() {
     const SaveDataResult result = monitor_->SaveData(
-        prompts_, state_.DataFileName.isEmpty() ? state_.DialogFolder : state_.DataFileName);
+        prompts_, state_.DataFileName.isEmpty()
+                      ? RememberedFolder(settings_, settings::kSaveDataFolder, state_.DialogFolder)
+                      : state_.DataFileName);
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
+        RememberFolderOf(settings_, settings::kSaveDataFolder, result.path);
     } else if (result.status == SaveStatus::Failed) {
         // The earlier file is intact; say so rather than fail quietly.
         prompts_.Message(QString::fromLatin1(kMsgSaveFailed) + QStringLiteral(" ") + result.path +
@@ -212,6 +227,7 @@ QString Mainfrm::PrintHeading() const {
 }
 
 void Mainfrm::Clearmenu_Click() {
+    hold_->Discard();
     monitor_->Clear();
     session_->Counters().Clear();
 }

@@ -9,6 +9,7 @@
 
 #include "session/line_control.h"
 #include "session/port_session.h"
+#include "session/send_line_end.h"
 #include "ui/monitor/activity_lamps.h"
 
 namespace kestrum {
@@ -61,12 +62,15 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     errors_ = Field(this, "StatusErrors");
     extra_ = new ElidedField(this, "StatusExtra");
     extra_->hide();
+    hold_ = new ElidedField(this, "StatusHold");
+    hold_->hide();
     notice_ = new ElidedField(this, "StatusNotice");
     notice_->hide();
     // Shares of the width, as the fields' places in a design would be.
     addWidget(device_, 5);
     addWidget(state_, 4);
     addWidget(extra_, 3);
+    addWidget(hold_, 3);
     addWidget(notice_, 3);
     addPermanentWidget(counts_);
     addPermanentWidget(errors_);
@@ -92,11 +96,7 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     connect(&session_, &PortSession::StateChanged, this, &StatusLine::Refresh);
     connect(&session_.Counters(), &TrafficCounters::Changed, this, &StatusLine::ScheduleRefresh);
     connect(&session_.Port(), &SerialPort::InputLinesChanged, this, &StatusLine::ShowLines);
-    connect(&session_.Port(), &SerialPort::Notice, this, [this](const QString& text) {
-        notice_->setText(text);
-        notice_->setToolTip(text);
-        notice_->setVisible(!text.isEmpty());
-    });
+    connect(&session_.Port(), &SerialPort::Notice, this, &StatusLine::ShowNotice);
     Refresh();
 }
 
@@ -127,10 +127,20 @@ QString StatusLine::DeviceText() const {
         case FlowControl::None:
             break;
     }
+    if (lineEnd_ != nullptr) {
+        if (const LineEnd end = lineEnd_->Of(port.CommPort()); end != LineEnd::None) {
+            text += QStringLiteral("  Line end ") +
+                    QString::fromLatin1(line_end_text::kCaptions.at(static_cast<std::size_t>(end)));
+        }
+    }
     return text;
 }
 
 QString StatusLine::StateText() const {
+    return state_->text();
+}
+
+QString StatusLine::CurrentStateText() const {
     switch (session_.State()) {
         case PortSession::LinkState::Open:
             return QStringLiteral("Open");
@@ -162,6 +172,10 @@ QString StatusLine::ExtraText() const {
     return extra_->text();
 }
 
+QString StatusLine::HoldText() const {
+    return hold_->text();
+}
+
 QString StatusLine::NoticeText() const {
     return notice_->text();
 }
@@ -170,18 +184,46 @@ bool StatusLine::LampLit(int index) const {
     return lamps_.at(static_cast<std::size_t>(index))->IsLit();
 }
 
+void StatusLine::ShowLineEnd(SendLineEnd& lineEnd) {
+    lineEnd_ = &lineEnd;
+    connect(lineEnd_, &SendLineEnd::Changed, this, &StatusLine::Refresh);
+    Refresh();
+}
+
+void StatusLine::SetHoldState(const QString& text) {
+    hold_->setText(text);
+    hold_->setVisible(!text.isEmpty());
+}
+
 void StatusLine::SetExtraState(const QString& text) {
     extra_->setText(text);
     extra_->setToolTip(text);
     extra_->setVisible(!text.isEmpty());
 }
 
+QString StatusLine::NoticeOwner() const {
+    const int number = session_.Port().CommPort();
+    return QString::number(number) + QLatin1Char(' ') + session_.Device(number);
+}
+
+void StatusLine::ShowNotice(const QString& text) {
+    noticeOwner_ = NoticeOwner();
+    notice_->setText(text);
+    notice_->setToolTip(text);
+    notice_->setVisible(!text.isEmpty());
+}
+
 void StatusLine::Refresh() {
     refresh_.stop();
     lastRefresh_.start();
+    // A notice is a fact about one device and the open that told it.
+    if (!notice_->text().isEmpty() && (noticeOwner_ != NoticeOwner() ||
+                                       session_.State() == PortSession::LinkState::Disconnected)) {
+        ShowNotice({});
+    }
     device_->setText(DeviceText());
     device_->setToolTip(device_->text());
-    state_->setText(StateText());
+    state_->setText(CurrentStateText());
     state_->setToolTip(state_->text());
     counts_->setText(CountsText());
     errors_->setText(ErrorsText());

@@ -21,6 +21,7 @@ namespace kestrum {
 
 class LampWidget;
 class PortSession;
+class SendLineEnd;
 
 namespace status_ui {
 inline constexpr int kHeightPixels = 22;
@@ -42,18 +43,24 @@ public:
     void FollowScale(QWidget& client, QSize design);
 
     QString DeviceText() const;
-    QString StateText() const;
+    QString StateText() const;  // as shown
     QString CountsText() const;
     QString ErrorsText() const;
     QString ExtraText() const;
+    QString HoldText() const;
     // The port's last Notice (a fact about the port, such as a network port that cannot take
-    // line settings); stays until the port tells another, an empty one clears it.
+    // line settings); stays until the port tells another, an empty one clears it, or the
+    // device or port it was told of is changed or the user disconnects.
     QString NoticeText() const;
     bool LampLit(int index) const;  // 0 CTS, 1 DSR, 2 DCD, 3 RI
+    // The device field also names the line end sent after each string, when there is one.
+    void ShowLineEnd(SendLineEnd& lineEnd);
 
 public slots:
     // A state of another feature ("Capturing to log.txt"); empty hides the field.
     void SetExtraState(const QString& text);
+    // "Held: 12 bytes waiting" while Hold Display is on; empty hides the field.
+    void SetHoldState(const QString& text);
     // Reads everything again at once.
     void Refresh();
 
@@ -61,17 +68,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QString CurrentStateText() const;
+    QString NoticeOwner() const;
+    void ShowNotice(const QString& text);
     void ShowLines(InputLines lines);
     void ScheduleRefresh();
     void ApplyFontPixels(int pixels);
 
     PortSession& session_;
+    SendLineEnd* lineEnd_ = nullptr;
     QLabel* device_ = nullptr;
     QLabel* state_ = nullptr;
     QLabel* counts_ = nullptr;
     QLabel* errors_ = nullptr;
     QLabel* extra_ = nullptr;
+    QLabel* hold_ = nullptr;
     QLabel* notice_ = nullptr;
+    QString noticeOwner_;  // the port number and device the notice was told of
     std::array<LampWidget*, 4> lamps_{};
     QTimer refresh_;
     QElapsedTimer lastRefresh_;

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -356,6 +357,31 @@ void MonitorView::scrollContentsBy(int /*dx*/, int dy) {
     viewport()->scroll(0, dy * lineHeight_);
 }
 
+void MonitorView::SetZoomPercent(int percent) {
+    if (percent == zoomPercent_) {
+        return;
+    }
+    zoomPercent_ = percent;
+    QEvent change(QEvent::FontChange);
+    changeEvent(&change);
+}
+
+void MonitorView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A wheel step is 120; touchpads send parts of one.
+    constexpr int kStep = 120;
+    wheelAngle_ += event->angleDelta().y();
+    const int steps = wheelAngle_ / kStep;
+    wheelAngle_ -= steps * kStep;
+    if (steps != 0) {
+        emit ZoomWheel(steps);
+    }
+    event->accept();
+}
+
 void MonitorView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
@@ -535,7 +561,15 @@ void MonitorView::SetSelection(std::size_t anchor, std::size_t caret) {
 }
 
 void MonitorView::ApplyFont() {
-    const QFont current = font();
+    // The layout scales font(); the zoom applies on top of it, so both compose.
+    QFont current = font();
+    if (zoomPercent_ != 100) {
+        if (current.pixelSize() > 0) {
+            current.setPixelSize(std::max(1, current.pixelSize() * zoomPercent_ / 100));
+        } else {
+            current.setPointSizeF(current.pointSizeF() * zoomPercent_ / 100.0);
+        }
+    }
     rawFont_ = QRawFont::fromFont(current);
     const QFontMetricsF metrics(current);
     charWidth_ = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('0')));

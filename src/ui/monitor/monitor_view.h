@@ -70,10 +70,23 @@ public:
     void SetShowTimestamps(bool show);
     bool ShowingTimestamps() const { return gutter_ > 0; }
 
+    // The text drawn at `percent` of the font the layout gives the view (100: as designed).
+    void SetZoomPercent(int percent);
+    int ZoomPercent() const { return zoomPercent_; }
+    // The pixel size the text is drawn at.
+    int TextPixelSize() const {
+        return rawFont_.pixelSize() > 0 ? qRound(rawFont_.pixelSize()) : 0;
+    }
+
     // The context menu: Copy (only with a selection) and Select All.
     std::unique_ptr<QMenu> CreateContextMenu();
 
+signals:
+    // Ctrl and the wheel over the view: steps up (positive) or down.
+    void ZoomWheel(int steps);
+
 protected:
+    void wheelEvent(QWheelEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -110,6 +123,8 @@ private:
     WrapLayout layout_;
     QRawFont rawFont_;
     std::array<quint32, 256> glyphs_{};
+    int zoomPercent_ = 100;
+    int wheelAngle_ = 0;  // Ctrl+wheel turn not yet a whole step
     qreal charWidth_ = 8;
     int gutter_ = 0;  // pixels left of the text for arrival times; 0 when they are off
     int lineHeight_ = 16;

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "platform/prompts.h"
 #include "session/app_state.h"
@@ -109,6 +110,9 @@ void Sendfrm::BuildControls() {
     connect(combo5_, &DropDownList::Click, this, &Sendfrm::Combo5_Click);
     connect(combo6_, &DropDownList::Click, this, &Sendfrm::Combo6_Click);
     connect(check1_, &QCheckBox::toggled, &send_, &TextFileSend::SetStripLineEnds);
+    // Escape stops a running send, and otherwise closes the window.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { Sending() ? send_.Stop() : static_cast<void>(close()); });
 
     layout_ = new ProportionalLayout(*this, ResizePolicy::ArmedAboveDesignSize,
                                      context_.state.LayoutArmed);

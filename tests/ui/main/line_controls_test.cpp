@@ -133,10 +133,21 @@ TEST_F(LineControlsTest, StatusLineShowsDeviceStateAndNotices) {
     window.show();
     EXPECT_LE(window.minimumSizeHint().width(), 787) << "a long path never widens the window";
     EXPECT_EQ(status.StateText(), "Open");
+    // A notice belongs to the device and the open that told it.
+    const QString note = "Line settings cannot be applied to a raw network stream";
+    emit port_.Notice(note);
+    window.Combo3().SetText("19200");
+    EXPECT_EQ(status.NoticeText(), note) << "a settings change keeps it";
+    window.Combo1().SetText("2");
+    EXPECT_EQ(status.NoticeText(), "") << "a port pick clears it";
+    emit port_.Notice(note);
+    settings_.SaveSetting("Device2", "/dev/ttyUSB7");
+    window.Session().ChangeDevice("/dev/ttyUSB8");
+    EXPECT_EQ(status.NoticeText(), "") << "a device change clears it";
+    emit port_.Notice(note);
     window.ToolbarButton("ClosePort")->trigger();
     EXPECT_EQ(status.StateText(), "Disconnected");
-    emit port_.Notice("Line settings cannot be applied to a raw network stream");
-    EXPECT_EQ(status.NoticeText(), "Line settings cannot be applied to a raw network stream");
+    EXPECT_EQ(status.NoticeText(), "") << "Disconnect clears it";
     EXPECT_EQ(window.sizeHint().height(),
               559 + window.menuBar()->sizeHint().height() + status.height())
         << "the client area keeps its size; the window grows by the status line";

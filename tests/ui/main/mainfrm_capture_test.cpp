@@ -11,8 +11,10 @@
 #include "session/capture.h"
 #include "storage/file_size_limit.h"
 #include "support/main_window_fixture.h"
+#include "support/pty_pair.h"
 #include "ui/main/find_bar.h"
 #include "ui/main/status_line.h"
+#include "ui/widgets/drop_down_list.h"
 
 namespace kestrum {
 namespace {
@@ -69,6 +71,40 @@ TEST_F(CaptureMenuTest,
     EXPECT_EQ(Window().Status().ExtraText(), "");
     EXPECT_EQ(FileBytes(sent), "line\r\n");
     EXPECT_EQ(FileBytes(state_.CommandFileName), "set");
+
+    // The next run's dialog starts in the folder of the last capture that started.
+    CloseWindows();
+    state_ = AppState{};
+    Start();
+    prompts_.QueueSaveFile(std::nullopt);
+    Window().MenuEntry("StartCapturemenu")->trigger();
+    EXPECT_EQ(prompts_.SaveRequests().back().directory, folder_.path());
+}
+
+TEST_F(CaptureMenuTest, ALogCaptureTellsWhatHappenedToTheLinkOnLinesOfItsOwn) {
+    Mainfrm& window = Start();
+    StartCapture(Path("events.log"));
+    window.Combo3().SetText("19200");
+    port_.LoseDevice("gone");
+    ASSERT_TRUE(PumpEventsUntil([&] { return port_.PortOpen(); }, 3s)) << "the watch reopens";
+    port_.InjectReceived("A");
+    window.ToolbarButton("ClosePort")->trigger();
+    window.MenuEntry("StopCapturemenu")->trigger();
+    QStringList lines;
+    for (const QString& line : QString::fromLatin1(FileBytes(Path("events.log"))).split('\n')) {
+        lines << line.mid(24);  // after "2026-12-07 10:58:21.998 "
+    }
+    EXPECT_EQ(lines, QStringList({"EVENT settings changed: 19200,n,8,1",
+                                  "EVENT device lost: /dev/ttyS0 (gone)",
+                                  "EVENT reopened by the watch: /dev/ttyS0 19200,n,8,1", "RX 41",
+                                  "EVENT port closed: /dev/ttyS0", ""}));
+
+    // The raw form stays the received bytes only.
+    StartCapture(Path("raw.bin"));
+    window.ToolbarButton("ClosePort")->trigger();
+    port_.InjectReceived("B");
+    window.MenuEntry("StopCapturemenu")->trigger();
+    EXPECT_EQ(FileBytes(Path("raw.bin")), "B");
 }
 
 TEST_F(CaptureMenuTest, AFullDiskStopsTheCaptureWithOneMessageAndKeepsWhatWasWritten) {

@@ -6,12 +6,19 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "storage/command_set_file.h"
 #include "support/main_window_fixture.h"
 #include "ui/main/command_button.h"
+#include "ui/main/line_menu.h"
+#include "ui/main/monitor_zoom.h"
+#include "ui/main/tool_windows.h"
 #include "ui/monitor/monitor_view.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
@@ -85,6 +92,12 @@ TEST_F(CommandBankTest, ALabelTooLongEndsInAnEllipsisAndTheTooltipTellsAll) {
     const QString shown = button.ShownText();
     EXPECT_TRUE(shown.startsWith("Power") && shown.endsWith("...")) << shown.toStdString();
     EXPECT_LT(button.fontMetrics().horizontalAdvance(shown), button.width());
+
+    // A caption a little too wide is drawn smaller instead, down to three quarters.
+    Mainfrm& plain = Start();
+    auto& tenth = dynamic_cast<CommandButton&>(plain.Command(10));
+    EXPECT_EQ(tenth.ShownText(), "Command10");
+    EXPECT_LT(tenth.ShownFont().pixelSize(), tenth.font().pixelSize());
 
     const QString set = WriteSet("Set.cmd");
     settings_.SaveSetting("Filename", set);
@@ -229,6 +242,154 @@ TEST_F(CommandBankTest, AltKeysAndInputMethodTextAreCheckedAsTyped) {
     QApplication::sendEvent(&box, &commit);
     EXPECT_EQ(box.text(), "4");
     EXPECT_EQ(prompts_.Messages(), std::vector<QString>(3, refused));
+}
+
+TEST_F(CommandBankTest, OpenExampleListsTheInstalledSetsAndLoadsThePickedOne) {
+    Mainfrm& window = Start();
+    QMenu* file = window.menuBar()->actions().constFirst()->menu();
+    auto* examples = window.findChild<QMenu*>("OpenExamplemenu");
+    ASSERT_NE(examples, nullptr);
+    emit file->aboutToShow();
+    EXPECT_FALSE(examples->menuAction()->isVisible()) << "a build tree has no examples folder";
+    window.SetExamplesFolder(KESTRUM_EXAMPLES_DIR);
+    emit file->aboutToShow();
+    ASSERT_TRUE(examples->menuAction()->isVisible());
+    ASSERT_EQ(examples->actions().size(), 4);
+    examples->actions().constFirst()->trigger();
+    EXPECT_EQ(window.ComSetLabel().text(), KESTRUM_EXAMPLES_DIR "/at-modem.cmd");
+    EXPECT_TRUE(prompts_.Messages().empty());
+}
+
+TEST_F(CommandBankTest, KeysOpenTheMenusAndSizeTheMonitorAndNoTwoEntriesShareOne) {
+    settings_.SaveSetting("MonitorZoomPercent", "150");
+    Mainfrm& window = Start();
+    MonitorView& view = window.ReceiveBox();
+    EXPECT_EQ(view.ZoomPercent(), 150) << "the stored size";
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QList<QAction*> menus = window.menuBar()->actions();
+    EXPECT_EQ(menus.at(2)->text(), "&Line") << "Alt+L opens it";
+    QTest::keyClick(&window, Qt::Key_F10);
+    EXPECT_EQ(window.menuBar()->activeAction(), menus.constFirst());
+    window.menuBar()->setActiveAction(nullptr);
+
+    QTest::keyClick(&window, Qt::Key_0, Qt::ControlModifier);
+    const int designed = view.TextPixelSize();
+    QTest::keyClick(&window, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(view.ZoomPercent(), 110);
+    EXPECT_GT(view.TextPixelSize(), designed);
+    const QPointF at(10, 10);
+    QWheelEvent down(at, view.mapToGlobal(at), {}, {0, -2 * 120}, Qt::NoButton, Qt::ControlModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &down);
+    EXPECT_EQ(settings_.GetSetting("MonitorZoomPercent", ""), "90");
+    window.Zoom().Step(-20);
+    EXPECT_EQ(view.ZoomPercent(), 50) << "stops at the smallest";
+
+    std::map<QString, QString> owners;  // shortcut -> entry
+    for (const QAction* action : window.findChildren<QAction*>()) {
+        for (const QKeySequence& key : action->shortcuts()) {
+            const auto [it, added] = owners.emplace(key.toString(), action->objectName());
+            EXPECT_TRUE(added) << key.toString().toStdString() << ": " << it->second.toStdString();
+        }
+    }
+    window.close();
+    settings_.SaveSetting("MonitorZoomPercent", "9000");
+    EXPECT_EQ(Start().ReceiveBox().ZoomPercent(), 100);
+    QTest::qWait(10);
+    EXPECT_EQ(prompts_.Messages(),
+              std::vector<QString>{"Warning: The stored setting MonitorZoomPercent (\"9000\") is "
+                                   "not valid; 100 is used"});
+}
+
+// The Help's claims that the program can check: the menus table (each entry in its menu with
+// the shortcut named, or none), every menu entry named in the text with its key, and every
+// key of the settings table read by a start-up and a first use of each window.
+TEST_F(CommandBankTest, TheHelpNamesOnlyMenuEntriesShortcutsAndSettingsThatExist) {
+    QFile file(QStringLiteral(KESTRUM_HELP_FILE));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(file.readAll()).replace("&gt;", ">");
+    Mainfrm& window = Start();
+    std::map<QString, std::map<QString, QAction*>> menus;  // by captions without mnemonics
+    const auto plain = [](QString text) { return text.remove('&').section('\t', 0, 0); };
+    for (QAction* menu : window.menuBar()->actions()) {
+        for (QAction* entry : menu->menu()->actions()) {
+            menus[plain(menu->text())][plain(entry->text())] = entry;
+            // A submenu's entries as "Line End > CR".
+            for (QAction* inner : entry->menu() ? entry->menu()->actions() : QList<QAction*>()) {
+                menus[plain(menu->text())][plain(entry->text()) + " > " + plain(inner->text())] =
+                    inner;
+            }
+        }
+    }
+    const auto shortcutOf = [&](const QString& menu, const QString& entry) {
+        QAction* action = menus[menu][entry];
+        return action ? std::optional(action->shortcut().toString()) : std::nullopt;
+    };
+
+    const QString table = help.section(R"(<a name="menus">)", 1).section("</table>", 0, 0);
+    static const QRegularExpression row("<tr><td>([^<]*)</td><td>([^<]*)</td><td>([^<]*)</td>");
+    QString menu;
+    int entries = 0;
+    for (const QRegularExpressionMatch& cells : row.globalMatch(table)) {
+        menu = cells.captured(1).isEmpty() ? menu : cells.captured(1);
+        for (const QString& entry : cells.captured(2).split(", ")) {
+            SCOPED_TRACE((menu + " > " + entry).toStdString());
+            EXPECT_EQ(shortcutOf(menu, entry), cells.captured(3));
+            ++entries;
+        }
+    }
+    EXPECT_GE(entries, 20);
+
+    // "<b>Edit, Hold Display</b> (Ctrl+Shift+H)", "<b>Line &gt; Line End</b>", ...
+    static const QRegularExpression named(
+        R"(<b>(File|Edit|Line|Help)(?:, | > )([^<]+)</b>(?: \(((?:Ctrl|Shift|Alt|F\d)[^)]*)\))?)");
+    int mentions = 0;
+    for (const QRegularExpressionMatch& mention : named.globalMatch(help)) {
+        SCOPED_TRACE(mention.captured(0).toStdString());
+        const auto shortcut = shortcutOf(mention.captured(1), mention.captured(2));
+        ASSERT_TRUE(shortcut.has_value());
+        if (mention.hasCaptured(3)) {
+            EXPECT_EQ(*shortcut, mention.captured(3));
+        }
+        ++mentions;
+    }
+    EXPECT_GE(mentions, 5);
+
+    ToolWindows tools(window);
+    tools.ShowSendText();
+    tools.ShowChecksum();
+    tools.ShowPortSettings();
+    tools.ShowEditor();
+    window.LineItems().SendBreak().trigger();
+    for (const char* port : {"2", "3", "4", "1"}) {
+        window.Combo1().SetText(port);
+    }
+    prompts_.QueueSaveFile(std::nullopt);
+    window.MenuEntry("Savemenu")->trigger();
+    prompts_.QueueSaveFile(std::nullopt);
+    window.MenuEntry("StartCapturemenu")->trigger();
+    const QString settingsTable =
+        help.section(R"(<a name="settings">)", 1).section("</table>", 0, 0);
+    static const QRegularExpression key(R"(<tr><td>(.*?)</td>)",
+                                        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression code(R"(<code>(\w+?)(1?)</code>( to )?)");
+    int keys = 0;
+    for (const QRegularExpressionMatch& cell : key.globalMatch(settingsTable)) {
+        // "<code>Device1</code> to <code>Device4</code>" names four keys.
+        for (const QRegularExpressionMatch& name : code.globalMatch(cell.captured(1))) {
+            const bool range = name.hasCaptured(3) && !name.captured(2).isEmpty();
+            for (const QString& number :
+                 range ? QStringList{"1", "2", "3", "4"} : QStringList{name.captured(2)}) {
+                const QString wanted = name.captured(1) + number;
+                EXPECT_TRUE(settings_.KeysRead().count(wanted.toLower())) << wanted.toStdString();
+                ++keys;
+            }
+        }
+    }
+    EXPECT_GE(keys, 30);
+    window.close();
 }
 
 }  // namespace

@@ -75,6 +75,11 @@ TEST_F(PortStartTest, StartUpTakesTheStoredValuesOrTheirDefaults) {
         EXPECT_EQ(store.GetSetting("Filetype", ""), window.Combo2().Text());
         EXPECT_EQ(window.Combo4().count(), 9) << "no entry added for a format the list holds";
     }
+    // The added rates stand where their values put them, so the whole list rises.
+    const DropDownList& bauds = Start().Combo3();
+    for (int i = 1; i < bauds.count(); ++i) {
+        EXPECT_LT(bauds.itemText(i - 1).toInt(), bauds.itemText(i).toInt()) << i;
+    }
 }
 
 // The rules and their texts are PortSession's own test; here only what the window shows.

@@ -7,6 +7,9 @@
 #include <QTest>
 
 #include "support/main_window_fixture.h"
+#include "support/pty_pair.h"
+#include "ui/main/line_menu.h"
+#include "ui/main/status_line.h"
 #include "ui/monitor/monitor_view.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
@@ -29,6 +32,58 @@ protected:
     }
 };
 
+struct SendCase {
+    const char* reason;
+    const char* mode;
+    int processCrLf;
+    std::string box;
+    std::string sent;
+    std::string shown;  // as the monitor reports it: breaks as CR LF
+};
+
+// The line end is written in the string's own notation, so it is encoded and echoed as typed.
+TEST_F(TrafficTest, TheLineEndChosenForAPortFollowsEveryStringSentOnIt) {
+    settings_.SaveSetting("LineEndOnSend2", "junk");
+    Mainfrm& window = Start();
+    window.LineItems().LineEndChoice(3).trigger();  // CR LF
+    EXPECT_EQ(settings_.GetSetting("LineEndOnSend1", ""), "CRLF");
+    EXPECT_TRUE(window.Status().DeviceText().endsWith("  Line end CR LF"));
+    const SendCase cases[] = {
+        {"hex, the last group without its space", "Hex", 0, "41", "A\r\n", "41 0D 0A "},
+        {"ascii", "Ascii", 0, "AT", "AT\r\n", "AT^M^J"},
+        {"decimal", "Decimal", 0, "065 ", "A\r\n", "065 013 010 "},
+    };
+    for (const SendCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        state_.ProcessCrLf = c.processCrLf;
+        window.Combo2().SetText(c.mode);
+        port_.ClearRecords();
+        window.ToolbarButton("Clear")->trigger();
+        window.SendBox().setText(QString::fromLatin1(c.box.data(), c.box.size()));
+        window.SendButton_Click();
+        EXPECT_EQ(port_.Written(), c.sent);
+        EXPECT_EQ(MonitorText(), c.shown);
+    }
+    QTest::keyClick(&window.SendBox(), Qt::Key_Up);
+    EXPECT_EQ(window.SendBox().text(), "065 ") << "the history keeps what was typed";
+    window.Combo2().SetText("Hex");
+    state_.CommandStrings.at(1) = "41 ";
+    port_.ClearRecords();
+    window.Command_Click(1);
+    EXPECT_EQ(port_.Written(), "A\r\n") << "a command button too";
+
+    window.Combo1().SetText("2");  // stored "junk": None, said once
+    port_.ClearRecords();
+    window.Command_Click(1);
+    window.Command_Click(1);
+    EXPECT_EQ(port_.Written(), "AA");
+    EXPECT_TRUE(window.LineItems().LineEndChoice(0).isChecked());
+    PumpEventsFor(std::chrono::milliseconds(10));
+    EXPECT_EQ(prompts_.Messages(),
+              std::vector<QString>{"Warning: The stored setting LineEndOnSend2 (\"junk\") is not "
+                                   "valid; None is used"});
+}
+
 // The formatting rules are FormatReceived's table; here the window passes its notation and
 // Process Cr/Lf, and shows sent and received text on one line in their colours.
 TEST_F(TrafficTest, ReceivedBytesAreShownInRedInTheCurrentNotation) {
@@ -43,6 +98,48 @@ TEST_F(TrafficTest, ReceivedBytesAreShownInRedInTheCurrentNotation) {
     EXPECT_EQ(window.Monitor().Text().ColourAt(1), kTransmitColour);
     EXPECT_EQ(window.Monitor().Text().ColourAt(2), kReceiveColour);
     EXPECT_EQ(window.Monitor().Lamps().LED2()->FillColour(), QColor::fromRgb(kLampOnColour));
+}
+
+TEST_F(TrafficTest, AHeldDisplayKeepsTrafficAsideAndShowsItAllInOrderOnRelease) {
+    Mainfrm& window = Start();
+    port_.InjectReceived("A");
+    QAction* hold = window.MenuEntry("HoldDisplaymenu");
+    EXPECT_FALSE(hold->isChecked()) << "off until asked for";
+    hold->trigger();
+    port_.InjectReceived("BC");
+    window.SendBox().setText("44 ");
+    window.SendButton_Click();
+    port_.InjectReceived("E");
+    EXPECT_EQ(MonitorText(), "41 ");
+    EXPECT_EQ(window.Status().HoldText(), "Held: 4 bytes waiting");
+    EXPECT_EQ(window.Session().Counters().Received(), 4u) << "still read and counted";
+    hold->trigger();
+    EXPECT_EQ(MonitorText(), "41 42 43 44 45 ");
+    EXPECT_EQ(Runs(), "R9 T3 R3");
+    EXPECT_EQ(window.Status().HoldText(), "");
+
+    // A display switch first shows what was kept, so that it is rewritten with the rest.
+    hold->trigger();
+    port_.InjectReceived("F");
+    window.Combo2().SetText("Ascii");
+    EXPECT_EQ(MonitorText(), "ABCDEF");
+    EXPECT_EQ(window.Status().HoldText(), "Held: 0 bytes waiting");
+    port_.InjectReceived("G");
+    window.ToolbarButton("Clear")->trigger();
+    hold->trigger();
+    EXPECT_EQ(MonitorText(), "") << "Clear Data drops what was kept too";
+
+    // Kept text never passes the monitor's capacity: what is kept goes to the monitor first.
+    CloseWindows();
+    SettingsStore store(Path("small.ini"));
+    Mainfrm small(state_, store, port_, prompts_, nullptr, 6);
+    small.Form_Load();
+    small.MenuEntry("HoldDisplaymenu")->trigger();
+    port_.InjectReceived("AB");
+    EXPECT_EQ(small.Monitor().PlainText(), "");
+    port_.InjectReceived("C");
+    EXPECT_EQ(small.Monitor().PlainText(), "41 42 ");
+    EXPECT_EQ(small.Status().HoldText(), "Held: 1 bytes waiting");
 }
 
 TEST_F(TrafficTest, DisplayModeChangeConvertsBothBoxesOnceAndTimestampsShowWhenChosen) {
@@ -167,6 +264,14 @@ TEST_F(TrafficTest, SaveKeepsTheDataFileApartFromTheCommandSet) {
     QFile saved(Path("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), "41 42 \r\n");
+
+    // The next run starts where the last save went, not in the program's folder.
+    CloseWindows();
+    state_ = AppState{};
+    Start();
+    prompts_.QueueSaveFile(std::nullopt);
+    Window().MenuEntry("Savemenu")->trigger();
+    EXPECT_EQ(prompts_.SaveRequests().back().directory, folder_.path());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "support/pty_pair.h"
 #include "ui/editor/editor_fixture.h"
 #include "ui/layout/proportional_layout.h"
+#include "ui/main/command_button.h"
 #include "ui/tools/comfrm.h"
 #include "ui/tools/sendfrm.h"
 #include "ui/widgets/drop_down_list.h"
@@ -51,6 +52,11 @@ protected:
             EXPECT_LE(control->sizeHint().width(), control->width()) << text;
             EXPECT_TRUE(client.contains(control->geometry())) << text;
         }
+        for (const CommandButton* button : window.ClientArea().findChildren<CommandButton*>()) {
+            if (!button->isHidden()) {
+                EXPECT_EQ(button->ShownText(), button->text());
+            }
+        }
     }
 
     // Paints `window` and writes the picture `name` when asked to.
@@ -65,6 +71,13 @@ protected:
 };
 
 TEST_F(ScreenshotTest, MainWindowWithACommandSetAndTraffic) {
+    // The default captions, "Command10" the widest, at the design size.
+    Mainfrm& fresh = Start();
+    fresh.show();
+    fresh.resize(fresh.sizeHint());
+    ExpectNothingCutOff(fresh, "default captions");
+    CloseWindows();
+
     StoreDemoSet();
     settings_.SaveSetting("Filetype", "Ascii");
     Mainfrm& window = Start();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <functional>
 #include <random>
 
@@ -61,7 +62,7 @@ TEST_F(SendfrmTest, EachLineGoesOutByTheTokenRulesAndIsEchoedAsWritten) {
         {"caret pairs across lines with line ends", "Ascii", "x^\rMy", false, 0, "x\r\n\ry\r\n",
          "x^^M^JMy^M^J"},
         {"hex", "Hex", "61 62 63", false, 0, "abc\r\n", "61 62 630D 0A"},
-        {"a line feed alone is part of the line", "Ascii", "a\nb\r", true, 0, "a\nb", "a\r\nb"},
+        {"a lone line feed ends a line", "Ascii", "a\nb\n\r\nc", true, 0, "abc", "abc"},
         {"an empty line still ends with Cr/Lf", "Hex", "\r\r41", false, 0, "\r\n\r\nA\r\n",
          "0D 0A0D 0A410D 0A"},
         {"an empty file sends nothing", "Hex", "", false, 0, "", ""},
@@ -170,6 +171,7 @@ TEST_F(SendfrmTest, OpenFileShowsTheFileRemembersItAndGuessesItsType) {
     };
     const Case cases[] = {
         {"0D 0A\r\n41 ", "Hex", "two upper-case hex digits and a space"},
+        {"41 42\n43\n", "Hex", "a first line ended by LF"},
         {"013 010", "Decimal", "three digits and a space"},
         {"41", "Ascii", "no separator (a first line cut by a CR is as short)"},
         {"12 4", "Hex", "digits are hex digits too"},
@@ -199,7 +201,7 @@ TEST_F(SendfrmTest, OpenFileShowsTheFileRemembersItAndGuessesItsType) {
     prompts_.QueueOpenFile(Path("missing.txt"));
     sender.OpenButton_Click();
     EXPECT_EQ(sender.Text1().text(), Path("missing.txt"));
-    EXPECT_EQ(settings_.GetSetting("File", ""), Path("6.txt"));
+    EXPECT_EQ(settings_.GetSetting("File", ""), Path("7.txt"));
     EXPECT_EQ(sender.Combo2().Text(), "Ascii");
     EXPECT_TRUE(prompts_.Messages().empty());
 
@@ -261,6 +263,28 @@ TEST_F(SendfrmTest, ClosingTheWindowDuringASendEndsItCleanly) {
     EXPECT_NE(Window().Monitor().Lamps().LED1()->FillColour(), QColor::fromRgb(kLampOnColour));
 }
 
+TEST_F(SendfrmTest, EscapeStopsARunningSendAndOtherwiseClosesTheWindow) {
+    Start();
+    QPointer<Sendfrm> sender = new Sendfrm(Window().Tools(), &Window());
+    sender->setWindowFlag(Qt::Window);
+    sender->setAttribute(Qt::WA_DeleteOnClose);
+    sender->show();
+    QApplication::setActiveWindow(sender);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sender));
+    prompts_.QueueOpenFile(WriteFile("slow.txt", "abcdef"));
+    sender->OpenButton_Click();
+    sender->Combo6().SetText("100");
+    port_.ClearRecords();
+    sender->SendButton_Click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return port_.Written() == "a"; }, 2s));
+    QTest::keyClick(sender, Qt::Key_Escape);
+    EXPECT_FALSE(sender->Sending());
+    EXPECT_TRUE(sender->isVisible()) << "Escape was Stop";
+    EXPECT_TRUE(prompts_.Messages().empty());
+    QTest::keyClick(sender, Qt::Key_Escape);
+    ASSERT_TRUE(PumpEventsUntil([&] { return sender == nullptr; }, 2s));
+}
+
 TEST_F(SendfrmTest, BinaryFileWithAVeryLongLineIsSentWholeAndShownInPart) {
     // No carriage return, so one line of 200,000 bytes: past a 16-bit position and past the
     // echo piece size; every other byte value, NUL and the caret's partner included.
@@ -313,6 +337,37 @@ TEST_F(SenderOnPty, ByteDelayOfAHundredMillisecondsHoldsOnTheWire) {
         EXPECT_GE(at[i] - at[i - 1], 60ms) << "pause " << i;
     }
     ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 2s));
+}
+
+TEST_F(SenderOnPty, EveryLineEndStyleSendsSevenLinesWithTheirPauses) {
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(end == "\n" ? "LF" : end == "\r" ? "CR" : "CR LF");
+        std::string file;
+        for (char line = '1'; line <= '7'; ++line) {
+            file += std::string("line") + line + end;
+        }
+        Sendfrm& sender = StartSender(file);
+        sender.Combo5().SetText("100");
+        sender.SendButton_Click();
+        std::vector<Clock::time_point> at;
+        for (char line = '1'; line <= '7'; ++line) {
+            const std::string expected = std::string("line") + line + "\r\n";
+            std::string got;
+            while (got.size() < expected.size()) {
+                const std::string piece = device_->Read(expected.size() - got.size(), 2s);
+                ASSERT_FALSE(piece.empty()) << "line " << line;
+                got += piece;
+            }
+            EXPECT_EQ(got, expected);
+            at.push_back(Clock::now());
+        }
+        for (std::size_t i = 1; i < at.size(); ++i) {
+            EXPECT_GE(at[i] - at[i - 1], 60ms) << "pause before line " << i + 1;
+        }
+        ASSERT_TRUE(PumpEventsUntil([&] { return !sender.Sending(); }, 2s));
+        EXPECT_EQ(device_->Read(1, 100ms), "") << "nothing after the seventh line";
+        CloseWindows();
+    }
 }
 
 TEST_F(SenderOnPty, LongSendWaitsForThePortAndDeliversEverything) {
