@@ -57,6 +57,44 @@ BENCHMARK(BM_FindRoundTheWholeMonitor)
     ->ArgsProduct({{1, 0}, {1, 0}})
     ->Unit(benchmark::kMillisecond);
 
+// A 30,000-character needle on a full monitor of a 0xFF flood, which nearly matches it at every
+// third character: the case that makes a search cost needle length times text size. Target:
+// 200 ms for the whole text. Found: the needle ends the text; not found: its last byte differs.
+void BM_FindLongNeedleInAFlood(benchmark::State& state) {
+    static const MonitorText* const text = [] {
+        auto* monitor = new MonitorText();
+        std::string flood;
+        while (flood.size() < (std::size_t{3} << 20)) {
+            flood += "FF ";
+        }
+        while (monitor->Size() + flood.size() + 3 <= monitor->Capacity()) {
+            monitor->AppendText(flood, kReceiveColour);
+        }
+        monitor->AppendText("FE ", kReceiveColour);
+        return monitor;
+    }();
+    std::string needle;
+    for (int i = 0; i < 9'999; ++i) {
+        needle += "FF ";
+    }
+    const bool found = state.range(0) != 0;
+    needle += found ? "FE " : "FD ";
+    const bool matchCase = state.range(1) != 0;
+    for (auto _ : state) {
+        const auto hit = FindInMonitor(*text, needle, 0, SearchDirection::Forward, matchCase);
+        if (hit.has_value() != found) {
+            state.SkipWithError("wrong answer");
+            break;
+        }
+        benchmark::DoNotOptimize(hit);
+    }
+    state.counters["characters"] = static_cast<double>(text->Size());
+}
+BENCHMARK(BM_FindLongNeedleInAFlood)
+    ->ArgNames({"found", "matchCase"})
+    ->ArgsProduct({{1, 0}, {1, 0}})
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace kestrum
 

@@ -8,6 +8,7 @@
 #include "platform/command_line.h"
 #include "platform/port_router.h"
 #include "platform/prompts.h"
+#include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "session/app_state.h"
 #include "storage/settings_store.h"
@@ -15,6 +16,8 @@
 #include "ui/main/tool_windows.h"
 
 int main(int argc, char** argv) {
+    // A write past the file size limit fails and is reported instead of ending the program.
+    kestrum::IgnoreFileSizeSignal();
     // A sequence run needs no display, no window and no hand-over to a running instance.
     if (kestrum::WantsRun(argc, argv)) {
         return kestrum::RunCommand(argc, argv);
@@ -56,6 +59,8 @@ int main(int argc, char** argv) {
     kestrum::Mainfrm window(state, settings, port, prompts);
     prompts.SetParent(&window);
     kestrum::ToolWindows tools(window);
+    // Declared after the window, so gone before it: an exit() past main's end runs nothing.
+    kestrum::ShutdownSignals shutdown([&window] { window.Form_QueryUnload(); });
     QObject::connect(&instance, &kestrum::SingleInstance::ActivateRequested, &window,
                      &kestrum::Mainfrm::RestoreAndActivate);
 
@@ -65,5 +70,6 @@ int main(int argc, char** argv) {
         prompts.Message(QString::fromLatin1(kestrum::kMsgInstanceCheckFailed) +
                         instance.ErrorText());
     }
-    return QApplication::exec();
+    // A signal during a start-up message has ended the session already; exec() would forget it.
+    return shutdown.ShutDown() ? 0 : QApplication::exec();
 }

@@ -4,24 +4,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSocketNotifier>
-#include <QTimer>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 #include "platform/command_line.h"
 #include "platform/port_router.h"
 #include "platform/port_settings.h"
+#include "platform/shutdown_signals.h"
 #include "session/sequence/sequence_file.h"
 #include "session/sequence/sequence_runner.h"
 #include "storage/settings_keys.h"
@@ -45,55 +37,6 @@ void Out(const QString& line) {
 void Err(const QString& line) {
     std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
-
-// Ctrl+C and SIGTERM, acted on from the event loop: a signal handler may do next to nothing,
-// so it only wakes the loop (a byte on a socket pair; elsewhere a flag looked at ten times a
-// second) and `stop` runs there.
-class StopSignals {
-public:
-    explicit StopSignals(std::function<void()> stop) : stop_(std::move(stop)) {
-#ifdef Q_OS_UNIX
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipe_) != 0) {
-            return;
-        }
-        notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-            char byte = 0;
-            [[maybe_unused]] const auto read = ::read(pipe_[0], &byte, 1);
-            stop_();
-        });
-        struct sigaction action = {};
-        action.sa_handler = [](int) {
-            const char byte = 1;
-            [[maybe_unused]] const auto written = ::write(pipe_[1], &byte, 1);
-        };
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, nullptr);
-        sigaction(SIGTERM, &action, nullptr);
-#else
-        std::signal(SIGINT, [](int) { raised_ = true; });
-        std::signal(SIGTERM, [](int) { raised_ = true; });
-        poll_.setInterval(100);
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            if (raised_.exchange(false)) {
-                stop_();
-            }
-        });
-        poll_.start();
-#endif
-    }
-
-private:
-    std::function<void()> stop_;
-#ifdef Q_OS_UNIX
-    static inline int pipe_[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> notifier_;
-#else
-    static inline std::atomic<bool> raised_{false};
-    QTimer poll_;
-#endif
-};
 
 // Where a --device, or none, sends the run: the device and the port number it is opened as.
 struct Target {
@@ -249,7 +192,8 @@ int RunCommand(int argc, char** argv) {
         runners.push_back(std::move(runner));
     }
 
-    const StopSignals stopSignals([&runners] {
+    // Ctrl+C, SIGTERM and SIGHUP stop the run from the event loop; the report is still written.
+    const ShutdownSignals stopSignals([&runners] {
         for (const auto& runner : runners) {
             runner->Interrupt();
         }

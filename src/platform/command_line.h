@@ -10,8 +10,6 @@
 
 namespace kestrum {
 
-class SettingsStore;
-
 // The options of a run without a window (`kestrum --run FILE ...`), as --help lists them.
 inline constexpr auto kRunUsage =
     "Running a sequence without a window:\n"
@@ -26,6 +24,8 @@ inline constexpr auto kRunUsage =
     "  --quiet              Prints the closing line only.\n"
     "Exit status: 0 every step passed; 1 a step failed, errored or was skipped; 2 wrong\n"
     "arguments or file, or no device could be opened.\n";
+
+class SettingsStore;
 
 // "Kestrum 1.6.8": the name and the project's version.
 QString VersionText();

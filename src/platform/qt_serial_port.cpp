@@ -25,6 +25,7 @@
 #include <linux/serial.h>
 #endif
 
+#include "platform/device_path.h"
 #include "platform/permission_hint.h"
 
 namespace kestrum {
@@ -392,9 +393,7 @@ void QtSerialPort::SetPortOpen(bool open) {
     }
     const QString device = DeviceName();
     if (device.isEmpty() || IsNoDevice(device)) {
-        throw PortError(PortErrorKind::InvalidPortNumber, "No serial device for port " +
-                                                              std::to_string(commPort_) + " (" +
-                                                              device.toStdString() + ")");
+        throw PortError(PortErrorKind::InvalidPortNumber, NoDeviceReason(commPort_, device));
     }
     serial_->setPortName(device);
     ConfigureDevice(settings_);

@@ -7,6 +7,10 @@
 #include "storage/file_writing.h"
 #include "storage/regular_file.h"
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace kestrum {
 
 using namespace capture_text;
@@ -49,12 +53,15 @@ std::string CaptureLogLine(const QDateTime& when, bool received, std::string_vie
 }
 
 std::optional<QString> CaptureRefusal(const QString& path, const QString& senderFile,
-                                      const QString& commandSetFile) {
+                                      const QString& commandSetFile, const QString& settingsFile) {
     if (SameFile(path, senderFile)) {
         return QString::fromLatin1(kMsgSenderFile).arg(path);
     }
     if (SameFile(path, commandSetFile)) {
         return QString::fromLatin1(kMsgCommandSetFile).arg(path);
+    }
+    if (SameFile(path, settingsFile)) {
+        return QString::fromLatin1(kMsgSettingsFile).arg(path);
     }
     return std::nullopt;
 }
@@ -99,6 +106,13 @@ void Capture::Stop() {
     }
 }
 
+std::optional<QString> Capture::RefusalFor(const QString& path) const {
+    if (Running() && SameFile(path, path_)) {
+        return QString::fromLatin1(kMsgCaptureFile).arg(path);
+    }
+    return std::nullopt;
+}
+
 void Capture::Received(std::string_view bytes, DisplayMode mode) {
     if (!Running() || bytes.empty()) {
         return;
@@ -136,6 +150,11 @@ bool Capture::Flush() {
     if (!Running()) {
         return false;
     }
+    if (!StillAtPath()) {
+        Close();
+        emit Failed(QString::fromLatin1(kMsgVanished).arg(path_));
+        return false;
+    }
     if (WriteFully(*file_, pending_)) {
         pending_.clear();
         return true;
@@ -144,6 +163,20 @@ bool Capture::Flush() {
     Close();
     emit Failed(QString::fromLatin1(kMsgStopped).arg(path_, reason));
     return false;
+}
+
+bool Capture::StillAtPath() const {
+#ifdef Q_OS_UNIX
+    struct stat held {};
+    struct stat named {};
+    // A file removed with its folder, or renamed over by a save to the same name, keeps taking
+    // writes through the open descriptor; only the path says they reach nothing.
+    return ::fstat(file_->handle(), &held) == 0 && held.st_nlink > 0 &&
+           ::stat(QFile::encodeName(path_).constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+#else
+    return QFileInfo::exists(path_);
+#endif
 }
 
 void Capture::Close() {

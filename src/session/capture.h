@@ -5,7 +5,8 @@
 //
 // Writes are collected and go to the file at most kFlushInterval later (and at Stop), so the
 // event loop never waits on the disk for each burst. A write the disk refuses (full, removed)
-// ends the capture; what reached the file stays there.
+// ends the capture; what reached the file stays there. So does a file that is no longer at its
+// path (removed, or replaced by another file of that name): writing on would reach nothing.
 
 #include <QFile>
 #include <QObject>
@@ -30,10 +31,17 @@ inline constexpr auto kMsgSenderFile =
     "Error - %1 is the text file being sent; a capture cannot be written to it";
 inline constexpr auto kMsgCommandSetFile =
     "Error - %1 is the open command set file; a capture cannot be written to it";
+inline constexpr auto kMsgSettingsFile =
+    "Error - %1 is Kestrum's settings file; a capture cannot be written to it";
+inline constexpr auto kMsgCaptureFile =
+    "Error - %1 is the file being captured to; the Data Monitor cannot be saved over it";
 // %1 the file, %2 the system's reason.
 inline constexpr auto kMsgCannotStart = "Error - The capture could not be started in %1: %2";
 inline constexpr auto kMsgStopped =
     "Error - The capture to %1 stopped: %2. What was captured until then is kept.";
+// %1 the file.
+inline constexpr auto kMsgVanished =
+    "Error - The capture to %1 stopped: the file was removed or replaced.";
 
 // The save dialog: the log first; a file ending in .bin or .raw takes the received bytes only.
 inline constexpr auto kDialogFilter =
@@ -68,10 +76,11 @@ std::string CaptureLogLine(const QDateTime& when, bool received, std::string_vie
                            DisplayMode mode);
 
 // Why a capture must not be written to `path`: it is the file the text file sender sends
-// (`senderFile`) or the command set file (`commandSetFile`). nullopt when neither. Both may be
-// empty or relative to the working folder.
+// (`senderFile`), the command set file (`commandSetFile`) or the settings file
+// (`settingsFile`), which the program rewrites whole at each change. nullopt when none. Each
+// may be empty or relative to the working folder.
 std::optional<QString> CaptureRefusal(const QString& path, const QString& senderFile,
-                                      const QString& commandSetFile);
+                                      const QString& commandSetFile, const QString& settingsFile);
 
 class Capture final : public QObject {
     Q_OBJECT
@@ -89,6 +98,8 @@ public:
     bool Running() const { return file_ != nullptr; }
     QString Path() const { return path_; }
     CaptureForm Form() const { return form_; }
+    // Why another writer (Save Data) must not replace `path`: it is this running capture's file.
+    std::optional<QString> RefusalFor(const QString& path) const;
 
     // Traffic as it passes: a burst drained from the port, a string that went out. `mode` is the
     // notation of the log lines. Nothing happens while no capture runs.
@@ -104,8 +115,10 @@ signals:
 
 private:
     void Collect(std::string_view text);
-    // False, with the capture ended and Failed emitted, when the file takes no more.
+    // False, with the capture ended and Failed emitted, when the file takes no more or is no
+    // longer the one at the capture's path.
     bool Flush();
+    bool StillAtPath() const;
     void Close();
 
     std::unique_ptr<QFile> file_;  // open while the capture runs

@@ -31,7 +31,8 @@ public:
 signals:
     // The port is open again; the watch has stopped.
     void Reopened();
-    // The device is back but refused the open, for this reason (said once per reason).
+    // The device is back but refused the open, for this reason (said once per reason); an empty
+    // reason: it is away again.
     void ProblemChanged(const QString& reason);
 
 private:

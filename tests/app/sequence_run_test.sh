@@ -8,6 +8,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+# No display at all: the run must need none.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export XDG_CONFIG_HOME=$work/config
 fail() { echo "FAIL: $*"; exit 1; }
 cp "$here/sequence/rack.ksq" "$here/sequence/hostile.ksq" "$here/sequence/dimmer.cmd" "$work/"

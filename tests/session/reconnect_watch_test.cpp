@@ -3,8 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <functional>
 
+#include <sys/stat.h>
+
+#include "platform/qt_serial_port.h"
 #include "session/port_constants.h"
 #include "session/reconnect_watch.h"
 #include "support/memory_serial_port.h"
@@ -38,6 +44,36 @@ TEST(ReconnectWatchTest, RefusalsAreToldOncePerReasonAndTheWatchGoesOnUntilItOpe
     EXPECT_EQ(reopened.count(), 1);
     EXPECT_FALSE(watch.Watching());
     EXPECT_TRUE(watch.Problem().isEmpty());
+}
+
+// Something else at the device's path is named in the status line's reason, which goes when
+// the thing does.
+TEST(ReconnectWatchTest, AFileFifoOrFolderAtTheDevicePathIsNamedUntilItGoes) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("ttyUSB0");
+    QtSerialPort port([&path](int) { return path; });
+    ReconnectWatch watch(port);
+    QSignalSpy problems(&watch, &ReconnectWatch::ProblemChanged);
+    const struct {
+        const char* what;
+        std::function<bool()> make;
+    } cases[] = {
+        {"a regular file", [&] { return QFile(path).open(QIODevice::WriteOnly); }},
+        {"a FIFO", [&] { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }},
+        {"a folder", [&] { return QDir(folder.path()).mkdir("ttyUSB0"); }},
+    };
+    watch.Start();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.make());
+        watch.Look();
+        EXPECT_EQ(watch.Problem(), QStringLiteral("%1: %2 is %3, not a serial device")
+                                       .arg(port_text::kMsgPortOpenFailed, path, c.what));
+        ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+        watch.Look();
+        EXPECT_EQ(watch.Problem(), "") << "cleared once the path is empty";
+        EXPECT_EQ(problems.takeLast().at(0).toString(), "");
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
 
 #include "ui/monitor/data_monitor.h"
 #include "ui/widgets/latin1.h"
@@ -45,7 +46,12 @@ FindBar::FindBar(DataMonitor& monitor, QWidget* parent)
             FindNext();
         }
     });
-    connect(text_, &QLineEdit::textEdited, status_, &QLabel::clear);
+    connect(text_, &QLineEdit::textEdited, this, [this] {
+        // A search for what the box held before has nothing more to say.
+        searchTimer_.stop();
+        search_.reset();
+        status_->clear();
+    });
     // The main window's F3 and Shift+F3 work here too, and Escape puts the window away.
     const auto addKey = [this](const QKeySequence& key, auto handler) {
         auto* action = new QAction(this);
@@ -57,6 +63,9 @@ FindBar::FindBar(DataMonitor& monitor, QWidget* parent)
     addKey(QKeySequence(Qt::Key_F3), &FindBar::FindNext);
     addKey(QKeySequence(Qt::SHIFT | Qt::Key_F3), &FindBar::FindPrevious);
     addKey(QKeySequence(Qt::Key_Escape), &QWidget::close);
+    searchTimer_.setSingleShot(true);
+    searchTimer_.setInterval(0);
+    connect(&searchTimer_, &QTimer::timeout, this, &FindBar::ContinueSearch);
 }
 
 void FindBar::Open() {
@@ -87,13 +96,43 @@ void FindBar::Find(SearchDirection direction) {
     } else if (lastHit_ && lastGeneration_ == text.Generation() && lastHit_->to <= text.Size()) {
         current = *lastHit_;
     }
+    searchTimer_.stop();
+    search_.reset();
     // A character outside Latin-1 is in no monitor text.
-    const std::optional<SearchHit> hit =
-        IsLatin1(wanted)
-            ? FindInMonitor(text, ToBytes(wanted),
-                            direction == SearchDirection::Forward ? current.to : current.from,
-                            direction, matchCase_->isChecked())
-            : std::nullopt;
+    if (!IsLatin1(wanted)) {
+        ShowResult(std::nullopt);
+        return;
+    }
+    search_ = std::make_unique<MonitorSearch>(
+        text, ToBytes(wanted), direction == SearchDirection::Forward ? current.to : current.from,
+        direction, matchCase_->isChecked());
+    searchGeneration_ = text.Generation();
+    searchDirection_ = direction;
+    if (search_->Step(kFirstSlice)) {
+        ShowResult(std::exchange(search_, nullptr)->Hit());
+    } else {
+        searchTimer_.start();
+    }
+}
+
+void FindBar::ContinueSearch() {
+    if (!search_) {
+        return;
+    }
+    if (monitor_.Text().Generation() != searchGeneration_) {
+        // The text it was reading was emptied or re-rendered: search what is there now.
+        search_.reset();
+        Find(searchDirection_);
+        return;
+    }
+    if (search_->Step(kSlice)) {
+        ShowResult(std::exchange(search_, nullptr)->Hit());
+    } else {
+        searchTimer_.start();
+    }
+}
+
+void FindBar::ShowResult(const std::optional<SearchHit>& hit) {
     if (!hit) {
         status_->setText(QString::fromLatin1(kNotFound));
         // F3 with the window put away still needs somewhere to say so.
@@ -102,7 +141,7 @@ void FindBar::Find(SearchDirection direction) {
     }
     status_->clear();
     lastHit_ = hit;
-    lastGeneration_ = text.Generation();
+    lastGeneration_ = monitor_.Text().Generation();
     monitor_.ShowFound(hit->from, hit->to);
 }
 

@@ -3,8 +3,11 @@
 // text as shown, selects each hit and scrolls to it. "Not found" is said in the window itself,
 // never in a message box, so a search repeated with F3 cannot pile up messages.
 
+#include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "ui/monitor/monitor_search.h"
@@ -28,6 +31,10 @@ inline constexpr auto kNotFound = "Not found";
 inline constexpr auto kTipText =
     "Text to find as the Data Monitor shows it (Enter: next, Shift+Enter: previous)";
 
+// A search runs this long at once, then goes on from the event loop, as a display switch does.
+inline constexpr std::chrono::milliseconds kFirstSlice{50};
+inline constexpr std::chrono::milliseconds kSlice{30};
+
 }  // namespace find_ui
 
 class FindBar final : public QWidget {
@@ -47,9 +54,13 @@ public:
     QCheckBox& MatchCase() { return *matchCase_; }
     // Empty, or "Not found".
     QString Status() const;
+    // Whether a search is still going on from the event loop.
+    bool Searching() const { return search_ != nullptr; }
 
 private:
     void Find(SearchDirection direction);
+    void ContinueSearch();
+    void ShowResult(const std::optional<SearchHit>& hit);
 
     DataMonitor& monitor_;
     QLineEdit* text_ = nullptr;
@@ -58,6 +69,11 @@ private:
     // The last hit shown; appends drop the monitor's selection, not where the search stands.
     std::optional<SearchHit> lastHit_;
     std::uint64_t lastGeneration_ = 0;
+    // The search under way, the text generation it reads and its direction.
+    std::unique_ptr<MonitorSearch> search_;
+    std::uint64_t searchGeneration_ = 0;
+    SearchDirection searchDirection_ = SearchDirection::Forward;
+    QTimer searchTimer_;
 };
 
 }  // namespace kestrum

@@ -158,6 +158,9 @@ public slots:
 
     // Brings the window back and to the front (a second start asked for it).
     void RestoreAndActivate();
+    // The end of the program, as closing the window runs it; also run without a close when the
+    // session ends by a signal or a lost display, where nothing may be asked.
+    void Form_QueryUnload();
 
 signals:
     // Requests for the tool windows; the windows that handle them are created on demand.
@@ -183,7 +186,6 @@ private:
     void BuildExamplesMenu(QMenu& file, QAction* before);
     void BuildLineControls(QAction* helpMenu);
 
-    void Form_QueryUnload();
     void ConnectDisconnect(bool pressed);
     void ProcessCrLfSwitch(bool pressed);
     void ShowProcessCrLfState();

@@ -32,8 +32,9 @@ void Mainfrm::StartCapturemenu_Click() {
         return;
     }
     // Refused before anything is stopped or opened: the running capture goes on.
-    if (const std::optional<QString> refusal = CaptureRefusal(
-            *path, settings_.GetSetting(settings::kTextFile), state_.CommandFileName)) {
+    if (const std::optional<QString> refusal =
+            CaptureRefusal(*path, settings_.GetSetting(settings::kTextFile), state_.CommandFileName,
+                           settings_.FileName())) {
         prompts_.Message(*refusal);
         return;
     }

@@ -201,12 +201,16 @@ void Mainfrm::Openmenu_Click() {
 
 void Mainfrm::Savemenu_Click() {
     const SaveDataResult result = monitor_->SaveData(
-        prompts_, state_.DataFileName.isEmpty()
-                      ? RememberedFolder(settings_, settings::kSaveDataFolder, state_.DialogFolder)
-                      : state_.DataFileName);
+        prompts_,
+        state_.DataFileName.isEmpty()
+            ? RememberedFolder(settings_, settings::kSaveDataFolder, state_.DialogFolder)
+            : state_.DataFileName,
+        [this](const QString& path) { return TrafficCapture().RefusalFor(path); });
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
         RememberFolderOf(settings_, settings::kSaveDataFolder, result.path);
+    } else if (result.status == SaveStatus::Refused) {
+        prompts_.Message(result.errorText);
     } else if (result.status == SaveStatus::Failed) {
         // The earlier file is intact; say so rather than fail quietly.
         prompts_.Message(QString::fromLatin1(kMsgSaveFailed) + QStringLiteral(" ") + result.path +

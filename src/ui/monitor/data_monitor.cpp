@@ -133,7 +133,8 @@ void DataMonitor::Clear() {
     Sync();
 }
 
-SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirectory) {
+SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirectory,
+                                     const SaveRefusal& refusal) {
     FileDialogRequest request;
     request.filter = QString::fromLatin1(kSaveDataFilter);
     request.filterIndex = kSaveDataFilterIndex;
@@ -141,6 +142,11 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     const std::optional<QString> chosen = prompts.SaveFile(request);
     if (!chosen) {
         return {};
+    }
+    if (refusal) {
+        if (std::optional<QString> reason = refusal(*chosen)) {
+            return {SaveStatus::Refused, *chosen, std::move(*reason)};
+        }
     }
     if (rerender_) {
         CompleteRerender();

@@ -29,12 +29,12 @@ namespace kestrum {
 
 class Prompts;
 
-enum class SaveStatus { Cancelled, Saved, Failed };
+enum class SaveStatus { Cancelled, Saved, Failed, Refused };
 
 struct SaveDataResult {
     SaveStatus status = SaveStatus::Cancelled;
     QString path;       // the chosen file (Saved and Failed)
-    QString errorText;  // why the write failed (Failed)
+    QString errorText;  // why the write failed (Failed), the whole message (Refused)
 
     // The saved file's path, only when the text was written.
     std::optional<QString> SavedPath() const {
@@ -88,7 +88,11 @@ public:
     // atomically. Shows no message: the caller decides what to tell the user. A re-render
     // still running when the dialog closes is finished first, so the file holds the text
     // in the notation the user chose. Print does the same.
-    SaveDataResult SaveData(Prompts& prompts, const QString& startDirectory = {});
+    // `refusal` says why a chosen file must not be replaced (nullopt: it may be); nothing is
+    // written then.
+    using SaveRefusal = std::function<std::optional<QString>(const QString& path)>;
+    SaveDataResult SaveData(Prompts& prompts, const QString& startDirectory = {},
+                            const SaveRefusal& refusal = {});
 
     // Print dialog (selection preselected when there is one), then the selection or
     // the whole text with its colours, each page headed by `heading`. Cancel and printer

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <string>
+#include <functional>
 
 #include "ui/monitor/monitor_text.h"
 
@@ -27,101 +27,103 @@ void Fold(std::string& text) {
     }
 }
 
-// std::string::rfind compares at every position; this jumps between the needle's first
-// characters as find() does forwards, some fifty times faster over a monitor of Hex.
-std::size_t LastOf(std::string_view text, std::string_view needle) {
-    std::size_t limit = text.size() - needle.size() + 1;  // hits start before it
-    while (limit > 0) {
-        const void* found = ::memrchr(text.data(), needle.front(), limit);
-        if (found == nullptr) {
-            break;
-        }
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-        if (text.compare(at, needle.size(), needle) == 0) {
-            return at;
-        }
-        limit = at;
-    }
-    return std::string::npos;
-}
-
-struct Needle {
-    std::string bytes;
-    bool matchCase;
-
-    std::string Slice(const MonitorText& text, std::size_t from, std::size_t to) const {
-        std::string slice = text.Bytes(from, to);
-        if (!matchCase) {
-            Fold(slice);
-        }
-        return slice;
-    }
-};
-
-// The first hit starting in [from, to - size].
-std::optional<std::size_t> FirstIn(const MonitorText& text, const Needle& needle, std::size_t from,
-                                   std::size_t to) {
-    const std::size_t size = needle.bytes.size();
-    for (std::size_t start = from; start + size <= to; start += kSearchSliceBytes) {
-        // Each slice reaches size - 1 past its own stretch, so a hit across two is seen.
-        const std::size_t end = std::min(to, start + kSearchSliceBytes + size - 1);
-        const std::size_t at = needle.Slice(text, start, end).find(needle.bytes);
-        if (at != std::string::npos) {
-            return start + at;
-        }
-    }
-    return std::nullopt;
-}
-
-// The last hit ending in [from + size, to].
-std::optional<std::size_t> LastIn(const MonitorText& text, const Needle& needle, std::size_t from,
-                                  std::size_t to) {
-    const std::size_t size = needle.bytes.size();
-    for (std::size_t end = to; end >= from + size; end -= std::min(end, kSearchSliceBytes)) {
-        const std::size_t start = std::max(from, end - std::min(end, kSearchSliceBytes + size - 1));
-        const std::string slice = needle.Slice(text, start, end);
-        const std::size_t at =
-            slice.size() < size ? std::string::npos : LastOf(slice, needle.bytes);
-        if (at != std::string::npos) {
-            return start + at;
-        }
-        if (start == from) {
-            break;
-        }
-    }
-    return std::nullopt;
+// Where `needle` first occurs in `text`, or npos. glibc's memmem is the Two-Way algorithm:
+// linear in both lengths whatever they hold, where a skip table alone (Horspool) multiplies
+// them on periodic text such as a run of "FF ".
+std::size_t FirstOf(std::string_view text, std::string_view needle) {
+#ifdef __GLIBC__
+    const void* found = ::memmem(text.data(), text.size(), needle.data(), needle.size());
+    return found == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+#else
+    const auto found = std::search(text.begin(), text.end(),
+                                   std::boyer_moore_searcher(needle.begin(), needle.end()));
+    return found == text.end() ? std::string_view::npos
+                               : static_cast<std::size_t>(found - text.begin());
+#endif
 }
 
 }  // namespace
 
+MonitorSearch::MonitorSearch(const MonitorText& text, std::string_view needle, std::size_t from,
+                             SearchDirection direction, bool matchCase)
+    : text_(text), needle_(needle), direction_(direction), matchCase_(matchCase) {
+    const std::size_t size = text.Size();
+    if (needle.empty() || needle.size() > size) {
+        done_ = true;
+        return;
+    }
+    if (!matchCase_) {
+        Fold(needle_);
+    }
+    from = std::min(from, size);
+    const std::size_t overlap = needle.size() - 1;
+    if (direction_ == SearchDirection::Forward) {
+        // From `from` to the end, then round: hits starting before `from`.
+        ranges_ = {{from, size}, {0, std::min(size, from + overlap)}};
+    } else {
+        // Back from `from` to the start, then round: hits ending after `from`.
+        std::reverse(needle_.begin(), needle_.end());
+        ranges_ = {{0, from}, {from > overlap ? from - overlap : 0, size}};
+    }
+}
+
+std::string MonitorSearch::Slice(std::size_t from, std::size_t to) const {
+    std::string slice = text_.Bytes(from, to);
+    if (!matchCase_) {
+        Fold(slice);
+    }
+    if (direction_ == SearchDirection::Backward) {
+        std::reverse(slice.begin(), slice.end());
+    }
+    return slice;
+}
+
+bool MonitorSearch::NextSlice() {
+    const std::size_t size = needle_.size();
+    Range& range = ranges_.front();
+    if (range.to < range.from + size) {
+        ranges_.erase(ranges_.begin());
+        return ranges_.empty();
+    }
+    // Each slice reaches size - 1 into the next, so a hit across two is seen.
+    const std::size_t span = std::min(range.to - range.from, kSearchSliceBytes + size - 1);
+    const bool forward = direction_ == SearchDirection::Forward;
+    const std::size_t start = forward ? range.from : range.to - span;
+    const std::size_t at = FirstOf(Slice(start, start + span), needle_);
+    if (at != std::string_view::npos) {
+        const std::size_t hit = forward ? start + at : start + span - at - size;
+        hit_ = SearchHit{hit, hit + size};
+        return true;
+    }
+    const std::size_t advance = span - (size - 1);
+    if (forward) {
+        range.from += advance;
+    } else {
+        range.to -= advance;
+    }
+    return false;
+}
+
+bool MonitorSearch::Step(std::chrono::steady_clock::duration budget) {
+    const auto until = std::chrono::steady_clock::now() + budget;
+    while (!done_) {
+        done_ = NextSlice();
+        if (std::chrono::steady_clock::now() >= until) {
+            break;
+        }
+    }
+    return done_;
+}
+
 std::optional<SearchHit> FindInMonitor(const MonitorText& text, std::string_view needle,
                                        std::size_t from, SearchDirection direction,
                                        bool matchCase) {
-    const std::size_t size = text.Size();
-    if (needle.empty() || needle.size() > size) {
-        return std::nullopt;
+    MonitorSearch search(text, needle, from, direction, matchCase);
+    while (!search.Step(std::chrono::hours(1))) {
     }
-    Needle wanted{std::string(needle), matchCase};
-    if (!matchCase) {
-        Fold(wanted.bytes);
-    }
-    from = std::min(from, size);
-    std::optional<std::size_t> at;
-    if (direction == SearchDirection::Forward) {
-        at = FirstIn(text, wanted, from, size);
-        if (!at) {
-            at = FirstIn(text, wanted, 0, std::min(size, from + needle.size() - 1));
-        }
-    } else {
-        at = LastIn(text, wanted, 0, from);
-        if (!at) {
-            at = LastIn(text, wanted, from > needle.size() ? from - needle.size() + 1 : 0, size);
-        }
-    }
-    if (!at) {
-        return std::nullopt;
-    }
-    return SearchHit{*at, *at + needle.size()};
+    return search.Hit();
 }
 
 }  // namespace kestrum

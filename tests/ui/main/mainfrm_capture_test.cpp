@@ -4,15 +4,22 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QSaveFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 
+#include <sys/resource.h>
+
+#include "platform/shutdown_signals.h"
 #include "session/capture.h"
 #include "storage/file_size_limit.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
 #include "ui/main/find_bar.h"
+#include "ui/main/main_constants.h"
 #include "ui/main/status_line.h"
 #include "ui/widgets/drop_down_list.h"
 
@@ -55,6 +62,9 @@ TEST_F(CaptureMenuTest,
          QString::fromLatin1(capture_text::kMsgSenderFile).arg(Path("a-folder/../send.txt"))},
         {"the command set file", state_.CommandFileName,
          QString::fromLatin1(capture_text::kMsgCommandSetFile).arg(state_.CommandFileName)},
+        // Rewritten whole at each change, it would lose every setting to the capture.
+        {"the settings file", settings_.FileName(),
+         QString::fromLatin1(capture_text::kMsgSettingsFile).arg(settings_.FileName())},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -67,6 +77,12 @@ TEST_F(CaptureMenuTest,
         EXPECT_EQ(Window().Status().ExtraText(), "Capturing to run.log");
         EXPECT_TRUE(Window().MenuEntry("StopCapturemenu")->isEnabled());
     }
+    // The reverse: Save Data over the running capture's file.
+    prompts_.QueueSaveFile(Path("a-folder/../run.log"));
+    Window().MenuEntry("Savemenu")->trigger();
+    EXPECT_EQ(prompts_.Messages().back(),
+              QString::fromLatin1(capture_text::kMsgCaptureFile).arg(Path("a-folder/../run.log")));
+    EXPECT_EQ(Window().TrafficCapture().Path(), Path("run.log"));
     Window().MenuEntry("StopCapturemenu")->trigger();
     EXPECT_EQ(Window().Status().ExtraText(), "");
     EXPECT_EQ(FileBytes(sent), "line\r\n");
@@ -128,6 +144,69 @@ TEST_F(CaptureMenuTest, AFullDiskStopsTheCaptureWithOneMessageAndKeepsWhatWasWri
     EXPECT_EQ(Window().Status().ExtraText(), "");
     EXPECT_TRUE(FileBytes(Path("full.bin")).toStdString() == received.substr(0, 100'000));
     EXPECT_EQ(MonitorText().size(), 3 * (received.size() + 4)) << "the monitor shows it all";
+}
+
+TEST_F(CaptureMenuTest, AFileNoLongerAtItsPathStopsTheCaptureWithOneMessageAtTheNextFlush) {
+    Start();
+    port_.SetPortOpen(true);
+    const std::string burst(capture_text::kFlushBytes, 'x');  // a flush of its own
+    const struct {
+        const char* reason;
+        QString path;
+        std::function<void()> take;
+    } cases[] = {
+        {"its folder removed", Path("gone/c.bin"), [&] { QDir(Path("gone")).removeRecursively(); }},
+        {"replaced by a save to its name", Path("c.bin"),
+         [&] {
+             QSaveFile other(Path("c.bin"));
+             ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+             other.write("other");
+             ASSERT_TRUE(other.commit());
+         }},
+    };
+    QDir(folder_.path()).mkpath("gone");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const std::size_t before = prompts_.Messages().size();
+        StartCapture(c.path);
+        port_.InjectReceived(burst);
+        c.take();
+        port_.InjectReceived(burst);
+        port_.InjectReceived(burst);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(prompts_.Messages().size(), before + 1);
+        EXPECT_EQ(prompts_.Messages().back(),
+                  QString::fromLatin1(capture_text::kMsgVanished).arg(c.path));
+        EXPECT_EQ(Window().Status().ExtraText(), "") << "no longer capturing";
+    }
+    EXPECT_EQ(FileBytes(Path("c.bin")), "other") << "the file now at the path is left alone";
+}
+
+// Under a file size limit the capture and Save Data fail with "File too large" and say so, as
+// on a full disk; without the program's own setting SIGXFSZ would end the process.
+TEST_F(CaptureMenuTest, AFileSizeLimitGivesTheFullDiskMessagesInsteadOfEndingTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    Start();
+    port_.SetPortOpen(true);
+    const auto writePastTheLimit = [&] {
+        IgnoreFileSizeSignal();
+        const rlimit limit{1000, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        StartCapture(Path("limit.bin"));
+        port_.InjectReceived(std::string(capture_text::kFlushBytes, 'x'));
+        QCoreApplication::processEvents();
+        prompts_.QueueSaveFile(Path("limit.txt"));
+        Window().MenuEntry("Savemenu")->trigger();
+        const QString tooLarge = std::strerror(EFBIG);
+        const std::vector<QString> expected{
+            QString::fromLatin1(capture_text::kMsgStopped).arg(Path("limit.bin"), tooLarge),
+            QString::fromLatin1(main_ui::kMsgSaveFailed) + " " + Path("limit.txt") + ": " +
+                tooLarge};
+        std::exit(prompts_.Messages() == expected ? 0 : 1);
+    };
+    EXPECT_EXIT(writePastTheLimit(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(FileBytes(Path("limit.bin")).size(), 1000) << "the capture up to the limit";
+    EXPECT_FALSE(QFile::exists(Path("limit.txt")));
 }
 
 TEST_F(CaptureMenuTest, FindSelectsEachHitInTurnAndSaysNotFoundInItsWindow) {
