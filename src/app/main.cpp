@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <cstdio>
 
+#include "app/run_command.h"
 #include "platform/command_line.h"
 #include "platform/port_router.h"
 #include "platform/prompts.h"
@@ -17,6 +18,10 @@
 int main(int argc, char** argv) {
     // A write past the file size limit fails and is reported instead of ending the program.
     kestrum::IgnoreFileSizeSignal();
+    // A sequence run needs no display, no window and no hand-over to a running instance.
+    if (kestrum::WantsRun(argc, argv)) {
+        return kestrum::RunCommand(argc, argv);
+    }
     // The command line is answered before QApplication, which needs a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {

@@ -35,6 +35,9 @@ inline constexpr std::string_view kHexStringMessage =
 inline constexpr std::string_view kDecimalStringMessage =
     "Error - Each Decimal value must be in the range 000-255";
 inline constexpr std::string_view kTooManySpacesMessage = "Error - Too many spaces";
+// A character typed or pasted into a field, or written in a sequence file, that has no byte.
+inline constexpr auto kNotLatin1Message =
+    "Error - Only characters of the Latin-1 character set can be entered";
 
 inline constexpr char kBackspaceKey = 8;
 

@@ -50,7 +50,8 @@ constexpr std::array kQtFlagOptions{"reverse", "widgetcount", "testability",
 QString UsageText(const QCommandLineParser& parser) {
     const QString text = parser.helpText();
     const qsizetype firstLineEnd = text.indexOf(QLatin1Char('\n'));
-    return QStringLiteral("Usage: kestrum [options]") + text.mid(firstLineEnd) +
+    return QStringLiteral("Usage: kestrum [options]\n       kestrum --run FILE [options]") +
+           text.mid(firstLineEnd) + QLatin1Char('\n') + QString::fromLatin1(kRunUsage) +
            QStringLiteral(
                "\nQt's own options (-platform, -style, -reverse, ...) are accepted as well.\n"
                "Settings: ~/.config/Kestrum/Kestrum.ini. More in kestrum(1) and Help > Kestrum "

@@ -10,6 +10,21 @@
 
 namespace kestrum {
 
+// The options of a run without a window (`kestrum --run FILE ...`), as --help lists them.
+inline constexpr auto kRunUsage =
+    "Running a sequence without a window:\n"
+    "  --run FILE           Runs the sequence file FILE (.ksq or .toml) and exits.\n"
+    "  --device DEVICE      A device path, a /dev/serial/by-id name, rfc2217://HOST:PORT,\n"
+    "                       socket://HOST:PORT, or a Com Port number 1-4. Given several\n"
+    "                       times, the sequence runs on every device at once. Default: the\n"
+    "                       device of the Com Port last used.\n"
+    "  --settings SETTINGS  Line settings such as 9600,n,8,1, over those of the file.\n"
+    "  --junit REPORT       Writes a JUnit XML report, one test suite per device.\n"
+    "  --capture LOG        Writes the traffic as a capture log (one file per device).\n"
+    "  --quiet              Prints the closing line only.\n"
+    "Exit status: 0 every step passed; 1 a step failed, errored or was skipped; 2 wrong\n"
+    "arguments or file, or no device could be opened.\n";
+
 class SettingsStore;
 
 // "Kestrum 1.6.8": the name and the project's version.

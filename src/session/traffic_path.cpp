@@ -38,6 +38,14 @@ bool TrafficPath::RefuseUse() {
     return session_.RefuseUse();
 }
 
+bool TrafficPath::RefuseUserSend() {
+    if (userSendsHeld_) {
+        emit UserSendRefused();
+        return true;
+    }
+    return RefuseUse();
+}
+
 void TrafficPath::WhenOpen(QObject* context, const std::function<void()>& write,
                            const std::function<void()>& dropped) {
     // Sends wait for an open under way in the order they were made; the session drops them

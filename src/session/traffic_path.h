@@ -72,6 +72,13 @@ public:
     // --- Sending
     // An invalid or disconnected port is refused with its message. True when refused.
     bool RefuseUse();
+    // While held (a sequence runs in the window), the user's own sends are refused, so that
+    // nothing disturbs what the steps expect.
+    void HoldUserSends(bool hold) { userSendsHeld_ = hold; }
+    bool UserSendsHeld() const { return userSendsHeld_; }
+    // RefuseUse for a user's send (Send String, a command button, the text file sender):
+    // also refused while held, told through UserSendRefused. True when refused.
+    bool RefuseUserSend();
     // The one place a send meets the port: opens a closed port, then runs `write`, in order
     // with the user's other port actions (PortSession::OpenForSend). When the port cannot be
     // opened its warning is told (PortSession::Warning) and `dropped` runs instead, as it does
@@ -105,6 +112,8 @@ signals:
     void SendFailed(TrafficSource source, int written);
     // A message the user must see.
     void Warning(const QString& text);
+    // A user's send was refused because a sequence holds the path.
+    void UserSendRefused();
 
 private:
     // Opens for `sent` and writes its bytes, one write per byte.
@@ -117,6 +126,7 @@ private:
     PortSession& session_;
     const AppState& state_;
     Capture capture_;
+    bool userSendsHeld_ = false;
 };
 
 }  // namespace kestrum

@@ -21,6 +21,7 @@ TEST(CommandLine, HelpAndVersionEndWithStatusZeroWhateverElseIsGiven) {
     EXPECT_EQ(help->exitCode, 0);
     EXPECT_TRUE(help->standardOutput.startsWith("Usage: kestrum [options]\n"));
     EXPECT_TRUE(help->standardOutput.contains("--device <DEV>"));
+    EXPECT_TRUE(help->standardOutput.contains("--run FILE")) << "the headless run is listed";
     EXPECT_FALSE(help->standardOutput.contains("platformtheme")) << "Qt's options stay Qt's";
     const auto version = Parse({"--version"}).answer;
     ASSERT_TRUE(version.has_value());

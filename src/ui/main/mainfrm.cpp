@@ -31,6 +31,8 @@
 #include "session/link_events.h"
 #include "session/port_constants.h"
 #include "session/send_line_end.h"
+#include "session/sequence/sequence_recorder.h"
+#include "session/sequence/sequence_session.h"
 #include "storage/settings_store.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/layout/twips.h"
@@ -39,6 +41,7 @@
 #include "ui/main/line_menu.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/monitor_zoom.h"
+#include "ui/main/sequence_menu.h"
 #include "ui/main/status_line.h"
 #include "ui/main/toolbar_buttons.h"
 #include "ui/monitor/data_monitor.h"
@@ -80,7 +83,9 @@ Mainfrm::Mainfrm(AppState& state, SettingsStore& settings, SerialPort& port, Pro
       traffic_(std::make_unique<TrafficPath>(*session_, state)),
       lineEnd_(std::make_unique<SendLineEnd>(settings)),
       hold_(std::make_unique<DisplayHold>(monitorCapacity)),
-      linkEvents_(std::make_unique<LinkEvents>(*session_)) {
+      linkEvents_(std::make_unique<LinkEvents>(*session_)),
+      sequences_(std::make_unique<SequenceSession>(*traffic_)),
+      recorder_(std::make_unique<SequenceRecorder>(*traffic_, state)) {
     session_->SetBoxes(*this);
     // A malformed stored line end can be met while the menus are built: told once started.
     connect(lineEnd_.get(), &SendLineEnd::Warning, this, [this](const QString& text) {
@@ -345,8 +350,17 @@ void Mainfrm::BuildLineControls(QAction* helpMenu) {
                             &lineMenu_->SendBreak(), &lineMenu_->Reconnect()}) {
         menuEntries_[action->objectName()] = action;
     }
+    sequenceMenu_ = new SequenceMenu(*menuBar(), helpMenu, *sequences_, *recorder_, prompts_);
+    for (QAction* action : {&sequenceMenu_->RunSequence(), &sequenceMenu_->StopSequence(),
+                            &sequenceMenu_->RecordSequence(), &sequenceMenu_->SaveRecording(),
+                            &sequenceMenu_->AutoReplies()}) {
+        menuEntries_[action->objectName()] = action;
+    }
+    connect(sequenceMenu_, &SequenceMenu::SequenceLoaded, this, &Mainfrm::SequenceRequested);
     // Below the client area, which keeps its designed size: the window grows by its height.
     statusLine_ = new StatusLine(*session_, this);
+    connect(sequences_.get(), &SequenceSession::StateChanged, statusLine_,
+            [this] { statusLine_->SetSequenceState(sequences_->StateText()); });
     statusLine_->ShowLineEnd(*lineEnd_);
     setStatusBar(statusLine_);
     statusLine_->FollowScale(*client_,
@@ -492,6 +506,9 @@ void Mainfrm::closeEvent(QCloseEvent* event) {
 }
 
 void Mainfrm::Form_QueryUnload() {
+    // A sequence run or auto replies end before the port closes under them.
+    sequences_->Stop();
+    sequences_->StopAutoReplies();
     TrafficCapture().Stop();
     session_->Shutdown();
     // The tool windows go with the main window, without their own close handling: exit()

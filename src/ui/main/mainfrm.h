@@ -44,6 +44,9 @@ class MonitorZoom;
 class Prompts;
 class ProportionalLayout;
 class SendLineEnd;
+class SequenceMenu;
+class SequenceRecorder;
+class SequenceSession;
 class SettingsStore;
 class StatusLine;
 class UpDownControl;
@@ -88,6 +91,10 @@ public:
     // The status line under the client area, and the Line menu.
     StatusLine& Status() { return *statusLine_; }
     LineMenu& LineItems() { return *lineMenu_; }
+    // Sequences in the window: the run and the auto replies, the recording, their menu.
+    SequenceSession& Sequences() { return *sequences_; }
+    SequenceRecorder& Recorder() { return *recorder_; }
+    SequenceMenu& SequenceItems() { return *sequenceMenu_; }
     SendLineEnd& LineEnding() { return *lineEnd_; }
     MonitorZoom& Zoom() { return *zoom_; }
     // The client area's sizing record and resize handling.
@@ -162,6 +169,8 @@ signals:
     void SetComRequested();
     void ChecksumRequested();
     void AboutRequested();
+    // A sequence was loaded: the sequence window shows it.
+    void SequenceRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -220,6 +229,9 @@ private:
     std::unique_ptr<SendLineEnd> lineEnd_;
     std::unique_ptr<DisplayHold> hold_;
     std::unique_ptr<LinkEvents> linkEvents_;
+    // Both use the traffic path: declared after it, so that they go first.
+    std::unique_ptr<SequenceSession> sequences_;
+    std::unique_ptr<SequenceRecorder> recorder_;
     MonitorZoom* zoom_ = nullptr;  // owned by the window
 
     QWidget* client_ = nullptr;
@@ -254,8 +266,9 @@ private:
     std::unique_ptr<DataMonitor> monitor_;
     FindBar* findBar_ = nullptr;  // created on first use, owned by this window
     std::unique_ptr<HelpViewer> help_;
-    StatusLine* statusLine_ = nullptr;  // owned by the window
-    LineMenu* lineMenu_ = nullptr;      // owned by the menu bar
+    StatusLine* statusLine_ = nullptr;      // owned by the window
+    LineMenu* lineMenu_ = nullptr;          // owned by the menu bar
+    SequenceMenu* sequenceMenu_ = nullptr;  // owned by the menu bar
     std::function<bool()> closeGuard_;
     QString examplesFolder_;
 };

@@ -7,6 +7,7 @@
 
 #include "platform/prompts.h"
 #include "session/app_state.h"
+#include "session/sequence/sequence_recorder.h"
 #include "storage/command_set_file.h"
 #include "storage/regular_file.h"
 #include "storage/settings_store.h"
@@ -29,7 +30,7 @@ inline constexpr int kCommandSetFilterIndex = 2;
 }  // namespace
 
 void Mainfrm::Command_Click(int index) {
-    if (session_->RefuseUse()) {
+    if (traffic_->RefuseUserSend()) {
         return;
     }
     const std::string& stored = state_.CommandStrings.at(static_cast<std::size_t>(index));
@@ -37,6 +38,7 @@ void Mainfrm::Command_Click(int index) {
     const std::string text =
         mode == DisplayMode::Hex ? stored : ChangeMode(stored, DisplayMode::Hex, mode);
     sendBox_->setText(FromBytes(text));
+    recorder_->NameNextSend(CommandLabel(index));
     SendFromBox(TrafficSource::CommandButton);
 }
 

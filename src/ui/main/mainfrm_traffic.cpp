@@ -58,7 +58,7 @@ void Mainfrm::SendButton_Click() {
 }
 
 void Mainfrm::SendFromBox(TrafficSource source) {
-    if (traffic_->RefuseUse()) {
+    if (traffic_->RefuseUserSend()) {
         return;
     }
     const QString text = sendBox_->text();

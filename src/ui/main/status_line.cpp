@@ -64,6 +64,8 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     extra_->hide();
     hold_ = new ElidedField(this, "StatusHold");
     hold_->hide();
+    sequence_ = new ElidedField(this, "StatusSequence");
+    sequence_->hide();
     notice_ = new ElidedField(this, "StatusNotice");
     notice_->hide();
     // Shares of the width, as the fields' places in a design would be.
@@ -71,6 +73,7 @@ StatusLine::StatusLine(PortSession& session, QWidget* parent)
     addWidget(state_, 4);
     addWidget(extra_, 3);
     addWidget(hold_, 3);
+    addWidget(sequence_, 4);
     addWidget(notice_, 3);
     addPermanentWidget(counts_);
     addPermanentWidget(errors_);
@@ -195,6 +198,16 @@ void StatusLine::ShowLineEnd(SendLineEnd& lineEnd) {
 void StatusLine::SetHoldState(const QString& text) {
     hold_->setText(text);
     hold_->setVisible(!text.isEmpty());
+}
+
+void StatusLine::SetSequenceState(const QString& text) {
+    sequence_->setText(text);
+    sequence_->setToolTip(text);
+    sequence_->setVisible(!text.isEmpty());
+}
+
+QString StatusLine::SequenceText() const {
+    return sequence_->text();
 }
 
 void StatusLine::SetExtraState(const QString& text) {

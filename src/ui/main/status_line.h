@@ -48,6 +48,7 @@ public:
     QString ErrorsText() const;
     QString ExtraText() const;
     QString HoldText() const;
+    QString SequenceText() const;
     // The port's last Notice (a fact about the port, such as a network port that cannot take
     // line settings); stays until the port tells another, an empty one clears it, or the
     // device or port it was told of is changed or the user disconnects.
@@ -61,6 +62,8 @@ public slots:
     void SetExtraState(const QString& text);
     // "Held: 12 bytes waiting" while Hold Display is on; empty hides the field.
     void SetHoldState(const QString& text);
+    // "Sequence: step 3 of 12", "Auto replies: 4 rules"; empty hides the field.
+    void SetSequenceState(const QString& text);
     // Reads everything again at once.
     void Refresh();
 
@@ -83,6 +86,7 @@ private:
     QLabel* errors_ = nullptr;
     QLabel* extra_ = nullptr;
     QLabel* hold_ = nullptr;
+    QLabel* sequence_ = nullptr;
     QLabel* notice_ = nullptr;
     QString noticeOwner_;  // the port number and device the notice was told of
     std::array<LampWidget*, 4> lamps_{};

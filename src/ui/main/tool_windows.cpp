@@ -7,6 +7,7 @@
 #include "ui/tools/checkfrm.h"
 #include "ui/tools/comfrm.h"
 #include "ui/tools/sendfrm.h"
+#include "ui/tools/seqfrm.h"
 #include "ui/widgets/notation_field.h"
 
 namespace kestrum {
@@ -35,6 +36,7 @@ ToolWindows::ToolWindows(Mainfrm& main) : QObject(&main), main_(main) {
     connect(&main_, &Mainfrm::ChecksumRequested, this, &ToolWindows::ShowChecksum);
     connect(&main_, &Mainfrm::SendTextRequested, this, &ToolWindows::ShowSendText);
     connect(&main_, &Mainfrm::SetComRequested, this, &ToolWindows::ShowPortSettings);
+    connect(&main_, &Mainfrm::SequenceRequested, this, &ToolWindows::ShowSequence);
     // Unsaved command set edits are asked about before the program ends.
     main_.SetCloseGuard([self = QPointer<ToolWindows>(this)] {
         return self == nullptr || self->editor_ == nullptr || self->editor_->ConfirmClose();
@@ -74,6 +76,23 @@ void ToolWindows::ShowSendText() {
 
 void ToolWindows::ShowPortSettings() {
     ShowOrRaise(portSettings_, main_, main_.Tools());
+}
+
+Seqfrm* ToolWindows::SequenceWindow() const {
+    return sequence_;
+}
+
+void ToolWindows::ShowSequence() {
+    if (sequence_ == nullptr) {
+        // Hidden when closed, not deleted: it opens again where the user left it.
+        sequence_ = new Seqfrm(main_.Tools(), main_.Sequences(), &main_);
+        sequence_->setWindowFlag(Qt::Window);
+    } else {
+        sequence_->ShowSequence();
+    }
+    sequence_->show();
+    sequence_->raise();
+    sequence_->activateWindow();
 }
 
 }  // namespace kestrum

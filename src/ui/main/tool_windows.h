@@ -13,6 +13,7 @@ class Comfrm;
 class Editfrm;
 class Mainfrm;
 class Sendfrm;
+class Seqfrm;
 
 class ToolWindows final : public QObject {
     Q_OBJECT
@@ -28,6 +29,10 @@ public:
     void ShowSendText();
     // The port settings dialog; the main window refuses to ask while the port is invalid.
     void ShowPortSettings();
+    // The sequence window, showing the sequence just loaded; its size and place are kept
+    // while the program runs.
+    void ShowSequence();
+    Seqfrm* SequenceWindow() const;
 
 private:
     Mainfrm& main_;
@@ -36,6 +41,7 @@ private:
     QPointer<Checkfrm> checksum_;
     QPointer<Sendfrm> sendText_;
     QPointer<Comfrm> portSettings_;
+    QPointer<Seqfrm> sequence_;
 };
 
 }  // namespace kestrum

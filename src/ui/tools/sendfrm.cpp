@@ -227,7 +227,7 @@ void Sendfrm::SendButton_Click() {
         prompts.Message(QString::fromLatin1(kMsgCommPortError));
         return;
     }
-    if (context_.traffic.RefuseUse()) {
+    if (context_.traffic.RefuseUserSend()) {
         return;
     }
     openButton_->setEnabled(false);

@@ -15,12 +15,11 @@
 #include <QString>
 #include <array>
 
+#include "notation/entry_validation.h"
+
 namespace kestrum {
 
 class Prompts;
-
-inline constexpr auto kNotLatin1Message =
-    "Error - Only characters of the Latin-1 character set can be entered";
 
 // From this length on a field draws only what is in view.
 inline constexpr qsizetype kLongTextChars = 4096;

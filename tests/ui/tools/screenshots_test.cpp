@@ -8,12 +8,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <QTableView>
+#include <QTextBrowser>
+#include "session/sequence/sequence_session.h"
 #include "support/pty_pair.h"
 #include "ui/editor/editor_fixture.h"
 #include "ui/layout/proportional_layout.h"
 #include "ui/main/command_button.h"
+#include "ui/main/sequence_menu.h"
+#include "ui/main/tool_windows.h"
 #include "ui/tools/comfrm.h"
 #include "ui/tools/sendfrm.h"
+#include "ui/tools/seqfrm.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/latin1_field.h"
 #include "ui/widgets/notation_field.h"
@@ -203,6 +209,50 @@ TEST_F(ScreenshotTest, PortSettingsFromTheToolbarAlsoWhenThePortNamesNoDevice) {
     Window().Combo1().SetText("1");
     Window().ToolbarButton("SetCom")->trigger();
     EXPECT_NE(Window().findChild<Comfrm*>(), nullptr);
+}
+
+TEST_F(ScreenshotTest, SequenceWindowAfterARunAtTheDesignSizeAndAt150Percent) {
+    StartWithTools().show();
+    QFile file(Path("dimmer.ksq"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "name = \"Dimmer rack check\"\n[[step]]\nname = \"Hello\"\nsend = \"AT^M\"\n"
+        "[[step]]\nname = \"Version\"\nsend = \"VER?^M\"\nexpect = \"V1.\"\ntimeout_ms = 50\n"
+        "[[step]]\nname = \"Quiet after reset\"\nsend = \"RST^M\"\nexpect_silence_ms = 30\n"
+        "repeat = 2\n");
+    file.close();
+    prompts_.QueueOpenFile(file.fileName());
+    Window().SequenceItems().RunSequence().trigger();
+    auto* window = Window().findChild<Seqfrm*>();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(PumpEventsUntil([&] { return window->isVisible(); }, 2s));
+    EXPECT_EQ(window->size(), QSize(seq_ui::kDesignWidth, seq_ui::kDesignHeight));
+    window->RunButton().click();
+    ASSERT_TRUE(PumpEventsUntil([&] { return !Window().Sequences().Running(); }, 3s));
+    window->Steps().selectRow(1);
+    EXPECT_FALSE(window->Detail().toPlainText().isEmpty());
+
+    const auto expectNothingCut = [&](const char* name) {
+        SCOPED_TRACE(name);
+        PumpEventsFor(50ms);
+        Picture(*window, name);
+        for (const QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->isHidden()) {
+                continue;
+            }
+            EXPECT_TRUE(window->rect().contains(control->geometry()))
+                << control->metaObject()->className();
+            if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+                EXPECT_LE(button->sizeHint().width(), button->width())
+                    << button->text().toStdString();
+            }
+        }
+    };
+    expectNothingCut("sequence.png");
+    window->resize(seq_ui::kDesignWidth * 3 / 2, seq_ui::kDesignHeight * 3 / 2);
+    ASSERT_TRUE(PumpEventsUntil([&] { return window->Layout().LastWidth() == 960; }, 2s));
+    EXPECT_EQ(window->RunButton().geometry(), QRect(720, 471, 228, 36));
+    expectNothingCut("sequence-150.png");
 }
 
 }  // namespace
