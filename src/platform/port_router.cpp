@@ -6,14 +6,40 @@
 
 namespace kestrum {
 
-PortRouter::PortRouter(DeviceLookup devices, QObject* parent)
-    : SerialPort(parent), devices_(devices), local_(devices), network_(devices) {
+PortRouter::PortRouter(DeviceLookup devices, QObject* parent, HostLookup lookup)
+    : SerialPort(parent),
+      devices_(devices),
+      local_(devices),
+      network_(devices, nullptr, std::move(lookup)) {
     Forward(local_);
     Forward(network_);
 }
 
-// Only the port in use is ever open, so only its signals reach the program.
+// Only the port in use is ever open, so only its signals reach the program. The other one only
+// keeps settings, which it takes at once: its completions are not the program's.
 void PortRouter::Forward(SerialPort& port) {
+    const auto active = [this, &port] { return &port == active_; };
+    connect(&port, &SerialPort::Opened, this, [this, active] {
+        if (active()) {
+            emit Opened();
+        }
+    });
+    connect(&port, &SerialPort::OpenFailed, this, [this, active](const PortError& error) {
+        if (active()) {
+            emit OpenFailed(error);
+        }
+    });
+    connect(&port, &SerialPort::SettingsApplied, this, [this, active] {
+        if (active()) {
+            Other().ApplySettings(active_->Settings());
+            emit SettingsApplied();
+        }
+    });
+    connect(&port, &SerialPort::SettingsRefused, this, [this, active](const PortError& error) {
+        if (active()) {
+            emit SettingsRefused(error);
+        }
+    });
     connect(&port, &SerialPort::OnComm, this, &SerialPort::OnComm);
     connect(&port, &SerialPort::DeviceLost, this, &SerialPort::DeviceLost);
     connect(&port, &SerialPort::InputLinesChanged, this, &SerialPort::InputLinesChanged);
@@ -26,23 +52,17 @@ void PortRouter::SetCommPort(int port) {
     network_.SetCommPort(port);
 }
 
-void PortRouter::SetSettings(const QString& settings) {
-    active_->SetSettings(settings);
-    Other().SetSettings(settings);
-}
-
-void PortRouter::SetPortOpen(bool open) {
-    if (!open || active_->PortOpen()) {
-        active_->SetPortOpen(open);
+void PortRouter::Open() {
+    if (active_->PortOpen() || active_->Opening()) {
         return;
     }
     const QString device = devices_ ? devices_(CommPort()) : QString();
     SerialPort& wanted = IsNetworkDevice(device) ? static_cast<SerialPort&>(network_) : local_;
     if (&wanted != active_) {
-        active_->SetPortOpen(false);
+        active_->Close();
         active_ = &wanted;
     }
-    active_->SetPortOpen(true);
+    active_->Open();
 }
 
 bool PortRouter::MayReopen() {

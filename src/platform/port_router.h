@@ -14,15 +14,19 @@ namespace kestrum {
 class PortRouter final : public SerialPort {
     Q_OBJECT
 public:
-    explicit PortRouter(DeviceLookup devices, QObject* parent = nullptr);
+    explicit PortRouter(DeviceLookup devices, QObject* parent = nullptr,
+                        HostLookup lookup = SystemHostLookup());
 
     int CommPort() const override { return local_.CommPort(); }
     void SetCommPort(int port) override;
     QString Settings() const override { return active_->Settings(); }
     // Applied to the port in use (which may refuse), then kept by the other.
-    void SetSettings(const QString& settings) override;
+    void ApplySettings(const QString& settings) override { active_->ApplySettings(settings); }
     bool PortOpen() const override { return active_->PortOpen(); }
-    void SetPortOpen(bool open) override;
+    bool Opening() const override { return active_->Opening(); }
+    void Open() override;
+    void Close() override { active_->Close(); }
+    QString OpeningTarget() const override { return active_->OpeningTarget(); }
     void SetRThreshold(int bytes) override;
     void SetInputLen(int bytes) override;
     // Bytes left unread by the port used before a switch are read first.

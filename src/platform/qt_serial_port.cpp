@@ -1,6 +1,5 @@
 #include "platform/qt_serial_port.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
@@ -285,18 +284,12 @@ DeviceLookup DevicesFromSettings(SettingsStore store) {
 }
 
 QtSerialPort::QtSerialPort(DeviceLookup devices, QObject* parent)
-    : SerialPort(parent), devices_(std::move(devices)), serial_(std::make_unique<QSerialPort>()) {
-    serial_->setFlowControl(QSerialPort::NoFlowControl);
-    ConfigureDevice(settings_);
-    connect(&received_, &ReceiveQueue::OnComm, this, &SerialPort::OnComm);
-    connect(serial_.get(), &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
-    connect(serial_.get(), &QSerialPort::errorOccurred, this,
-            [this](QSerialPort::SerialPortError error) { OnError(error); });
+    : BufferedPort(std::move(devices), kCloseDrainMs, parent) {
     linePoll_.setInterval(kLinePollMs);
     connect(&linePoll_, &QTimer::timeout, this, &QtSerialPort::PollLines);
     breakEnd_.setSingleShot(true);
     connect(&breakEnd_, &QTimer::timeout, this, [this] {
-        if (serial_->isOpen()) {
+        if (serial_) {
             serial_->setBreakEnabled(false);
         }
     });
@@ -304,19 +297,10 @@ QtSerialPort::QtSerialPort(DeviceLookup devices, QObject* parent)
 
 QtSerialPort::~QtSerialPort() {
     // The signals must not reach this half-destroyed object while the device closes.
-    serial_->disconnect(this);
+    if (serial_) {
+        serial_->disconnect(this);
+    }
     blockSignals(true);
-    if (serial_->isOpen()) {
-        Close();
-    }
-}
-
-void QtSerialPort::SetCommPort(int port) {
-    if (port < 1 || port > 4) {
-        throw PortError(PortErrorKind::InvalidPortNumber,
-                        "Port number " + std::to_string(port) + " is not 1 to 4");
-    }
-    commPort_ = port;
 }
 
 bool QtSerialPort::MayReopen() {
@@ -324,44 +308,35 @@ bool QtSerialPort::MayReopen() {
     return !device.isEmpty() && QFileInfo::exists(device);
 }
 
-QString QtSerialPort::DeviceName() const {
-    return devices_ ? devices_(commPort_) : QString();
-}
-
-void QtSerialPort::ConfigureDevice(const PortSettingsString& settings) {
+void QtSerialPort::Configure(QSerialPort& serial, const PortSettingsString& settings) {
     // On a closed QSerialPort these only store the values, which open() then applies.
-    serial_->setBaudRate(settings.baud);
-    serial_->setDataBits(DataBitsToQt(settings.dataBits));
-    serial_->setParity(ToQt(settings.parity));
-    serial_->setStopBits(StopBitsToQt(settings.stopBits));
+    serial.setBaudRate(settings.baud);
+    serial.setDataBits(DataBitsToQt(settings.dataBits));
+    serial.setParity(ToQt(settings.parity));
+    serial.setStopBits(StopBitsToQt(settings.stopBits));
 }
 
-void QtSerialPort::SetSettings(const QString& text) {
-    const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(text);
-    if (!parsed) {
-        throw PortError(PortErrorKind::SettingsNotApplied,
-                        "Malformed port settings \"" + text.toStdString() + "\"");
-    }
-    if (PortOpen()) {
-        ApplyToOpenDevice(*parsed);
+void QtSerialPort::StartApply(const PortSettingsString& wanted) {
+    // A local device takes or refuses settings at once.
+    if (const std::optional<PortError> refused = ApplyToOpenDevice(wanted)) {
+        SettingsRefusedWith(*refused);
     } else {
-        ConfigureDevice(*parsed);
+        SettingsDone(wanted);
     }
-    settings_ = *parsed;
 }
 
-void QtSerialPort::ApplyToOpenDevice(const PortSettingsString& wanted) {
+std::optional<PortError> QtSerialPort::ApplyToOpenDevice(const PortSettingsString& wanted) {
     const auto restore = [this] {
-        ConfigureDevice(settings_);
+        Configure(*serial_, Current());
         serial_->clearError();
     };
     const DeviceHandle descriptor = serial_->handle();
     if (!serial_->setBaudRate(wanted.baud) || !BaudMatches(descriptor, wanted.baud)) {
         const QString reason = serial_->errorString();
         restore();
-        throw PortError(PortErrorKind::BaudRateNotSupported, "The device does not take " +
-                                                                 std::to_string(wanted.baud) +
-                                                                 " baud: " + reason.toStdString());
+        return PortError(PortErrorKind::BaudRateNotSupported, "The device does not take " +
+                                                                  std::to_string(wanted.baud) +
+                                                                  " baud: " + reason.toStdString());
     }
     const bool applied = serial_->setDataBits(DataBitsToQt(wanted.dataBits)) &&
                          serial_->setParity(ToQt(wanted.parity)) &&
@@ -369,53 +344,50 @@ void QtSerialPort::ApplyToOpenDevice(const PortSettingsString& wanted) {
                          FrameMatches(descriptor, wanted);
     if (!applied) {
         restore();
-        throw PortError(PortErrorKind::SettingsNotApplied,
-                        "The device does not take the settings " + wanted.Format().toStdString());
+        return PortError(PortErrorKind::SettingsNotApplied,
+                         "The device does not take the settings " + wanted.Format().toStdString());
     }
+    return std::nullopt;
 }
 
-bool QtSerialPort::PortOpen() const {
-    // A lost device is closed from the event loop a moment later; until then it is not open
-    // to anyone asking, so that a write refused meanwhile is not taken for a refusal of a
-    // working port (the loss itself is reported once, by DeviceLost).
-    return serial_->isOpen() && !lossQueued_;
+void QtSerialPort::StartOpen(const QString& device) {
+    // A terminal opens without blocking, so the open completes within this call.
+    if (const std::optional<PortError> failed = OpenDevice(device)) {
+        serial_.reset();
+        OpenRefused(*failed);
+        return;
+    }
+    openDevice_ = device;
+    StartControlLines();
+    OpenDone();
 }
 
-void QtSerialPort::SetPortOpen(bool open) {
-    if (!open) {
-        if (serial_->isOpen()) {
-            Close();
-        }
-        return;
-    }
-    if (serial_->isOpen()) {
-        return;
-    }
-    const QString device = DeviceName();
+std::optional<PortError> QtSerialPort::OpenDevice(const QString& device) {
     if (device.isEmpty() || IsNoDevice(device)) {
-        throw PortError(PortErrorKind::InvalidPortNumber, NoDeviceReason(commPort_, device));
+        return PortError(PortErrorKind::InvalidPortNumber, NoDeviceReason(CommPort(), device));
     }
+    serial_ = std::make_unique<QSerialPort>();
+    serial_->setFlowControl(QSerialPort::NoFlowControl);
     serial_->setPortName(device);
-    ConfigureDevice(settings_);
+    Configure(*serial_, Current());
     if (!serial_->open(QIODevice::ReadWrite)) {
-        ThrowOpenFailure(device);
+        return OpenFailure(device);
     }
 #ifdef Q_OS_UNIX
     if (::isatty(serial_->handle()) != 1) {
-        serial_->close();
-        throw PortError(PortErrorKind::Other, device.toStdString() + ": " + kNotASerialPort);
+        return PortError(PortErrorKind::Other, device.toStdString() + ": " + kNotASerialPort);
     }
 #endif
-    if (!FrameMatches(serial_->handle(), settings_) ||
-        !BaudMatches(serial_->handle(), settings_.baud)) {
-        serial_->close();
-        throw PortError(PortErrorKind::SettingsNotApplied, device.toStdString() +
-                                                               " does not take the settings " +
-                                                               settings_.Format().toStdString());
+    if (!FrameMatches(serial_->handle(), Current()) ||
+        !BaudMatches(serial_->handle(), Current().baud)) {
+        return PortError(PortErrorKind::SettingsNotApplied, device.toStdString() +
+                                                                " does not take the settings " +
+                                                                Current().Format().toStdString());
     }
-    lossQueued_ = false;
-    openDevice_ = device;
-    StartControlLines();
+    connect(serial_.get(), &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
+    connect(serial_.get(), &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { OnError(error); });
+    return std::nullopt;
 }
 
 void QtSerialPort::StartControlLines() {
@@ -442,7 +414,7 @@ void QtSerialPort::StartControlLines() {
 }
 
 bool QtSerialPort::HasControlLines() const {
-    return serial_->isOpen() && hasControlLines_;
+    return serial_ && hasControlLines_;
 }
 
 void QtSerialPort::StopControlLines() {
@@ -468,7 +440,7 @@ void QtSerialPort::ApplyOutputLines() {
 }
 
 void QtSerialPort::PollLines() {
-    if (!serial_->isOpen() || lossQueued_) {
+    if (!serial_ || LossQueued()) {
         return;
     }
     if (hasControlLines_) {
@@ -523,66 +495,56 @@ void QtSerialPort::SendBreak(int milliseconds) {
 
 void QtSerialPort::SetFlowControl(FlowControl flow) {
     flow_ = flow;
-    if (serial_->isOpen()) {
+    if (serial_) {
         serial_->setFlowControl(FlowToQt(flow));
         ApplyOutputLines();
     }
 }
 
-void QtSerialPort::ThrowOpenFailure(const QString& device) {
+PortError QtSerialPort::OpenFailure(const QString& device) const {
     const std::string reason = device.toStdString() + ": " + serial_->errorString().toStdString();
     if (IsNoTerminal(device)) {
-        throw PortError(PortErrorKind::Other, device.toStdString() + ": " + kNotASerialPort);
+        return PortError(PortErrorKind::Other, device.toStdString() + ": " + kNotASerialPort);
     }
     switch (serial_->error()) {
         case QSerialPort::DeviceNotFoundError:
         case QSerialPort::ResourceError:  // a device node without hardware behind it (EIO)
-            throw PortError(PortErrorKind::InvalidPortNumber, reason);
+            return PortError(PortErrorKind::InvalidPortNumber, reason);
         case QSerialPort::PermissionError:
             // Qt reports the device's lock file held by another program, and a device that
             // is exclusively open (EBUSY), as a permission error; a missing permission is not
             // "in use".
             if (LacksPermission(device)) {
-                throw PortError(PortErrorKind::Other, reason + PermissionHintFor(device));
+                return PortError(PortErrorKind::Other, reason + PermissionHintFor(device));
             }
             // "In use" only when another program is seen holding it; a lock file that could
             // not be made (a long path, no lock folder) is not that.
             if (const std::optional<std::string> other = NotHeldReason(device)) {
-                throw PortError(PortErrorKind::Other,
-                                other->empty() ? reason : device.toStdString() + ": " + *other);
+                return PortError(PortErrorKind::Other,
+                                 other->empty() ? reason : device.toStdString() + ": " + *other);
             }
-            throw PortError(PortErrorKind::PortInUse, reason);
+            return PortError(PortErrorKind::PortInUse, reason);
         case QSerialPort::UnsupportedOperationError:
-            throw PortError(PortErrorKind::SettingsNotApplied, reason);
+            return PortError(PortErrorKind::SettingsNotApplied, reason);
         default:
-            throw PortError(PortErrorKind::Other, reason);
+            return PortError(PortErrorKind::Other, reason);
     }
 }
 
-void QtSerialPort::KeepWaitingBytes() {
+std::unique_ptr<QIODevice> QtSerialPort::ReleaseDevice() {
+    if (!serial_) {
+        return nullptr;
+    }
     const QByteArray bytes = serial_->readAll();
-    received_.Keep(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
-void QtSerialPort::Close() {
-    // Output() returns before the bytes leave; give them a bounded time to go, so that what
-    // was reported as sent is not dropped by the close.
-    QElapsedTimer waited;
-    waited.start();
-    while (serial_->bytesToWrite() > 0 && waited.elapsed() < kCloseDrainMs) {
-        if (!serial_->waitForBytesWritten(static_cast<int>(kCloseDrainMs - waited.elapsed()))) {
-            break;
-        }
-    }
-    KeepWaitingBytes();
+    Received().Keep(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     StopControlLines();
-    serial_->close();
-    lossQueued_ = false;
+    serial_->disconnect(this);
+    return std::move(serial_);
 }
 
 void QtSerialPort::OnReadyRead() {
     const QByteArray bytes = serial_->readAll();
-    received_.Arrived(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    Received().Arrived(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void QtSerialPort::OnError(int error) {
@@ -594,85 +556,39 @@ void QtSerialPort::OnError(int error) {
         default:
             return;
     }
-    if (!serial_->isOpen() || lossQueued_) {
+    if (!serial_ || LossQueued()) {
         return;
     }
-    // A hung-up terminal keeps reporting read errors until it is closed; close it from the
-    // event loop rather than from inside QSerialPort's own notification.
-    lossQueued_ = true;
     const QString detail = serial_->errorString();
     switch (error) {
         case QSerialPort::ReadError:  // the read found nothing to read: a hang-up
-            lossReason_ = QStringLiteral(
-                              "The serial device %1 has hung up (its other end closed or the "
-                              "adapter was unplugged).")
-                              .arg(openDevice_);
+            QueueLoss(QStringLiteral("The serial device %1 has hung up (its other end closed or "
+                                     "the adapter was unplugged).")
+                          .arg(openDevice_));
             break;
         case QSerialPort::WriteError:
-            lossReason_ = QStringLiteral("Writing to the serial device %1 failed (%2).")
-                              .arg(openDevice_, detail);
+            QueueLoss(QStringLiteral("Writing to the serial device %1 failed (%2).")
+                          .arg(openDevice_, detail));
             break;
         default:
-            lossReason_ = QStringLiteral("The serial device %1 is no longer available (%2).")
-                              .arg(openDevice_, detail);
+            QueueLoss(QStringLiteral("The serial device %1 is no longer available (%2).")
+                          .arg(openDevice_, detail));
             break;
     }
-    QMetaObject::invokeMethod(this, &QtSerialPort::LoseDevice, Qt::QueuedConnection);
 }
 
-void QtSerialPort::LoseDevice() {
-    if (!lossQueued_ || !serial_->isOpen()) {
-        return;
-    }
-    KeepWaitingBytes();
-    StopControlLines();
-    serial_->close();
-    lossQueued_ = false;
-    emit DeviceLost(lossReason_);
-    received_.ScheduleNotify();  // bytes that arrived before the loss are still delivered
+void QtSerialPort::DiscardDeviceInput() {
+    serial_->clear(QSerialPort::Input);
+    static_cast<void>(serial_->readAll());
 }
 
-void QtSerialPort::SetRThreshold(int bytes) {
-    received_.SetThreshold(bytes);
-}
-
-void QtSerialPort::SetInputLen(int bytes) {
-    received_.SetInputLen(bytes);
-}
-
-int QtSerialPort::InBufferCount() const {
-    return received_.Count();
-}
-
-void QtSerialPort::SetInBufferCount(int count) {
-    if (count != 0) {
-        throw PortError(PortErrorKind::Other, "Only 0 can be written to the receive count");
-    }
-    if (serial_->isOpen()) {
-        serial_->clear(QSerialPort::Input);
-        static_cast<void>(serial_->readAll());
-    }
-    received_.Clear();
-}
-
-std::string QtSerialPort::Input() {
-    return received_.Take();
-}
-
-int QtSerialPort::OutBufferCount() const {
-    return serial_->isOpen() ? static_cast<int>(serial_->bytesToWrite()) : 0;
-}
-
-void QtSerialPort::Output(std::string_view bytes) {
-    if (!serial_->isOpen() || lossQueued_) {
-        throw PortError(PortErrorKind::Other, "The port is closed");
-    }
+bool QtSerialPort::WriteData(std::string_view bytes) {
     const qint64 size = static_cast<qint64>(bytes.size());
-    const qint64 written = serial_->write(bytes.data(), size);
-    if (written != size) {
-        throw PortError(PortErrorKind::Other,
-                        "Write refused: " + serial_->errorString().toStdString());
-    }
+    return serial_->write(bytes.data(), size) == size;
+}
+
+QIODevice* QtSerialPort::Device() const {
+    return serial_.get();
 }
 
 }  // namespace kestrum

@@ -46,7 +46,8 @@ enum class LineError { Framing, Parity, BreakReceived };
 // Event codes reported by CommEvent().
 inline constexpr int kCommEventReceive = 2;
 
-// All calls come from the UI thread; OnComm is raised there and never re-entered.
+// All calls come from the UI thread; OnComm is raised there and never re-entered. Nothing here
+// waits: an open, a settings change and a close complete through the signals below.
 class SerialPort : public QObject {
     Q_OBJECT
 public:
@@ -60,15 +61,29 @@ public:
 
     // "9600,n,8,1": baud, parity letter (n o e m s), data bits, stop bits.
     virtual QString Settings() const = 0;
-    // Applies at once, also to an open port; a closed port keeps them for the next open.
-    // A malformed string throws SettingsNotApplied. On failure throws PortError and the
-    // previous settings stay in force (Settings() returns them).
-    virtual void SetSettings(const QString& settings) = 0;
+    // Starts applying `settings`; SettingsApplied or SettingsRefused follows. A closed port
+    // keeps them for the next open and completes within the call, as it does for the settings
+    // already in force. A malformed string is refused as SettingsNotApplied. On a
+    // refusal the previous settings stay in force (Settings() returns them).
+    virtual void ApplySettings(const QString& settings) = 0;
 
     virtual bool PortOpen() const = 0;
-    // true opens with the current CommPort and Settings (throws PortError on failure; an
-    // open port stays open); false closes and never fails.
-    virtual void SetPortOpen(bool open) = 0;
+    // An open was started and has not completed yet.
+    virtual bool Opening() const = 0;
+    // Starts opening with the current CommPort and Settings; Opened or OpenFailed follows. An
+    // open port, or one already opening, is left as it is and nothing follows.
+    virtual void Open() = 0;
+    // Closes the port, or cancels an open under way (nothing follows it, and a settings change
+    // under way is dropped with it). Never fails and never waits: queued output is given a
+    // bounded time to leave from the event loop, and a later Open waits for that.
+    virtual void Close() = 0;
+    // What an open under way reaches, for the status line ("127.0.0.1:4001"); empty when
+    // there is nothing to wait for.
+    virtual QString OpeningTarget() const { return {}; }
+
+    // Completion, the same for every port: emitted within the call that started the operation
+    // when nothing needs waiting for (a local device, a closed port), from the event loop
+    // otherwise. A caller sets up what follows before it starts the operation.
 
     // Received-byte count that raises OnComm; the program sets 1. 0 turns the notification
     // off. Implementations start at 1, so nothing received goes unnoticed.
@@ -112,6 +127,10 @@ public:
     virtual InputLines ReadInputLines() const { return {}; }
 
 signals:
+    void Opened();
+    void OpenFailed(const kestrum::PortError& error);
+    void SettingsApplied();
+    void SettingsRefused(const kestrum::PortError& error);
     // Receive notification: raised on the UI thread from the event loop, never re-entered.
     // Bytes that arrive while a handler runs (and yields) raise it again once it returns.
     void OnComm();

@@ -9,6 +9,9 @@
 
 #include <QObject>
 #include <QString>
+#include <deque>
+#include <functional>
+#include <optional>
 
 #include "platform/serial_port.h"
 #include "session/line_control.h"
@@ -56,6 +59,9 @@ public:
     SerialPort& Port() { return port_; }
     const SerialPort& Port() const { return port_; }
 
+    // An open or a settings change is under way, or actions wait for their turn.
+    bool Busy() const;
+
     // The last port selection failed because its number names no device.
     bool BadPort() const { return badPort_; }
     // The user pressed Disconnect and has not pressed Connect since.
@@ -77,33 +83,40 @@ public:
     void WarnIfBadPort();
 
     // Connect/Disconnect: `disconnect` is the button's new state. Refused puts the button
-    // back; a Connect whose open fails says why and leaves the user disconnected.
-    enum class ConnectResult { Connected, Disconnected, Refused };
+    // back; a Connect whose open fails says why and leaves the user disconnected. Pending: the
+    // open is under way, ConnectFinished tells how it ended; a Disconnect meanwhile cancels it.
+    enum class ConnectResult { Connected, Disconnected, Refused, Pending };
     ConnectResult Connect(bool disconnect);
 
     // Before any send (Send String, a command button, the text file sender): an invalid or
     // disconnected port is refused with its message. True when refused.
     bool RefuseUse();
-    // Then, once the send has its bytes: opens a closed port, or says why it cannot. True
-    // when the port is ready for them.
-    bool OpenForSend();
+    // Then, once the send has its bytes: runs `send` once the port is open, opening a closed
+    // one, in order with the user's other port actions. An open that fails says why and
+    // drops the send; a Disconnect, another port pick or a device change drops it silently.
+    // `dropped`, when given, is told of either.
+    void OpenForSend(std::function<void()> send, std::function<void()> dropped = nullptr);
 
     // Port Settings' OK: applies "baud,format" and shows it in the lists, which store it.
     // `formatChanged` tells which part the user changed last, for the refusal's message.
-    // False when the port refused them (the lists show what it still runs at).
-    bool ApplyDialogSettings(const QString& baud, const QString& format, bool formatChanged);
+    // `done(false)` when the port refused them (the lists show what it still runs at).
+    void ApplyDialogSettings(const QString& baud, const QString& format, bool formatChanged,
+                             std::function<void(bool)> done = nullptr);
     // Port Settings' device box: stores the device of the current port number and reopens
-    // the port on it, unless the user disconnected. False, with the previous device back in
-    // force, when the new one cannot be opened.
-    bool ChangeDevice(const QString& device);
+    // the port on it, unless the user disconnected. `done(false)`, with the previous device
+    // back in force, when the new one cannot be opened.
+    void ChangeDevice(const QString& device, std::function<void(bool)> done = nullptr);
     // With the port number naming no device: stores the device and selects the port again.
     // True when the port number now names a device.
     bool ChangeDeviceOfInvalidPort(const QString& device);
+    // The program ends: whatever is under way or waiting is dropped and the port closed.
+    void Shutdown();
 
     // --- Beyond the port selection: the link's state, automatic reconnect, the control
     // lines and the counters.
     enum class LinkState {
         Closed,        // not open, for no reason worth a word (no device, not opened yet)
+        Connecting,    // an open is under way that takes time (a network port)
         Open,          // open
         Disconnected,  // the user pressed Disconnect
         Lost,          // the device disappeared and nobody is watching for it
@@ -125,8 +138,34 @@ signals:
     void Warning(const QString& text);
     // State(), StateDetail(), the port's device or line settings may have changed.
     void StateChanged();
+    // A Connect that answered Pending has ended (Connected or Disconnected).
+    void ConnectFinished(kestrum::PortSession::ConnectResult result);
 
 private:
+    using Done = std::function<void()>;
+    using Failed = std::function<void(const PortError&)>;
+    struct WaitingAction {
+        bool needsPort;  // a send: dropped with the open it waited for
+        Done action;
+        Done dropped;  // told when a send is dropped
+    };
+
+    // An open or a settings change is under way.
+    bool PortBusy() const;
+    void OpenThen(Done opened, Failed failed);
+    void ApplyThen(const QString& settings, Done applied, Failed refused);
+    // Settings for the closed port; the refusal, if any.
+    std::optional<PortError> KeepSettings(const QString& settings);
+    void OnOpened();
+    void OnOpenFailed(const PortError& error);
+    void WhenIdle(bool needsPort, Done action, Done dropped = nullptr);
+    void SchedulePump();
+    void Pump();
+    // True when sends were dropped.
+    bool DropWaitingSends();
+    void CancelPending();
+    void SelectionFailed(const PortError& error);
+    void LineSettingsRefused(LineBox picked, const PortError& error);
     void Warn(const char* text);
     void OnDeviceLost(const QString& reason);
     void PutBack(LineBox box, const QString& settings);
@@ -150,6 +189,17 @@ private:
     bool lost_ = false;
     // The watch reopened the port and nobody has opened or picked it since.
     bool reopenedByWatch_ = false;
+
+    // What follows the open or settings change under way (one at a time).
+    Done opDone_;
+    Failed opFailed_;
+    Done openDropped_;  // the send whose open is under way, told when it is cancelled
+    bool settingsPending_ = false;
+    // The user's actions made while the port was busy, in order.
+    std::deque<WaitingAction> waiting_;
+    bool pumpQueued_ = false;
+    // An action or a completion is running: the actions it starts run at once.
+    bool nested_ = false;
 
     LineControl lines_{port_, settings_};
     TrafficCounters counters_;

@@ -25,7 +25,8 @@ public:
     // Why the returned device could not be opened at the last look; empty while it is away.
     const QString& Problem() const { return problem_; }
 
-    // One look, as the timer makes it.
+    // One look, as the timer makes it: starts an open once the device is back; Reopened or
+    // ProblemChanged follows when it completes.
     void Look();
 
 signals:
@@ -39,6 +40,7 @@ private:
     SerialPort& port_;
     QTimer timer_;
     QString problem_;
+    bool opening_ = false;  // the open under way is this watch's
 };
 
 }  // namespace kestrum

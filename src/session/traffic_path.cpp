@@ -40,16 +40,20 @@ bool TrafficPath::RefuseUse() {
 
 void TrafficPath::WhenOpen(QObject* context, const std::function<void()>& write,
                            const std::function<void()>& dropped) {
+    // Sends wait for an open under way in the order they were made; the session drops them
+    // with the open when it fails or is cancelled.
     const QPointer<QObject> alive(context);
-    const bool open = session_.OpenForSend();
-    if (alive == nullptr) {
-        return;
-    }
-    if (open) {
-        write();
-    } else if (dropped) {
-        dropped();
-    }
+    session_.OpenForSend(
+        [alive, write] {
+            if (alive != nullptr) {
+                write();
+            }
+        },
+        [alive, dropped] {
+            if (alive != nullptr && dropped) {
+                dropped();
+            }
+        });
 }
 
 void TrafficPath::SendText(const std::string& text, DisplayMode mode, TrafficSource source) {

@@ -72,10 +72,11 @@ public:
     // --- Sending
     // An invalid or disconnected port is refused with its message. True when refused.
     bool RefuseUse();
-    // The one place a send meets the port: opens a closed port, then runs `write`. When the
-    // port cannot be opened its warning is told (PortSession::Warning) and `dropped` runs
-    // instead. Today both run before this returns; callers must not rely on it, and neither
-    // runs once `context` is gone.
+    // The one place a send meets the port: opens a closed port, then runs `write`, in order
+    // with the user's other port actions (PortSession::OpenForSend). When the port cannot be
+    // opened its warning is told (PortSession::Warning) and `dropped` runs instead, as it does
+    // when the open is cancelled. Either may run before this returns or later; neither runs
+    // once `context` is gone.
     void WhenOpen(QObject* context, const std::function<void()>& write,
                   const std::function<void()>& dropped = {});
     // A string written in `mode` (Send String, a command button): encoded once, written one

@@ -45,7 +45,7 @@ TEST(HeadlessTrafficPath, SendsAndReceivesOnLocalRfc2217AndRawPortsWithNoGuiLoad
     const std::string command("AT\0\xFF\r", 5);
     for (const auto& [number, device] : {std::pair{1, &local}, {2, &served}, {3, &streamed}}) {
         SCOPED_TRACE(number);
-        port.SetPortOpen(false);
+        port.Close();
         port.SetCommPort(number);
         received.clear();
         ASSERT_FALSE(traffic.RefuseUse());

@@ -27,6 +27,26 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// A local port completes within the call: the failure it reported, if any.
+std::optional<PortError> Failure(SerialPort& port, const std::function<void()>& action) {
+    std::optional<PortError> failure;
+    QObject context;
+    const auto keep = [&failure](const PortError& error) { failure = error; };
+    QObject::connect(&port, &SerialPort::OpenFailed, &context, keep);
+    QObject::connect(&port, &SerialPort::SettingsRefused, &context, keep);
+    action();
+    return failure;
+}
+
+PortErrorKind KindOf(SerialPort& port, const std::function<void()>& action) {
+    const std::optional<PortError> failure = Failure(port, action);
+    if (!failure) {
+        ADD_FAILURE() << "no failure reported";
+        return PortErrorKind::Other;
+    }
+    return failure->kind();
+}
+
 PortErrorKind KindOf(const std::function<void()>& action) {
     try {
         action();
@@ -45,7 +65,9 @@ protected:
             [this](int number) { return number == 2 ? pty_.DevicePath() : QString(); });
         port->SetCommPort(2);
         QObject::connect(port.get(), &SerialPort::OnComm, [this] { ++onComm_; });
-        port->SetPortOpen(open);
+        if (open) {
+            port->Open();
+        }
         return port;
     }
 
@@ -85,7 +107,7 @@ TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysReadsByInputLenAndFlushesA
     // Closing lets queued output leave.
     const std::string queued(2000, 'q');
     port->Output(queued);  // nothing has gone out yet
-    port->SetPortOpen(false);
+    port->Close();
     EXPECT_EQ(pty_.Read(queued.size(), 1000ms).size(), queued.size());
 }
 
@@ -112,13 +134,13 @@ TEST_F(QtSerialPortTest, SettingsApplyWhileOpenOrAreRefusedKeepingThePrevious) {
         const QString before = port->Settings();
         const speed_t speedBefore = pty_.DeviceSpeed();
         if (c.speed != 0) {
-            ASSERT_NO_THROW(port->SetSettings(c.settings));
+            ASSERT_FALSE(Failure(*port, [&] { port->ApplySettings(c.settings); }));
             EXPECT_EQ(port->Settings(), c.settings);
             const termios tio = *pty_.DeviceTermios();
             EXPECT_EQ(cfgetospeed(&tio), c.speed);
             EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, QString(c.settings).endsWith(",2"));
         } else {
-            EXPECT_EQ(KindOf([&] { port->SetSettings(c.settings); }),
+            EXPECT_EQ(KindOf(*port, [&] { port->ApplySettings(c.settings); }),
                       PortErrorKind::SettingsNotApplied);
             EXPECT_EQ(port->Settings(), before) << "reading returns the settings in force";
             EXPECT_EQ(pty_.DeviceSpeed(), speedBefore)
@@ -131,21 +153,22 @@ TEST_F(QtSerialPortTest, SettingsApplyWhileOpenOrAreRefusedKeepingThePrevious) {
 
 TEST_F(QtSerialPortTest, SettingsOfAClosedPortAreKeptAndAppliedAtEveryOpen) {
     auto port = MakePort(false);
-    EXPECT_EQ(KindOf([&] { port->SetSettings("fast"); }), PortErrorKind::SettingsNotApplied);
+    EXPECT_EQ(KindOf(*port, [&] { port->ApplySettings("fast"); }),
+              PortErrorKind::SettingsNotApplied);
     EXPECT_EQ(port->Settings(), "9600,n,8,1") << "malformed text changes nothing";
-    port->SetSettings("19200,e,7,1");  // closed: only stored
-    EXPECT_EQ(KindOf([&] { port->SetPortOpen(true); }), PortErrorKind::SettingsNotApplied)
+    port->ApplySettings("19200,e,7,1");  // closed: only stored
+    EXPECT_EQ(KindOf(*port, [&] { port->Open(); }), PortErrorKind::SettingsNotApplied)
         << "the device refuses them at open";
     EXPECT_FALSE(port->PortOpen());
     EXPECT_EQ(port->Settings(), "19200,e,7,1");
 
-    port->SetSettings("57600,n,8,2");
-    port->SetPortOpen(true);
+    port->ApplySettings("57600,n,8,2");
+    port->Open();
     EXPECT_EQ(pty_.DeviceSpeed(), B57600);
-    port->SetPortOpen(false);
+    port->Close();
     EXPECT_FALSE(port->PortOpen());
-    port->SetPortOpen(false);  // closing a closed port does nothing
-    port->SetPortOpen(true);
+    port->Close();  // closing a closed port does nothing
+    port->Open();
     EXPECT_TRUE(port->PortOpen());
     EXPECT_EQ(port->CommPort(), 2);
     EXPECT_EQ(port->Settings(), "57600,n,8,2");
@@ -157,10 +180,10 @@ TEST_F(QtSerialPortTest, SettingsOfAClosedPortAreKeptAndAppliedAtEveryOpen) {
 TEST_F(QtSerialPortTest, OpenFailuresHaveTheirKinds) {
     auto port = MakePort();
     auto second = MakePort(false);
-    EXPECT_EQ(KindOf([&] { second->SetPortOpen(true); }), PortErrorKind::PortInUse);
+    EXPECT_EQ(KindOf(*second, [&] { second->Open(); }), PortErrorKind::PortInUse);
     EXPECT_FALSE(second->PortOpen());
-    port->SetPortOpen(false);
-    EXPECT_NO_THROW(second->SetPortOpen(true)) << "the lock goes with the close";
+    port->Close();
+    EXPECT_FALSE(Failure(*second, [&] { second->Open(); })) << "the lock goes with the close";
 
     QTemporaryDir dir;
     QFile(dir.filePath("not-a-tty")).open(QIODevice::WriteOnly);
@@ -171,7 +194,7 @@ TEST_F(QtSerialPortTest, OpenFailuresHaveTheirKinds) {
     };
     for (const QString& device : devices) {
         QtSerialPort missing([&](int) { return device; });
-        EXPECT_EQ(KindOf([&] { missing.SetPortOpen(true); }), PortErrorKind::InvalidPortNumber)
+        EXPECT_EQ(KindOf(missing, [&] { missing.Open(); }), PortErrorKind::InvalidPortNumber)
             << device.toStdString();
         EXPECT_FALSE(missing.PortOpen());
     }
@@ -187,12 +210,8 @@ TEST_F(QtSerialPortTest, OpenFailuresHaveTheirKinds) {
 TEST_F(QtSerialPortTest, AFreeDeviceOnALongPathOrANonTerminalIsNotCalledInUse) {
     const auto warning = [](const QString& device) -> std::optional<QString> {
         QtSerialPort port([device](int) { return device; });
-        try {
-            port.SetPortOpen(true);
-        } catch (const PortError& error) {
-            return PortWarningText(error);
-        }
-        return std::nullopt;
+        const std::optional<PortError> failure = Failure(port, [&] { port.Open(); });
+        return failure ? std::optional<QString>(PortWarningText(*failure)) : std::nullopt;
     };
     QTemporaryDir folder;
     QString path = folder.path();
@@ -275,7 +294,7 @@ TEST_F(QtSerialPortTest, DeviceLossClosesThePortOnceWithoutBusyLoop) {
     // a test running beside this one may then be given the same terminal number.
     ASSERT_TRUE(PumpEventsUntil([&] { return !QFile::exists(pty_.DevicePath()); }, 2000ms));
     try {
-        port->SetPortOpen(true);
+        port->Open();
     } catch (const PortError& error) {
         if (!QFile::exists(pty_.DevicePath())) {
             EXPECT_EQ(error.kind(), PortErrorKind::InvalidPortNumber) << "the device is gone";
@@ -288,7 +307,7 @@ TEST_F(QtSerialPortTest, DeviceLossClosesThePortOnceWithoutBusyLoop) {
 TEST_F(QtSerialPortTest, PseudoTerminalHasNoControlLinesButTakesFlowControl) {
     auto port = MakePort(false);
     port->SetFlowControl(FlowControl::Software);
-    port->SetPortOpen(true);
+    port->Open();
     EXPECT_FALSE(port->HasControlLines());
     port->SetRequestToSend(false);
     port->SetDataTerminalReady(false);

@@ -173,7 +173,9 @@ TEST_F(NotRegularFileTest, AFileCutShortDuringASendStopsItMidLine) {
     }
     file.close();
     Start();
-    ASSERT_TRUE(Window().Session().OpenForSend());
+    bool open = false;
+    Window().Session().OpenForSend([&open] { open = true; });
+    ASSERT_TRUE(open);
     // The engine itself, so that the cut comes at a known line: the 10th of the first read's
     // 648; the cut is in the middle of line 1,000, in the second read.
     TextFileSend send(Window().Traffic(), state_);

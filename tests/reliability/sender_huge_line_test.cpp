@@ -41,9 +41,17 @@ public:
     int CommPort() const override { return port_; }
     void SetCommPort(int port) override { port_ = port; }
     QString Settings() const override { return settings_; }
-    void SetSettings(const QString& settings) override { settings_ = settings; }
+    void ApplySettings(const QString& settings) override {
+        settings_ = settings;
+        emit SettingsApplied();
+    }
     bool PortOpen() const override { return open_; }
-    void SetPortOpen(bool open) override { open_ = open; }
+    bool Opening() const override { return false; }
+    void Open() override {
+        open_ = true;
+        emit Opened();
+    }
+    void Close() override { open_ = false; }
     void SetRThreshold(int) override {}
     void SetInputLen(int) override {}
     int InBufferCount() const override { return 0; }

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "session/port_session.h"
 #include "storage/settings_store.h"
@@ -71,8 +74,32 @@ protected:
         warnings_.clear();
     }
 
+    // Each answers how the operation ended, or nullopt while it is under way.
+    std::optional<bool> Send(std::string bytes = "x") {
+        auto result = std::make_shared<std::optional<bool>>();
+        session_.OpenForSend(
+            [this, result, bytes] {
+                port_.Output(bytes);
+                *result = true;
+            },
+            [result] { *result = false; });
+        sends_.push_back(result);
+        return *result;
+    }
+    std::optional<bool> ChangeDevice(const QString& device) {
+        std::optional<bool> changed;
+        session_.ChangeDevice(device, [&changed](bool ok) { changed = ok; });
+        return changed;
+    }
+    std::optional<bool> DialogSettings(const QString& baud, const QString& format, bool last) {
+        std::optional<bool> applied;
+        session_.ApplyDialogSettings(baud, format, last, [&applied](bool ok) { applied = ok; });
+        return applied;
+    }
+
     QTemporaryDir folder_;
     SettingsStore settings_;
+    std::vector<std::shared_ptr<std::optional<bool>>> sends_;
     MemorySerialPort port_;
     PortSession session_{port_, settings_};
     Boxes boxes_{session_};
@@ -96,14 +123,14 @@ const KindText kOpenFailures[] = {
 TEST_F(PortSessionTest, EveryEntryPointThatOpensNamesTheFailureAndLeavesThePortClosed) {
     const std::pair<const char*, std::function<void()>> entries[] = {
         {"port selection", [&] { boxes_.PickPortNumber("1"); }},
-        {"send", [&] { EXPECT_FALSE(session_.OpenForSend()); }},
+        {"send", [&] { EXPECT_EQ(Send(), false); }},
         {"Connect",
          [&] {
              ASSERT_EQ(session_.Connect(true), PortSession::ConnectResult::Disconnected);
              EXPECT_EQ(session_.Connect(false), PortSession::ConnectResult::Disconnected);
              EXPECT_TRUE(session_.UserDisconnected());
          }},
-        {"device change", [&] { EXPECT_FALSE(session_.ChangeDevice("/dev/ttyUSB7")); }},
+        {"device change", [&] { EXPECT_EQ(ChangeDevice("/dev/ttyUSB7"), false); }},
     };
     for (const auto& [entry, run] : entries) {
         for (const KindText& failure : kOpenFailures) {
@@ -111,7 +138,7 @@ TEST_F(PortSessionTest, EveryEntryPointThatOpensNamesTheFailureAndLeavesThePortC
             SCOPED_TRACE(failure.text);
             session_.Connect(false);
             SelectPortOne();
-            port_.SetPortOpen(false);
+            port_.Close();
             port_.SetOpenFailure(1, failure.kind);
             run();
             port_.SetOpenFailure(1, std::nullopt);
@@ -181,11 +208,11 @@ TEST_F(PortSessionTest, DialogSettingsAreNamedByTheLastChangeAndTheFormatListGro
         port_.FailNext(MemorySerialPort::Operation::SetSettings, kind);
     };
     refuse(PortErrorKind::BaudRateNotSupported);
-    EXPECT_FALSE(session_.ApplyDialogSettings("115200", "n,8,1", false));
+    EXPECT_FALSE(*DialogSettings("115200", "n,8,1", false));
     refuse(PortErrorKind::BaudRateNotSupported);
-    EXPECT_FALSE(session_.ApplyDialogSettings("115200", "n,8,1", true));
+    EXPECT_FALSE(*DialogSettings("115200", "n,8,1", true));
     refuse(PortErrorKind::SettingsNotApplied);
-    EXPECT_FALSE(session_.ApplyDialogSettings("19200", "o,7,2", false));
+    EXPECT_FALSE(*DialogSettings("19200", "o,7,2", false));
     EXPECT_EQ(warnings_, (QStringList{"Warning: This baud rate not supported for this port",
                                       "Warning: This format not supported for this port",
                                       "Warning: This format not supported for this port"}));
@@ -193,7 +220,7 @@ TEST_F(PortSessionTest, DialogSettingsAreNamedByTheLastChangeAndTheFormatListGro
 
     warnings_.clear();
     for (int i = 0; i < 2; ++i) {
-        EXPECT_TRUE(session_.ApplyDialogSettings("19200", "o,8,2", false));
+        EXPECT_TRUE(*DialogSettings("19200", "o,8,2", false));
     }
     EXPECT_TRUE(warnings_.isEmpty());
     EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "19200,o,8,2");
@@ -206,7 +233,7 @@ TEST_F(PortSessionTest, DisconnectSurvivesSelectionsAndDeviceChangesWaitForConne
     boxes_.PickPortNumber("2");
     EXPECT_FALSE(port_.PortOpen()) << "configured but left closed";
     EXPECT_TRUE(session_.RefuseUse());
-    EXPECT_TRUE(session_.ChangeDevice("/dev/ttyUSB3"));
+    EXPECT_EQ(ChangeDevice("/dev/ttyUSB3"), true);
     EXPECT_EQ(settings_.GetSetting("Device2", ""), "/dev/ttyUSB3");
     EXPECT_FALSE(port_.PortOpen());
     EXPECT_EQ(session_.Connect(false), PortSession::ConnectResult::Connected);
@@ -215,7 +242,7 @@ TEST_F(PortSessionTest, DisconnectSurvivesSelectionsAndDeviceChangesWaitForConne
 
     // A device that cannot be opened is not kept; the one before is open again.
     port_.FailNext(MemorySerialPort::Operation::Open, PortErrorKind::PortInUse);
-    EXPECT_FALSE(session_.ChangeDevice("/dev/ttyUSB4"));
+    EXPECT_EQ(ChangeDevice("/dev/ttyUSB4"), false);
     EXPECT_EQ(settings_.GetSetting("Device2", ""), "/dev/ttyUSB3");
     EXPECT_TRUE(port_.PortOpen());
 
@@ -223,6 +250,59 @@ TEST_F(PortSessionTest, DisconnectSurvivesSelectionsAndDeviceChangesWaitForConne
     port_.LoseDevice("gone");
     EXPECT_EQ(warnings_,
               QStringList{"Warning: The Com port device was lost and the port is closed: gone"});
+}
+
+TEST_F(PortSessionTest, ClicksDuringAPendingOpenOrSettingsChangeRunOnceInOrder) {
+    const auto settle = [] { QCoreApplication::processEvents(); };
+    port_.SetHeld(true);
+    boxes_.PickPortNumber("1");
+    EXPECT_EQ(session_.State(), PortSession::LinkState::Connecting);
+    Send("a");
+    Send("b");
+    boxes_.PickBaud("19200");
+    EXPECT_EQ(Send("c"), std::nullopt);
+    port_.Release();
+    settle();
+    EXPECT_EQ(port_.Written(), "ab") << "c waits for the settings picked before it";
+    port_.Release();
+    settle();
+    EXPECT_EQ(port_.Written(), "abc");
+    EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "19200,n,8,1");
+
+    // A settings change under way holds the sends behind it; its refusal puts the list back.
+    boxes_.PickBaud("115200");
+    EXPECT_EQ(Send("d"), std::nullopt);
+    port_.Release(PortErrorKind::BaudRateNotSupported);
+    settle();
+    EXPECT_EQ(port_.Written(), "abcd");
+    EXPECT_EQ(boxes_.BaudText(), "19200");
+    EXPECT_EQ(warnings_, QStringList{"Warning: This baud rate not supported for this port"});
+
+    // An open that fails drops every send that waited for it, said once.
+    warnings_.clear();
+    port_.Close();
+    Send("e");
+    Send("f");
+    port_.Release(PortErrorKind::PortInUse);
+    settle();
+    EXPECT_EQ(*sends_.end()[-2], false);
+    EXPECT_EQ(*sends_.back(), false);
+    EXPECT_EQ(warnings_, QStringList{"Warning: Comm port in use by another application"});
+
+    // Disconnect cancels the open at once and the sends silently; Connect waits for its own.
+    warnings_.clear();
+    EXPECT_EQ(Send("g"), std::nullopt);
+    EXPECT_EQ(session_.Connect(true), PortSession::ConnectResult::Disconnected);
+    EXPECT_FALSE(port_.Opening());
+    EXPECT_EQ(*sends_.back(), false);
+    QSignalSpy finished(&session_, &PortSession::ConnectFinished);
+    EXPECT_EQ(session_.Connect(false), PortSession::ConnectResult::Pending);
+    port_.Release();
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished.at(0).at(0).value<PortSession::ConnectResult>(),
+              PortSession::ConnectResult::Connected);
+    EXPECT_EQ(port_.Written(), "abcd");
+    EXPECT_TRUE(warnings_.isEmpty());
 }
 
 }  // namespace

@@ -6,14 +6,14 @@ namespace kestrum {
 
 MemorySerialPort::MemorySerialPort(QObject* parent) : SerialPort(parent) {}
 
-void MemorySerialPort::ThrowIfScripted(Operation operation) {
+std::optional<PortError> MemorySerialPort::Scripted(Operation operation) {
     auto found = scripted_.find(operation);
     if (found == scripted_.end() || found->second.empty()) {
-        return;
+        return std::nullopt;
     }
     const PortErrorKind kind = found->second.front();
     found->second.erase(found->second.begin());
-    throw PortError(kind, "scripted failure");
+    return PortError(kind, "scripted failure");
 }
 
 void MemorySerialPort::SetCommPort(int port) {
@@ -23,33 +23,78 @@ void MemorySerialPort::SetCommPort(int port) {
     commPort_ = port;
 }
 
-void MemorySerialPort::SetSettings(const QString& settings) {
-    ThrowIfScripted(Operation::SetSettings);
+void MemorySerialPort::ApplySettings(const QString& settings) {
     const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(settings);
     if (!parsed) {
-        throw PortError(PortErrorKind::SettingsNotApplied, "malformed settings");
+        emit SettingsRefused(PortError(PortErrorKind::SettingsNotApplied, "malformed settings"));
+        return;
     }
-    settings_ = *parsed;
+    // The settings in force again cost nothing, as with every port.
+    if (held_ && open_ && *parsed != settings_) {
+        heldSettings_ = *parsed;
+        return;
+    }
+    CompleteSettings(*parsed, std::nullopt);
 }
 
-void MemorySerialPort::SetPortOpen(bool open) {
-    if (!open) {
-        if (open_) {
-            open_ = false;
-            history_.push_back({false, commPort_, Settings()});
-        }
+void MemorySerialPort::CompleteSettings(const PortSettingsString& settings,
+                                        std::optional<PortErrorKind> failure) {
+    std::optional<PortError> error = Scripted(Operation::SetSettings);
+    if (failure) {
+        error = PortError(*failure, "held settings refused");
+    }
+    if (error) {
+        emit SettingsRefused(*error);
         return;
     }
+    settings_ = settings;
+    emit SettingsApplied();
+}
+
+void MemorySerialPort::Close() {
+    opening_ = false;
+    heldSettings_.reset();
     if (open_) {
+        open_ = false;
+        history_.push_back({false, commPort_, Settings()});
+    }
+}
+
+void MemorySerialPort::Open() {
+    if (open_ || opening_) {
         return;
     }
-    ThrowIfScripted(Operation::Open);
+    opening_ = true;
+    if (!held_) {
+        CompleteOpen(std::nullopt);
+    }
+}
+
+void MemorySerialPort::CompleteOpen(std::optional<PortErrorKind> failure) {
+    opening_ = false;
+    std::optional<PortError> error = Scripted(Operation::Open);
     if (const auto found = openFailures_.find(commPort_); found != openFailures_.end()) {
-        throw PortError(found->second, "scripted open failure");
+        error = PortError(found->second, "scripted open failure");
+    }
+    if (failure) {
+        error = PortError(*failure, "held open failed");
+    }
+    if (error) {
+        emit OpenFailed(*error);
+        return;
     }
     open_ = true;
     history_.push_back({true, commPort_, Settings()});
     linesAtOpen_.push_back(Lines());
+    emit Opened();
+}
+
+void MemorySerialPort::Release(std::optional<PortErrorKind> failure) {
+    if (opening_) {
+        CompleteOpen(failure);
+    } else if (heldSettings_) {
+        CompleteSettings(*std::exchange(heldSettings_, std::nullopt), failure);
+    }
 }
 
 void MemorySerialPort::SetRequestToSend(bool on) {
@@ -99,7 +144,9 @@ std::string MemorySerialPort::Input() {
 
 void MemorySerialPort::Output(std::string_view bytes) {
     ++outputCalls_;
-    ThrowIfScripted(Operation::Output);
+    if (const std::optional<PortError> error = Scripted(Operation::Output)) {
+        throw *error;
+    }
     if (!open_) {
         throw PortError(PortErrorKind::Other, "The port is closed");
     }

@@ -32,9 +32,14 @@ public:
     int CommPort() const override { return commPort_; }
     void SetCommPort(int port) override;
     QString Settings() const override { return settings_.Format(); }
-    void SetSettings(const QString& settings) override;
+    void ApplySettings(const QString& settings) override;
     bool PortOpen() const override { return open_; }
-    void SetPortOpen(bool open) override;
+    bool Opening() const override { return opening_; }
+    void Open() override;
+    void Close() override;
+    QString OpeningTarget() const override {
+        return opening_ ? QStringLiteral("memory") : QString();
+    }
     void SetRThreshold(int bytes) override;
     void SetInputLen(int bytes) override;
     int InBufferCount() const override { return static_cast<int>(received_.size()); }
@@ -71,6 +76,12 @@ public:
     // What MayReopen answers (the device is there at first).
     void SetDevicePresent(bool present) { devicePresent_ = present; }
 
+    // --- Completion. Opens and settings changes complete within the call, as a local device's
+    // do; while held, an open and a settings change of an open port wait for Release, as a
+    // network port's do, and complete then (with `failure`, when given).
+    void SetHeld(bool held) { held_ = held; }
+    void Release(std::optional<PortErrorKind> failure = std::nullopt);
+
     // --- Scripted failures. A scripted failure has no effect besides the throw.
     // The next `times` calls of `operation` throw PortError(kind).
     void FailNext(Operation operation, PortErrorKind kind, int times = 1);
@@ -97,13 +108,18 @@ public:
     void ClearRecords();
 
 private:
-    // Throws the scripted failure of `operation`, if one is pending.
-    void ThrowIfScripted(Operation operation);
+    // The scripted failure of `operation`, if one is pending.
+    std::optional<PortError> Scripted(Operation operation);
+    void CompleteOpen(std::optional<PortErrorKind> failure);
+    void CompleteSettings(const PortSettingsString& settings, std::optional<PortErrorKind> failure);
     void EmitOnComm();
 
     int commPort_ = 1;
     PortSettingsString settings_;
     bool open_ = false;
+    bool opening_ = false;
+    bool held_ = false;
+    std::optional<PortSettingsString> heldSettings_;
     int rThreshold_ = 1;
     int inputLen_ = 0;
     int commEvent_ = 0;

@@ -1,82 +1,16 @@
 #include "platform/network/network_port.h"
 
-#include <QElapsedTimer>
-#include <QHostAddress>
+#include <QHostInfo>
 #include <QTcpSocket>
-#include <QTimer>
 #include <algorithm>
-#include <climits>
-#include <condition_variable>
-#include <cstring>
-#include <mutex>
-#include <thread>
-#include <vector>
-
-#include <netdb.h>
-#include <sys/socket.h>
 
 #include "platform/network/telnet_codec.h"
 
 namespace kestrum {
 namespace {
 
-int Remaining(const QElapsedTimer& clock, int budgetMs) {
-    return std::max(0, budgetMs - static_cast<int>(clock.elapsed()));
-}
-
-// QAbstractSocket's own wait looks a name up without any time bound, so the lookup runs on a
-// thread of its own and is waited for here, within the open's budget. A lookup that outlives
-// the wait finishes on its own and is thrown away. The thread calls only the C library, so a
-// program that ends meanwhile has no Qt state pulled from under it.
-QList<QHostAddress> LookUp(const QString& host, int waitMs, QString& why) {
-    QHostAddress literal;
-    if (literal.setAddress(host)) {
-        return {literal};
-    }
-    struct Shared {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        std::vector<sockaddr_storage> addresses;
-    };
-    auto shared = std::make_shared<Shared>();
-    std::thread([shared, name = host.toStdString()] {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        std::vector<sockaddr_storage> addresses;
-        if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0) {
-            for (const addrinfo* a = found; a != nullptr; a = a->ai_next) {
-                sockaddr_storage address{};
-                std::memcpy(&address, a->ai_addr,
-                            std::min<std::size_t>(a->ai_addrlen, sizeof address));
-                addresses.push_back(address);
-            }
-            ::freeaddrinfo(found);
-        }
-        const std::lock_guard lock(shared->mutex);
-        shared->addresses = std::move(addresses);
-        shared->finished = true;
-        shared->done.notify_all();
-    }).detach();
-    std::unique_lock lock(shared->mutex);
-    if (!shared->done.wait_for(lock, std::chrono::milliseconds(waitMs),
-                               [&] { return shared->finished; })) {
-        why = QStringLiteral("The host name could not be looked up in time");
-        return {};
-    }
-    QList<QHostAddress> addresses;
-    for (const sockaddr_storage& address : shared->addresses) {
-        const QHostAddress qt(reinterpret_cast<const sockaddr*>(&address));
-        if (!qt.isNull() && !addresses.contains(qt)) {
-            addresses.append(qt);
-        }
-    }
-    if (addresses.isEmpty()) {
-        why = QStringLiteral("Unknown host");
-    }
-    return addresses;
+QString WithinSeconds(int ms) {
+    return QStringLiteral("No answer within %1 s").arg((ms + 999) / 1000);
 }
 
 rfc2217::LineSettings ToProtocol(const PortSettingsString& settings) {
@@ -100,166 +34,258 @@ std::uint8_t FlowValue(FlowControl flow) {
     return rfc2217::kFlowNone;
 }
 
+// Deleted from the event loop: the object may be the one whose notification is running.
+template <typename T>
+void DropLater(std::unique_ptr<T>& object) {
+    if (object) {
+        object->disconnect();
+        object.release()->deleteLater();
+    }
+}
+
 }  // namespace
 
-NetworkPort::NetworkPort(DeviceLookup devices, QObject* parent)
-    : SerialPort(parent), devices_(std::move(devices)), socket_(std::make_unique<QTcpSocket>()) {
-    connect(&received_, &ReceiveQueue::OnComm, this, &SerialPort::OnComm);
-    connect(socket_.get(), &QTcpSocket::readyRead, this, &NetworkPort::OnReadyRead);
-    connect(socket_.get(), &QTcpSocket::disconnected, this, &NetworkPort::OnDisconnected);
-    connect(socket_.get(), &QTcpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError error) {
-                if (error != QAbstractSocket::SocketTimeoutError) {
-                    OnDisconnected();
+HostLookup SystemHostLookup() {
+    return [](const QString& host, QObject* context, HostFound done) {
+        QHostInfo::lookupHost(host, context, [done = std::move(done)](const QHostInfo& info) {
+            QList<QHostAddress> addresses;
+            for (const QHostAddress& address : info.addresses()) {
+                if (!address.isNull() && !addresses.contains(address)) {
+                    addresses.append(address);
                 }
-            });
+            }
+            done(addresses, addresses.isEmpty() ? QStringLiteral("Unknown host") : QString());
+        });
+    };
+}
+
+NetworkPort::NetworkPort(DeviceLookup devices, QObject* parent, HostLookup lookup)
+    : BufferedPort(std::move(devices), kCloseDrainMs, parent), lookup_(std::move(lookup)) {
+    openLimit_.setSingleShot(true);
+    connect(&openLimit_, &QTimer::timeout, this, &NetworkPort::OnOpenTimeout);
+    phaseLimit_.setSingleShot(true);
+    connect(&phaseLimit_, &QTimer::timeout, this, &NetworkPort::OnPhaseTimeout);
+    applyLimit_.setSingleShot(true);
+    connect(&applyLimit_, &QTimer::timeout, this, &NetworkPort::FinishApply);
 }
 
 NetworkPort::~NetworkPort() {
-    socket_->disconnect(this);
-    if (connected_) {
-        Close();
+    if (socket_) {
+        socket_->disconnect(this);
     }
+    blockSignals(true);
 }
 
-void NetworkPort::SetCommPort(int port) {
-    if (port < 1 || port > 4) {
-        throw PortError(PortErrorKind::InvalidPortNumber,
-                        "Port number " + std::to_string(port) + " is not 1 to 4");
-    }
-    commPort_ = port;
+std::unique_ptr<QTcpSocket> NetworkPort::NewSocket() {
+    auto socket = std::make_unique<QTcpSocket>();
+    // Qt reads no more than this ahead of the program; the kernel and TCP hold the rest.
+    socket->setReadBufferSize(kReadSliceBytes);
+    connect(socket.get(), &QTcpSocket::connected, this, &NetworkPort::OnConnected);
+    connect(socket.get(), &QTcpSocket::readyRead, this, &NetworkPort::OnReadyRead);
+    connect(socket.get(), &QTcpSocket::disconnected, this, &NetworkPort::OnDisconnected);
+    connect(socket.get(), &QTcpSocket::errorOccurred, this, &NetworkPort::OnSocketError);
+    return socket;
 }
 
-bool NetworkPort::PortOpen() const {
-    return connected_ && !lossQueued_;
+QString NetworkPort::OpeningTarget() const {
+    return phase_ != Phase::Idle && phase_ != Phase::Open ? url_.Endpoint() : QString();
 }
 
-void NetworkPort::SetPortOpen(bool open) {
-    if (!open) {
-        if (connected_) {
-            Close();
-        }
-        return;
-    }
-    if (connected_) {
-        return;
-    }
-    QElapsedTimer clock;
-    clock.start();
-    const QString device = devices_ ? devices_(commPort_) : QString();
+void NetworkPort::StartOpen(const QString& device) {
     const auto parsed = ParsePortUrl(device);
     if (const auto* error = std::get_if<PortUrlError>(&parsed)) {
-        throw PortError(PortErrorKind::Other, error->reason.toStdString());
-    }
-    url_ = std::get<PortUrl>(parsed);
-    Connect(url_, clock);
-    lossQueued_ = false;
-    lines_ = {};
-    client_ = std::make_unique<rfc2217::Client>();
-    comPort_ = false;
-    ++connection_;
-    if (Telnet()) {
-        Negotiate(url_, clock);
-    } else {
-        emit Notice(url_.Endpoint() +
-                    QStringLiteral(": line settings cannot be applied to a raw network stream"));
-    }
-    connected_ = true;
-    received_.ScheduleNotify();
-}
-
-void NetworkPort::Connect(const PortUrl& url, const QElapsedTimer& clock) {
-    const std::string endpoint = url.Endpoint().toStdString();
-    QString why;
-    const QList<QHostAddress> addresses = LookUp(url.host, Remaining(clock, kOpenMs), why);
-    for (const QHostAddress& address : addresses) {
-        const int left = Remaining(clock, kOpenMs);
-        if (left == 0) {
-            break;
-        }
-        socket_->connectToHost(address, url.port);
-        if (socket_->waitForConnected(left)) {
-            return;
-        }
-        why = socket_->error() == QAbstractSocket::SocketTimeoutError
-                  ? QStringLiteral("No answer within %1 s").arg((kOpenMs + 999) / 1000)
-                  : socket_->errorString();
-        socket_->abort();
-    }
-    if (why.isEmpty()) {
-        why = QStringLiteral("No answer within %1 s").arg((kOpenMs + 999) / 1000);
-    }
-    throw PortError(PortErrorKind::Other, endpoint + ": " + why.toStdString());
-}
-
-void NetworkPort::Negotiate(const PortUrl& url, const QElapsedTimer& clock) {
-    Write(client_->Start());
-    // A server that never takes COM-PORT-OPTION still carries data: it is opened like a raw
-    // stream, and the user is told once that the settings are not applied.
-    const int negotiateMs = std::min(kConfirmMs, kOpenMs);
-    while (!client_->ComPortAgreed() && !client_->ComPortRefused() && !lossQueued_ &&
-           socket_->state() == QAbstractSocket::ConnectedState) {
-        const int left =
-            std::min(Remaining(clock, kOpenMs), negotiateMs - static_cast<int>(clock.elapsed()));
-        if (left <= 0 || !socket_->waitForReadyRead(left)) {
-            break;
-        }
-    }
-    if (socket_->state() != QAbstractSocket::ConnectedState || lossQueued_) {
-        const std::string reason = lossQueued_ ? lossReason_.toStdString() : "";
-        socket_->abort();
-        lossQueued_ = false;
-        throw PortError(PortErrorKind::Other, url.Endpoint().toStdString() +
-                                                  ": The server closed the connection" +
-                                                  (reason.empty() ? "" : " (" + reason + ")"));
-    }
-    if (!client_->ComPortAgreed()) {
-        emit Notice(url.Endpoint() + QStringLiteral(": the server does not take line settings "
-                                                    "(no RFC 2217 COM-PORT-OPTION); they are "
-                                                    "not applied"));
+        OpenRefused(PortError(PortErrorKind::Other, error->reason.toStdString()));
         return;
     }
-    comPort_ = true;
-    // Sent before the settings: a server that answers SET-CONTROL does so before it confirms
-    // them, so its silence is known once they are confirmed, without a wait of its own.
-    SendControl(FlowValue(flow_));
-    if (dtr_) {
-        SendControl(*dtr_ ? rfc2217::kDtrOn : rfc2217::kDtrOff);
+    url_ = std::get<PortUrl>(parsed);
+    why_.clear();
+    early_.clear();
+    lines_ = {};
+    comPort_ = false;
+    client_ = std::make_unique<rfc2217::Client>();
+    openClock_.start();
+    openLimit_.start(kOpenMs);
+    phase_ = Phase::LookingUp;
+    QHostAddress literal;
+    if (literal.setAddress(url_.host)) {
+        OnLookedUp({literal}, {});
+        return;
     }
-    if (rts_) {
-        SendControl(*rts_ ? rfc2217::kRtsOn : rfc2217::kRtsOff);
+    lookupContext_ = std::make_unique<QObject>();
+    lookup_(url_.host, lookupContext_.get(),
+            [this](const QList<QHostAddress>& addresses, const QString& why) {
+                OnLookedUp(addresses, why);
+            });
+}
+
+void NetworkPort::OnLookedUp(const QList<QHostAddress>& addresses, const QString& why) {
+    if (phase_ != Phase::LookingUp) {
+        return;
     }
-    Write(client_->RequestLineStateMask(rfc2217::kLineParityError | rfc2217::kLineFramingError |
-                                        rfc2217::kLineBreak));
-    const int confirmMs = std::max(1, std::min(kConfirmMs, Remaining(clock, kOpenMs)));
-    if (const std::optional<PortError> refused = ApplySettings(settings_, confirmMs)) {
-        socket_->abort();
-        comPort_ = false;
-        lossQueued_ = false;
-        throw *refused;
+    DropLater(lookupContext_);
+    addresses_ = addresses;
+    why_ = why;
+    phase_ = Phase::Connecting;
+    ConnectNext();
+}
+
+void NetworkPort::ConnectNext() {
+    if (addresses_.isEmpty()) {
+        FailOpen(PortErrorKind::Other, why_.isEmpty() ? WithinSeconds(kOpenMs) : why_);
+        return;
+    }
+    socket_ = NewSocket();
+    socket_->connectToHost(addresses_.takeFirst(), url_.port);
+}
+
+void NetworkPort::OnSocketError(QAbstractSocket::SocketError error) {
+    if (error == QAbstractSocket::SocketTimeoutError) {
+        return;
+    }
+    if (phase_ == Phase::Connecting) {
+        why_ = socket_->errorString();
+        DropLater(socket_);
+        QMetaObject::invokeMethod(
+            this,
+            [this, connection = Connection()] {
+                if (phase_ == Phase::Connecting && connection == Connection() && !socket_) {
+                    ConnectNext();
+                }
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    OnDisconnected();
+}
+
+void NetworkPort::OnConnected() {
+    if (phase_ != Phase::Connecting) {
+        return;
+    }
+    if (!Telnet()) {
+        emit Notice(url_.Endpoint() +
+                    QStringLiteral(": line settings cannot be applied to a raw network stream"));
+        EndOpen();
+        return;
+    }
+    // A server that never takes COM-PORT-OPTION still carries data: it is opened like a raw
+    // stream, and the user is told once that the settings are not applied.
+    phase_ = Phase::Negotiating;
+    Write(client_->Start());
+    phaseLimit_.start(
+        std::max(0, std::min(kConfirmMs, kOpenMs) - static_cast<int>(openClock_.elapsed())));
+    Advance();
+}
+
+void NetworkPort::Advance() {
+    if (phase_ == Phase::Negotiating) {
+        if (client_->ComPortRefused()) {
+            OnPhaseTimeout();
+            return;
+        }
+        if (!client_->ComPortAgreed()) {
+            return;
+        }
+        comPort_ = true;
+        // Sent before the settings: a server that answers SET-CONTROL does so before it
+        // confirms them, so its silence is known once they are confirmed.
+        SendControl(FlowValue(flow_));
+        if (dtr_) {
+            SendControl(*dtr_ ? rfc2217::kDtrOn : rfc2217::kDtrOff);
+        }
+        if (rts_) {
+            SendControl(*rts_ ? rfc2217::kRtsOn : rfc2217::kRtsOff);
+        }
+        Write(client_->RequestLineStateMask(rfc2217::kLineParityError | rfc2217::kLineFramingError |
+                                            rfc2217::kLineBreak));
+        Write(client_->RequestSettings(ToProtocol(Current())));
+        phase_ = Phase::Confirming;
+        confirmMs_ =
+            std::max(1, std::min(kConfirmMs, kOpenMs - static_cast<int>(openClock_.elapsed())));
+        phaseLimit_.start(confirmMs_);
+    }
+    if (phase_ == Phase::Confirming && client_->SettingsAnswers().Complete()) {
+        if (const std::optional<PortError> refused = Verdict(Current(), confirmMs_)) {
+            comPort_ = false;
+            FailOpen(refused->kind(), {});
+            // FailOpen reported the verdict's own text.
+            return;
+        }
+        EndOpen();
     }
 }
 
-std::optional<PortError> NetworkPort::ApplySettings(const PortSettingsString& settings,
-                                                    int waitMs) {
-    const rfc2217::LineSettings wanted = ToProtocol(settings);
-    Write(client_->RequestSettings(wanted));
-    QElapsedTimer clock;
-    clock.start();
-    while (!client_->SettingsAnswers().Complete() && !lossQueued_ &&
-           socket_->state() == QAbstractSocket::ConnectedState) {
-        const int left = Remaining(clock, waitMs);
-        if (left == 0 || !socket_->waitForReadyRead(left)) {
-            break;
-        }
+void NetworkPort::OnPhaseTimeout() {
+    if (phase_ == Phase::Negotiating) {
+        emit Notice(url_.Endpoint() + QStringLiteral(": the server does not take line settings "
+                                                     "(no RFC 2217 COM-PORT-OPTION); they are "
+                                                     "not applied"));
+        EndOpen();
+    } else if (phase_ == Phase::Confirming) {
+        comPort_ = false;
+        FailOpen(PortErrorKind::SettingsNotApplied, {});
     }
+}
+
+void NetworkPort::OnOpenTimeout() {
+    switch (phase_) {
+        case Phase::LookingUp:
+            FailOpen(PortErrorKind::Other,
+                     QStringLiteral("The host name could not be looked up in time"));
+            return;
+        case Phase::Connecting:
+            FailOpen(PortErrorKind::Other, WithinSeconds(kOpenMs));
+            return;
+        default:
+            return;  // the negotiation has bounds of its own within this one
+    }
+}
+
+void NetworkPort::FailOpen(PortErrorKind kind, const QString& why) {
+    const std::string endpoint = url_.Endpoint().toStdString();
+    PortError error(kind, endpoint + ": " + why.toStdString());
+    if (phase_ == Phase::Confirming && kind != PortErrorKind::Other) {
+        error = Verdict(Current(), confirmMs_).value_or(error);
+    }
+    CancelOpen();
+    OpenRefused(error);
+}
+
+void NetworkPort::CancelOpen() {
+    phase_ = Phase::Idle;
+    openLimit_.stop();
+    phaseLimit_.stop();
+    DropLater(lookupContext_);
+    if (socket_) {
+        socket_->disconnect(this);  // its abort is no news
+        socket_->abort();
+        DropLater(socket_);
+    }
+    // What came with a connection that did not open belongs to no port.
+    early_.clear();
+    comPort_ = false;
+}
+
+void NetworkPort::EndOpen() {
+    openLimit_.stop();
+    phaseLimit_.stop();
+    phase_ = Phase::Open;
+    Received().Keep(early_);
+    early_.clear();
+    OpenDone();
+    Drained();
+}
+
+std::optional<PortError> NetworkPort::Verdict(const PortSettingsString& settings,
+                                              int waitedMs) const {
+    const rfc2217::LineSettings wanted = ToProtocol(settings);
     const rfc2217::Answers& answers = client_->SettingsAnswers();
     const std::string endpoint = url_.Endpoint().toStdString();
     const std::string text = settings.Format().toStdString();
     if (!answers.Complete()) {
         return PortError(PortErrorKind::SettingsNotApplied,
                          endpoint + " did not confirm the settings " + text + " within " +
-                             std::to_string((waitMs + 999) / 1000) + " s");
+                             std::to_string((waitedMs + 999) / 1000) + " s");
     }
     if (*answers.baud != wanted.baud) {
         return PortError(PortErrorKind::BaudRateNotSupported,
@@ -274,59 +300,132 @@ std::optional<PortError> NetworkPort::ApplySettings(const PortSettingsString& se
     return std::nullopt;
 }
 
-void NetworkPort::SetSettings(const QString& text) {
-    const std::optional<PortSettingsString> parsed = PortSettingsString::Parse(text);
-    if (!parsed) {
-        throw PortError(PortErrorKind::SettingsNotApplied,
-                        "Malformed port settings \"" + text.toStdString() + "\"");
+void NetworkPort::StartApply(const PortSettingsString& wanted) {
+    if (!comPort_) {
+        SettingsDone(wanted);  // kept unapplied: the server does not take settings
+        return;
     }
-    if (PortOpen() && comPort_) {
-        if (const std::optional<PortError> refused = ApplySettings(*parsed, kConfirmMs)) {
-            Write(client_->RequestSettings(ToProtocol(settings_)));
-            throw *refused;
-        }
+    applying_ = wanted;
+    Write(client_->RequestSettings(ToProtocol(wanted)));
+    applyLimit_.start(kConfirmMs);
+}
+
+void NetworkPort::FinishApply() {
+    if (!applying_) {
+        return;
     }
-    settings_ = *parsed;
+    const bool complete = client_->SettingsAnswers().Complete();
+    if (!complete && applyLimit_.isActive()) {
+        return;  // more answers to come
+    }
+    applyLimit_.stop();
+    const PortSettingsString wanted = *std::exchange(applying_, std::nullopt);
+    if (const std::optional<PortError> refused = Verdict(wanted, kConfirmMs)) {
+        // The server may have taken part of them: the settings in force go again, unanswered.
+        Write(client_->RequestSettings(ToProtocol(Current())));
+        SettingsRefusedWith(*refused);
+        return;
+    }
+    SettingsDone(wanted);
+}
+
+void NetworkPort::CancelApply() {
+    applyLimit_.stop();
+    applying_.reset();
 }
 
 void NetworkPort::Write(const std::string& raw) {
-    const auto size = static_cast<qint64>(raw.size());
-    if (socket_->write(raw.data(), size) != size) {
-        throw PortError(PortErrorKind::Other,
-                        "Write refused: " + socket_->errorString().toStdString());
+    if (socket_ && !raw.empty()) {
+        socket_->write(raw.data(), static_cast<qint64>(raw.size()));
+        WithinOutputBound();
     }
+}
+
+bool NetworkPort::WriteData(std::string_view bytes) {
+    const std::string raw = Telnet() ? telnet::Escape(bytes) : std::string(bytes);
+    const auto size = static_cast<qint64>(raw.size());
+    return socket_->write(raw.data(), size) == size && WithinOutputBound();
+}
+
+bool NetworkPort::WithinOutputBound() {
+    if (socket_->bytesToWrite() <= kMaxUnsentBytes) {
+        return true;
+    }
+    const QString reason =
+        QStringLiteral("The connection to %1 was dropped: the server does not read what is sent.")
+            .arg(url_.Endpoint());
+    if (phase_ == Phase::Open) {
+        QueueLoss(reason);
+    } else {
+        QMetaObject::invokeMethod(
+            this,
+            [this, reason, connection = Connection()] {
+                if (connection == Connection() && Opening()) {
+                    FailOpen(PortErrorKind::Other, reason);
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    return false;
+}
+
+QIODevice* NetworkPort::Device() const {
+    return phase_ == Phase::Open ? socket_.get() : nullptr;
 }
 
 // Control requests never fail the caller: a connection that went away is reported as lost.
 void NetworkPort::SendControl(std::uint8_t value) {
-    if (comPort_ && !lossQueued_ && socket_->state() == QAbstractSocket::ConnectedState) {
-        const std::string request = client_->RequestControl(value);
-        socket_->write(request.data(), static_cast<qint64>(request.size()));
+    if (comPort_ && !LossQueued() && socket_ &&
+        socket_->state() == QAbstractSocket::ConnectedState) {
+        Write(client_->RequestControl(value));
     }
 }
 
 void NetworkPort::OnReadyRead() {
-    const QByteArray bytes = socket_->readAll();
+    readQueued_ = false;
+    const std::size_t waiting =
+        phase_ == Phase::Open ? static_cast<std::size_t>(Received().Count()) : early_.size();
+    if (!socket_ || waiting >= static_cast<std::size_t>(kMaxUnreadBytes)) {
+        return;  // read on once the program has taken what waits (Drained, EndOpen)
+    }
+    const QByteArray bytes = socket_->read(kReadSliceBytes);
     const std::string_view raw(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     // A raw stream's bytes go to the queue as read; telnet's are decoded first.
     std::string decoded;
-    const std::string_view data = Telnet() && client_ ? (decoded = Decode(raw)) : raw;
-    if (data.empty()) {
-        return;
-    }
-    if (connected_) {
-        received_.Arrived(data);
+    const std::string_view data = Telnet() ? (decoded = Decode(raw)) : raw;
+    if (phase_ != Phase::Open) {
+        early_.append(data);
+        Advance();
     } else {
-        received_.Keep(data);  // closing: kept, without a notification
+        if (!data.empty()) {
+            Received().Arrived(data);
+        }
+        if (applying_ && client_->SettingsAnswers().Complete()) {
+            FinishApply();
+        }
+    }
+    if (socket_ && socket_->bytesAvailable() > 0) {
+        ReadLater();
+    }
+}
+
+void NetworkPort::ReadLater() {
+    if (!readQueued_) {
+        readQueued_ = true;
+        QMetaObject::invokeMethod(this, &NetworkPort::OnReadyRead, Qt::QueuedConnection);
+    }
+}
+
+void NetworkPort::Drained() {
+    if (phase_ == Phase::Open && socket_ && socket_->bytesAvailable() > 0) {
+        ReadLater();
     }
 }
 
 std::string NetworkPort::Decode(std::string_view raw) {
     rfc2217::Received got;
     client_->Receive(raw, got);
-    if (!got.reply.empty()) {
-        socket_->write(got.reply.data(), static_cast<qint64>(got.reply.size()));
-    }
+    Write(got.reply);
     if (got.modemState) {
         const std::uint8_t m = *got.modemState;
         const InputLines lines{(m & rfc2217::kModemCts) != 0, (m & rfc2217::kModemDsr) != 0,
@@ -347,97 +446,63 @@ std::string NetworkPort::Decode(std::string_view raw) {
             emit LineErrorOccurred(LineError::BreakReceived);
         }
     }
+    if (got.stubbornOption) {
+        emit Notice(QStringLiteral("%1: the server keeps changing telnet option %2; it stays as "
+                                   "it is")
+                        .arg(url_.Endpoint())
+                        .arg(*got.stubbornOption));
+    }
     if (got.overflow) {
-        QueueLoss(QStringLiteral("The server at %1 sent a telnet negotiation longer than "
-                                 "64 KiB; the connection was dropped.")
-                      .arg(url_.Endpoint()));
+        const QString reason = QStringLiteral(
+                                   "The server at %1 sent a telnet negotiation longer "
+                                   "than 64 KiB; the connection was dropped.")
+                                   .arg(url_.Endpoint());
+        if (phase_ == Phase::Open) {
+            QueueLoss(reason);
+        } else {
+            // Reported once the bytes in hand are dealt with.
+            QMetaObject::invokeMethod(
+                this,
+                [this, reason, connection = Connection()] {
+                    if (connection == Connection() && Opening()) {
+                        FailOpen(
+                            PortErrorKind::Other,
+                            QStringLiteral("The server closed the connection (%1)").arg(reason));
+                    }
+                },
+                Qt::QueuedConnection);
+        }
     }
     return std::move(got.data);
 }
 
 void NetworkPort::OnDisconnected() {
-    // While opening, the open itself looks at the socket and says why it failed.
-    if (!connected_ || socket_->state() == QAbstractSocket::ConnectedState) {
+    if (!socket_ || socket_->state() == QAbstractSocket::ConnectedState) {
         return;
     }
-    QueueLoss(QStringLiteral("The connection to %1 was closed (%2).")
-                  .arg(url_.Endpoint(), socket_->errorString()));
-}
-
-void NetworkPort::QueueLoss(const QString& reason) {
-    if (lossQueued_) {
+    if (phase_ == Phase::Negotiating || phase_ == Phase::Confirming) {
+        FailOpen(PortErrorKind::Other, QStringLiteral("The server closed the connection"));
         return;
     }
-    lossQueued_ = true;
-    lossReason_ = reason;
-    if (connected_) {
-        QMetaObject::invokeMethod(this, &NetworkPort::LoseDevice, Qt::QueuedConnection);
+    if (phase_ == Phase::Open) {
+        QueueLoss(QStringLiteral("The connection to %1 was closed (%2).")
+                      .arg(url_.Endpoint(), socket_->errorString()));
     }
 }
 
-void NetworkPort::LoseDevice() {
-    if (!lossQueued_ || !connected_) {
-        return;
-    }
-    OnReadyRead();  // what arrived before the end is still delivered
-    socket_->abort();
-    connected_ = false;
+std::unique_ptr<QIODevice> NetworkPort::ReleaseDevice() {
+    phase_ = Phase::Idle;
     comPort_ = false;
     lines_ = {};
-    lossQueued_ = false;
-    emit DeviceLost(lossReason_);
-    received_.ScheduleNotify();
-}
-
-void NetworkPort::Close() {
-    QElapsedTimer waited;
-    waited.start();
-    while (socket_->bytesToWrite() > 0 && waited.elapsed() < kCloseDrainMs &&
-           socket_->state() == QAbstractSocket::ConnectedState) {
-        if (!socket_->waitForBytesWritten(kCloseDrainMs - static_cast<int>(waited.elapsed()))) {
-            break;
-        }
+    if (!socket_) {
+        return nullptr;
     }
-    connected_ = false;  // what still arrives is kept, without a notification
-    OnReadyRead();
-    socket_->abort();
-    comPort_ = false;
-    lines_ = {};
-    lossQueued_ = false;
-}
-
-void NetworkPort::SetRThreshold(int bytes) {
-    received_.SetThreshold(bytes);
-}
-
-void NetworkPort::SetInputLen(int bytes) {
-    received_.SetInputLen(bytes);
-}
-
-int NetworkPort::InBufferCount() const {
-    return received_.Count();
-}
-
-void NetworkPort::SetInBufferCount(int count) {
-    if (count != 0) {
-        throw PortError(PortErrorKind::Other, "Only 0 can be written to the receive count");
-    }
-    received_.Clear();
-}
-
-std::string NetworkPort::Input() {
-    return received_.Take();
-}
-
-void NetworkPort::Output(std::string_view bytes) {
-    if (!PortOpen()) {
-        throw PortError(PortErrorKind::Other, "The port is closed");
-    }
-    Write(Telnet() ? telnet::Escape(bytes) : std::string(bytes));
-}
-
-int NetworkPort::OutBufferCount() const {
-    return connected_ ? static_cast<int>(std::min<qint64>(socket_->bytesToWrite(), INT_MAX)) : 0;
+    // What arrived before the close is still delivered.
+    const QByteArray bytes = socket_->readAll();
+    const std::string_view raw(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    Received().Keep(Telnet() && client_ ? Decode(raw) : std::string(raw));
+    socket_->disconnect(this);
+    return std::move(socket_);
 }
 
 bool NetworkPort::HasControlLines() const {
@@ -459,8 +524,8 @@ void NetworkPort::SendBreak(int milliseconds) {
         return;
     }
     SendControl(rfc2217::kBreakOn);
-    QTimer::singleShot(std::max(1, milliseconds), this, [this, connection = connection_] {
-        if (connection == connection_ && PortOpen()) {
+    QTimer::singleShot(std::max(1, milliseconds), this, [this, connection = Connection()] {
+        if (connection == Connection() && PortOpen()) {
             SendControl(rfc2217::kBreakOff);
         }
     });
@@ -476,19 +541,37 @@ InputLines NetworkPort::ReadInputLines() const {
 }
 
 bool NetworkPort::MayReopen() {
-    const auto parsed = ParsePortUrl(devices_ ? devices_(commPort_) : QString());
+    const auto parsed = ParsePortUrl(DeviceName());
     const PortUrl* url = std::get_if<PortUrl>(&parsed);
     if (url == nullptr) {
         probe_.reset();
+        probeContext_.reset();
         return false;
     }
     if (probe_ && probe_->state() == QAbstractSocket::ConnectedState) {
         probe_.reset();  // destroying the socket closes it
         return true;
     }
-    if (!probe_ || probe_->state() == QAbstractSocket::UnconnectedState) {
+    if (probeContext_ || (probe_ && probe_->state() != QAbstractSocket::UnconnectedState)) {
+        return false;  // a look under way
+    }
+    probeContext_ = std::make_unique<QObject>();
+    const auto reach = [this, port = url->port](const QList<QHostAddress>& addresses,
+                                                const QString&) {
+        DropLater(probeContext_);
+        if (addresses.isEmpty()) {
+            return;
+        }
         probe_ = std::make_unique<QTcpSocket>();
-        probe_->connectToHost(url->host, url->port);
+        // The probe keeps nothing a server sends: TCP's flow control holds the server back.
+        probe_->setReadBufferSize(1);
+        probe_->connectToHost(addresses.first(), port);
+    };
+    QHostAddress literal;
+    if (literal.setAddress(url->host)) {
+        reach({literal}, {});
+    } else {
+        lookup_(url->host, probeContext_.get(), reach);
     }
     return false;
 }

@@ -3,54 +3,43 @@
 // ser2net, speaking telnet's COM-PORT-OPTION) or "socket://HOST:PORT" (a raw byte stream whose
 // line settings are the server's business). Port numbers 1..4 map to those addresses through
 // the same lookup as local devices. Only ever connects: it listens on nothing.
+//
+// Every step (name lookup, connect, negotiation, settings confirmation, close drain) is driven
+// by the socket's signals and timers: nothing waits.
 
+#include <QAbstractSocket>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QList>
 #include <QString>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "platform/buffered_port.h"
 #include "platform/network/port_url.h"
 #include "platform/network/rfc2217.h"
-#include "platform/port_settings.h"
-#include "platform/qt_serial_port.h"
-#include "platform/receive_queue.h"
 
 class QTcpSocket;
-class QElapsedTimer;
 
 namespace kestrum {
 
-class NetworkPort final : public SerialPort {
+// Looks `host` up and calls `done` once from the event loop with its addresses, or none and
+// why. Answers that arrive after `context` is gone are dropped. Injectable, so that no test
+// asks the machine's resolver.
+using HostFound = std::function<void(const QList<QHostAddress>& addresses, const QString& why)>;
+using HostLookup = std::function<void(const QString& host, QObject* context, HostFound done)>;
+// The system's resolver, through QHostInfo.
+HostLookup SystemHostLookup();
+
+class NetworkPort final : public BufferedPort {
     Q_OBJECT
 public:
-    explicit NetworkPort(DeviceLookup devices, QObject* parent = nullptr);
+    explicit NetworkPort(DeviceLookup devices, QObject* parent = nullptr,
+                         HostLookup lookup = SystemHostLookup());
     ~NetworkPort() override;
-
-    int CommPort() const override { return commPort_; }
-    void SetCommPort(int port) override;
-
-    QString Settings() const override { return settings_.Format(); }
-    // On an open RFC 2217 port the settings go to the server, which must confirm each within
-    // kConfirmMs (BaudRateNotSupported or SettingsNotApplied otherwise, the previous ones
-    // sent again). A raw stream and a server without COM-PORT-OPTION keep them unapplied.
-    void SetSettings(const QString& settings) override;
-
-    bool PortOpen() const override;
-    // Connects within kOpenMs all told (name lookup, connect, negotiation). A malformed
-    // address, an unknown host, a refused or timed-out connection -> Other, naming HOST:PORT.
-    // Settings the server answers with other values, or leaves unanswered after agreeing to
-    // COM-PORT-OPTION -> SettingsNotApplied. A server that never negotiates is opened as a
-    // raw stream, which Notice says.
-    void SetPortOpen(bool open) override;
-
-    void SetRThreshold(int bytes) override;
-    void SetInputLen(int bytes) override;
-    int InBufferCount() const override;
-    void SetInBufferCount(int count) override;
-    int CommEvent() const override { return received_.CommEvent(); }
-    std::string Input() override;
-    void Output(std::string_view bytes) override;
-    int OutBufferCount() const override;
 
     // A server that answered SET-CONTROL; ser2net on a pseudo-terminal never does.
     bool HasControlLines() const override;
@@ -63,42 +52,87 @@ public:
     // Starts a probe connection (name lookup included, never waited for) and answers true
     // once one got through; the probe is closed at once, the open connects anew.
     bool MayReopen() override;
+    QString OpeningTarget() const override;
 
+    // The open (name lookup, connect, negotiation) completes within kOpenMs. A malformed
+    // address, an unknown host, a refused or timed-out connection -> Other, naming HOST:PORT.
+    // Settings the server answers with other values, or leaves unanswered after agreeing to
+    // COM-PORT-OPTION -> SettingsNotApplied. A server that never negotiates is opened as a
+    // raw stream, which Notice says.
     static constexpr int kOpenMs = 2900;
+    // On an open RFC 2217 port the server must confirm new settings within this long
+    // (BaudRateNotSupported or SettingsNotApplied otherwise, the previous ones sent again). A
+    // raw stream and a server without COM-PORT-OPTION keep them unapplied.
     static constexpr int kConfirmMs = 2000;
     static constexpr int kCloseDrainMs = 1000;
+    // Output a server leaves unread past this bound drops the connection as a lost device.
+    static constexpr qint64 kMaxUnsentBytes = 4 * 1024 * 1024;
+    // The socket is read this much at a time, the event loop running between two reads, and
+    // not at all while this much received data waits to be taken: the peer is then held back
+    // by TCP's own flow control.
+    static constexpr qint64 kReadSliceBytes = 64 * 1024;
+    static constexpr int kMaxUnreadBytes = 256 * 1024;
 
 private:
-    void Connect(const PortUrl& url, const QElapsedTimer& clock);
-    void Negotiate(const PortUrl& url, const QElapsedTimer& clock);
-    // Sends the settings and waits up to `waitMs` for the answers; nullopt when all match,
-    // otherwise the error to throw.
-    std::optional<PortError> ApplySettings(const PortSettingsString& settings, int waitMs);
+    enum class Phase { Idle, LookingUp, Connecting, Negotiating, Confirming, Open };
+
+    void StartOpen(const QString& device) override;
+    void CancelOpen() override;
+    void StartApply(const PortSettingsString& wanted) override;
+    void CancelApply() override;
+    bool WriteData(std::string_view bytes) override;
+    QIODevice* Device() const override;
+    std::unique_ptr<QIODevice> ReleaseDevice() override;
+
+    void OnLookedUp(const QList<QHostAddress>& addresses, const QString& why);
+    void ConnectNext();
+    void OnConnected();
+    void OnSocketError(QAbstractSocket::SocketError error);
+    void OnOpenTimeout();
+    void OnPhaseTimeout();
+    // The negotiation may have moved on after the server's bytes.
+    void Advance();
+    void FailOpen(PortErrorKind kind, const QString& why);
+    void EndOpen();
+    // nullopt when all answers match `wanted`, otherwise the refusal.
+    std::optional<PortError> Verdict(const PortSettingsString& wanted, int waitedMs) const;
+    void FinishApply();
     void SendControl(std::uint8_t value);
     void Write(const std::string& raw);
+    // Output the server does not read past the bound: the connection is dropped. True when it
+    // is within the bound.
+    bool WithinOutputBound();
     void OnReadyRead();
+    void Drained() override;
+    // Reads again from the event loop (more waits in the socket than one slice).
+    void ReadLater();
     // The data in telnet bytes from the server; answers, line states and modem states are
     // dealt with on the way.
     std::string Decode(std::string_view raw);
     void OnDisconnected();
-    void QueueLoss(const QString& reason);
-    void LoseDevice();
-    void Close();
     bool Telnet() const { return url_.scheme == PortUrl::Scheme::Rfc2217; }
+    std::unique_ptr<QTcpSocket> NewSocket();
 
-    DeviceLookup devices_;
+    HostLookup lookup_;
     std::unique_ptr<QTcpSocket> socket_;
-    std::unique_ptr<QTcpSocket> probe_;  // the reconnect watch's look at the server
+    std::unique_ptr<QTcpSocket> probe_;       // the reconnect watch's look at the server
+    std::unique_ptr<QObject> lookupContext_;  // gone with the open or probe it served
+    std::unique_ptr<QObject> probeContext_;
     std::unique_ptr<rfc2217::Client> client_;
     PortUrl url_;
+    Phase phase_ = Phase::Idle;
+    QList<QHostAddress> addresses_;
+    QString why_;  // why the last connect attempt failed
+    QElapsedTimer openClock_;
+    QTimer openLimit_;
+    QTimer phaseLimit_;
+    int confirmMs_ = kConfirmMs;
+    // Data bytes that came with the negotiation: the port's once it opens, nobody's otherwise.
+    std::string early_;
     bool comPort_ = false;  // the server took COM-PORT-OPTION on this connection
-    bool connected_ = false;
-    int connection_ = 0;  // counts the opens, so a late break end spares a new connection
-    int commPort_ = 1;
-    PortSettingsString settings_;
-    ReceiveQueue received_;  // kept across a close or a loss
-    bool lossQueued_ = false;
-    QString lossReason_;
+    bool readQueued_ = false;
+    std::optional<PortSettingsString> applying_;
+    QTimer applyLimit_;
 
     std::optional<bool> rts_;
     std::optional<bool> dtr_;

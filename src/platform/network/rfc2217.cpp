@@ -68,22 +68,37 @@ void Client::Negotiate(const Event& event, Received& out) {
     const bool enable = event.kind == Event::Kind::Will || event.kind == Event::Kind::Do;
     const std::uint8_t yes = onHisSide ? telnet::kDo : telnet::kWill;
     const std::uint8_t no = onHisSide ? telnet::kDont : telnet::kWont;
+    std::uint8_t& given = answersGiven_[onHisSide ? 0 : 1][event.option];
+    // Whether this event needs an answer, and with it a change; past the cap it gets neither.
+    const auto answer = [&](std::uint8_t verb) {
+        if (given > kMaxOptionChanges) {
+            return false;
+        }
+        if (++given > kMaxOptionChanges) {
+            out.stubbornOption = event.option;
+            return false;
+        }
+        out.reply += telnet::Command(verb, event.option);
+        return true;
+    };
     if (!wanted) {
         if (enable) {
-            out.reply += telnet::Command(no, event.option);
+            answer(no);
         }
         return;
     }
     Q& state = onHisSide ? him_[index] : us_[index];
-    if (enable) {
-        if (state == Q::No) {
-            out.reply += telnet::Command(yes, event.option);
+    if (enable && state == Q::No) {
+        if (answer(yes)) {
+            state = Q::Yes;
         }
+    } else if (enable) {
         state = Q::Yes;
-    } else {
-        if (state == Q::Yes) {
-            out.reply += telnet::Command(no, event.option);
+    } else if (state == Q::Yes) {
+        if (answer(no)) {
+            state = Q::No;
         }
+    } else {
         state = Q::No;
     }
 }

@@ -73,10 +73,17 @@ struct Received {
     std::optional<std::uint8_t> modemState;  // the last NOTIFY-MODEMSTATE
     std::vector<std::uint8_t> lineStates;    // every NOTIFY-LINESTATE, in order
     bool overflow = false;                   // a subnegotiation passed the bound
+    // An option the server changed more than kMaxOptionChanges times, said once per option:
+    // it stays as it is and is answered no more.
+    std::optional<std::uint8_t> stubbornOption;
 };
 
 class Client {
 public:
+    // RFC 1143 assumes an honest peer: one that keeps changing an option (or offering one that
+    // is refused) gets this many answers for it, and silence after.
+    static constexpr int kMaxOptionChanges = 16;
+
     // The opening requests: DO and WILL for BINARY and SUPPRESS-GO-AHEAD, WILL COM-PORT-OPTION.
     std::string Start();
     void Receive(std::string_view bytes, Received& out);
@@ -111,6 +118,8 @@ private:
     Q him_[3] = {Q::No, Q::No, Q::No};  // BINARY, SGA on the server's side (COM-PORT unused)
     Answers answers_;
     bool controlAnswered_ = false;
+    // Answers given per option, his side and ours.
+    std::uint8_t answersGiven_[2][256] = {};
 };
 
 }  // namespace kestrum::rfc2217

@@ -390,6 +390,8 @@ void Mainfrm::ConnectHandlers() {
     };
     connect(session_.get(), &PortSession::Warning, this, warn);
     connect(traffic_.get(), &TrafficPath::Warning, this, warn);
+    connect(session_.get(), &PortSession::ConnectFinished, this,
+            [this](PortSession::ConnectResult result) { ShowConnectResult(result, false); });
     connect(&TrafficCapture(), &Capture::Failed, this, [this](const QString& text) {
         ShowCaptureState();
         // Told once the receive or send that met the full disk is done.
@@ -491,9 +493,7 @@ void Mainfrm::closeEvent(QCloseEvent* event) {
 
 void Mainfrm::Form_QueryUnload() {
     TrafficCapture().Stop();
-    if (port_.PortOpen()) {
-        port_.SetPortOpen(false);
-    }
+    session_->Shutdown();
     // The tool windows go with the main window, without their own close handling: exit()
     // leaves the event loop without closing them, where quit() would close each in turn.
     QCoreApplication::exit(0);

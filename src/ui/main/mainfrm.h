@@ -169,6 +169,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Sends the bytes of Send String or a command button to the open port and echoes them.
+    void Transmit(const std::string& bytes, DisplayMode mode);
     void BuildControls(std::size_t monitorCapacity);
     void BuildToolbar();
     void BuildMenus();
@@ -178,6 +180,8 @@ private:
     void BuildLineControls(QAction* helpMenu);
 
     void ConnectDisconnect(bool pressed);
+    // The button shows how a Connect or Disconnect ended; `pressed` is its state when asked.
+    void ShowConnectResult(PortSession::ConnectResult result, bool pressed);
     void ProcessCrLfSwitch(bool pressed);
     void ShowProcessCrLfState();
     void SetConnectFace(bool pressed);

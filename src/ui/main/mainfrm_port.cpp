@@ -87,7 +87,11 @@ void Mainfrm::SetConnectFace(bool pressed) {
 }
 
 void Mainfrm::ConnectDisconnect(bool pressed) {
-    switch (session_->Connect(pressed)) {
+    ShowConnectResult(session_->Connect(pressed), pressed);
+}
+
+void Mainfrm::ShowConnectResult(PortSession::ConnectResult result, bool pressed) {
+    switch (result) {
         case PortSession::ConnectResult::Refused:
             ToolbarButton(QStringLiteral("ClosePort"))->setChecked(!pressed);
             return;
@@ -95,6 +99,7 @@ void Mainfrm::ConnectDisconnect(bool pressed) {
             SetConnectFace(true);
             return;
         case PortSession::ConnectResult::Connected:
+        case PortSession::ConnectResult::Pending:  // pressing it again cancels the open
             SetConnectFace(false);
             return;
     }

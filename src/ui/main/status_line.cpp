@@ -144,6 +144,8 @@ QString StatusLine::CurrentStateText() const {
     switch (session_.State()) {
         case PortSession::LinkState::Open:
             return QStringLiteral("Open");
+        case PortSession::LinkState::Connecting:
+            return QStringLiteral("Connecting to %1...").arg(session_.Port().OpeningTarget());
         case PortSession::LinkState::Disconnected:
             return QStringLiteral("Disconnected");
         case PortSession::LinkState::Lost:

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -228,17 +229,39 @@ void Comfrm::OKButton_Click() {
         }
         return;
     }
-    if (!session_.ChangeDevice(device)) {
-        return;
-    }
-    format_ = parity_ + QStringLiteral(",") + dataBits_ + QStringLiteral(",") + stopBits_;
-    if (session_.ApplyDialogSettings(baudBox_->Text(), format_, lastChangeWasFormat_ == 1)) {
-        const auto flow = static_cast<FlowControl>(flowBox_->currentIndex());
-        if (flow != session_.Lines().Flow()) {
-            session_.Lines().SetFlow(flow);
+    // A network device takes time to open: OK waits for it, without the window waiting.
+    okButton_->setEnabled(false);
+    const QPointer<Comfrm> self(this);
+    session_.ChangeDevice(device, [self](bool changed) {
+        if (!self) {
+            return;
         }
-        close();
-    }
+        if (!changed) {
+            self->okButton_->setEnabled(true);
+            return;
+        }
+        self->ApplySettings();
+    });
+}
+
+void Comfrm::ApplySettings() {
+    format_ = parity_ + QStringLiteral(",") + dataBits_ + QStringLiteral(",") + stopBits_;
+    const QPointer<Comfrm> self(this);
+    session_.ApplyDialogSettings(
+        baudBox_->Text(), format_, lastChangeWasFormat_ == 1, [self](bool applied) {
+            if (!self) {
+                return;
+            }
+            self->okButton_->setEnabled(true);
+            if (!applied) {
+                return;
+            }
+            const auto flow = static_cast<FlowControl>(self->flowBox_->currentIndex());
+            if (flow != self->session_.Lines().Flow()) {
+                self->session_.Lines().SetFlow(flow);
+            }
+            self->close();
+        });
 }
 
 }  // namespace kestrum

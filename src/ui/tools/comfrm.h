@@ -79,6 +79,8 @@ public:
     const QString& FormatString() const { return format_; }
 
 private:
+    // The device is in force: the line settings and flow control follow.
+    void ApplySettings();
     static std::size_t Slot(int index) { return static_cast<std::size_t>(index - 1); }
 
     void BuildControls();

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <utility>
 
 #include "platform/prompts.h"
 #include "session/app_state.h"
@@ -218,7 +219,10 @@ void Sendfrm::Combo6_Click() {
 void Sendfrm::SendButton_Click() {
     Prompts& prompts = context_.prompts;
     if (Sending()) {
-        // Both the running send and this one end.
+        // Both the running send (or the one waiting for the port) and this one end.
+        if (std::exchange(awaitingPort_, false)) {
+            ShowSendEnded();
+        }
         send_.Stop();
         prompts.Message(QString::fromLatin1(kMsgCommPortError));
         return;
@@ -228,22 +232,33 @@ void Sendfrm::SendButton_Click() {
     }
     openButton_->setEnabled(false);
     label3_->show();
-    // A port that cannot be opened: nothing goes out, so nothing may look as if it had.
+    // The file starts once the port is open; a port that cannot be opened, or an open that is
+    // cancelled, sends nothing, so nothing may look as if it had.
+    awaitingPort_ = true;
     context_.traffic.WhenOpen(
-        this, [this] { StartSend(); }, [this] { ShowSendEnded(); });
+        this,
+        [this] {
+            if (std::exchange(awaitingPort_, false)) {
+                StartSend();
+            }
+        },
+        [this] {
+            if (std::exchange(awaitingPort_, false)) {
+                ShowSendEnded();
+            }
+        });
 }
 
 void Sendfrm::StartSend() {
-    Prompts& prompts = context_.prompts;
     const DisplayMode type =
         DisplayModeFromText(combo2_->Text().toStdString()).value_or(DisplayMode::Ascii);
     context_.main.PickDisplayMode(type);
     FileCheck opened;
     if (!send_.Start(viewFile_, type, &opened)) {
         ShowSendEnded();
-        prompts.Message(opened.status == FileStatus::NotRegular
-                            ? NotRegularFileMessage(viewFile_)
-                            : QString::fromLatin1(kMsgFileNotFound));
+        context_.prompts.Message(opened.status == FileStatus::NotRegular
+                                     ? NotRegularFileMessage(viewFile_)
+                                     : QString::fromLatin1(kMsgFileNotFound));
     }
 }
 

@@ -57,7 +57,7 @@ public:
     void Combo5_Click();
     void Combo6_Click();
 
-    bool Sending() const { return send_.Running(); }
+    bool Sending() const { return send_.Running() || awaitingPort_; }
     // The file the view was loaded from: the file a send reads. Empty when none is loaded.
     const QString& RichTextBox1FileName() const { return viewFile_; }
 
@@ -114,6 +114,8 @@ private:
     QString viewFile_;
 
     TextFileSend send_;
+    // Start was clicked and the port is being opened for the send.
+    bool awaitingPort_ = false;
 };
 
 }  // namespace kestrum

@@ -125,7 +125,7 @@ TEST_F(CaptureMenuTest, ALogCaptureTellsWhatHappenedToTheLinkOnLinesOfItsOwn) {
 
 TEST_F(CaptureMenuTest, AFullDiskStopsTheCaptureWithOneMessageAndKeepsWhatWasWritten) {
     Start();
-    port_.SetPortOpen(true);
+    port_.Open();
     StartCapture(Path("full.bin"));
     std::string received(3 * capture_text::kFlushBytes, '\0');
     for (std::size_t i = 0; i < received.size(); ++i) {
@@ -212,7 +212,7 @@ TEST_F(CaptureMenuTest, AFileSizeLimitGivesTheFullDiskMessagesInsteadOfEndingThe
 TEST_F(CaptureMenuTest, FindSelectsEachHitInTurnAndSaysNotFoundInItsWindow) {
     settings_.SaveSetting("Filetype", "Ascii");
     Start();
-    port_.SetPortOpen(true);
+    port_.Open();
     port_.InjectReceived("ok Ok OK");
     const kestrum::MonitorText& text = Window().Monitor().Text();
     Window().MenuEntry("Findmenu")->trigger();

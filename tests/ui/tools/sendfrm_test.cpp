@@ -99,7 +99,7 @@ TEST_F(SendfrmTest, SendsThatCannotGoOnStopWithTheirMessageAndEchoNoUnsentLine) 
         const char* message;  // the one message shown, or nullptr
     };
     const Action removeFile = [this](Sendfrm&) { QFile::remove(Path("stop.txt")); };
-    const Action closed = [this](Sendfrm&) { port_.SetPortOpen(false); };
+    const Action closed = [this](Sendfrm&) { port_.Close(); };
     const Action disconnect = [this](Sendfrm&) { Window().ToolbarButton("ClosePort")->trigger(); };
     const Action pressSend = [](Sendfrm& sender) {
         sender.SendButton_Click();
