@@ -33,33 +33,41 @@ std::optional<QString> SequenceRunner::CaptureTo(const QString& path) {
     return traffic_.TrafficCapture().Start(path, CaptureForm::Log);
 }
 
-std::optional<QString> SequenceRunner::Open() {
+void SequenceRunner::Open() {
     suite_.started = QDateTime::currentDateTime();
     clock_.start();
-    try {
-        port_->SetRThreshold(1);
-        port_->SetPortOpen(true);
-    } catch (const PortError& error) {
-        const QString message = PortWarningText(error);
-        // Not started, the engine only names the runs; each errors with the port's message.
-        engine_.Interrupt(Now());
-        for (EngineOutput& out : engine_.TakeOutputs()) {
-            if (out.kind == EngineOutput::Kind::Verdict) {
-                out.verdict.outcome = StepOutcome::Errored;
-                out.verdict.detail = message;
-                suite_.steps.push_back({out.verdict, {}});
-            }
-        }
-        Finish();
-        return message;
+    port_->SetRThreshold(1);
+    // Set up before the open starts: a local device completes within the call.
+    connect(port_.get(), &SerialPort::Opened, this, &SequenceRunner::Start,
+            Qt::SingleShotConnection);
+    connect(port_.get(), &SerialPort::OpenFailed, this, &SequenceRunner::OnOpenFailed,
+            Qt::SingleShotConnection);
+    port_->Open();
+}
+
+void SequenceRunner::OnOpenFailed(const PortError& error) {
+    if (finished_) {
+        return;
     }
-    return std::nullopt;
+    const QString message = PortWarningText(error);
+    // Not started, the engine only names the runs; each errors with the port's message.
+    engine_.Interrupt(Now());
+    for (EngineOutput& out : engine_.TakeOutputs()) {
+        if (out.kind == EngineOutput::Kind::Verdict) {
+            out.verdict.outcome = StepOutcome::Errored;
+            out.verdict.detail = message;
+            suite_.steps.push_back({out.verdict, {}});
+        }
+    }
+    emit OpenFailed(message);
+    Finish();
 }
 
 void SequenceRunner::Start() {
     if (finished_) {
         return;
     }
+    opened_ = true;
     suite_.started = QDateTime::currentDateTime();
     clock_.start();
     engine_.Start(Now());
@@ -164,7 +172,7 @@ void SequenceRunner::Finish() {
     finished_ = true;
     deadline_.stop();
     suite_.seconds = clock_.elapsed() / 1000.0;
-    port_->SetPortOpen(false);
+    port_->Close();
     traffic_.TrafficCapture().Stop();
     emit RunFinished();
 }

@@ -32,12 +32,12 @@ public:
 
     // Starts a capture log of the run's traffic in `path`; the message when it cannot start.
     std::optional<QString> CaptureTo(const QString& path);
-    // Opens the port. When it cannot be opened, every step errors with the port's message,
-    // which is returned; the run is then already finished.
-    std::optional<QString> Open();
-    // Starts the run on the open port. Every port of a rack is opened before any run starts,
-    // so that no open holds up a run already under way.
-    void Start();
+    // Starts opening the port; the run starts once it is open, without waiting for the other
+    // devices of a rack. When it cannot be opened, every step errors with the port's message,
+    // OpenFailed says it, and the run is finished.
+    void Open();
+    // The port was opened (the run started).
+    bool WasOpened() const { return opened_; }
     // Ctrl+C: the running step errors, the rest are skipped, the port is closed.
     void Interrupt();
 
@@ -49,6 +49,7 @@ signals:
     void StepDone(const kestrum::StepVerdict& verdict);
     // A sentence worth a line on standard error (a reply loop, a fact about the port).
     void Notice(const QString& text);
+    void OpenFailed(const QString& message);
     void RunFinished();
 
 private:
@@ -56,6 +57,8 @@ private:
     void OnReceived(const std::string& bytes);
     void OnSent(const SentTraffic& sent);
     void OnPortFailed();
+    void OnOpenFailed(const PortError& error);
+    void Start();
     void OnDeadline();
     // Acts on what the engine decided; schedules its next deadline.
     void Pump();
@@ -75,6 +78,7 @@ private:
     QString stepTraffic_;        // the traffic of the step in progress
     qsizetype trafficKept_ = 0;  // characters of traffic kept in the whole run
     bool pumping_ = false;
+    bool opened_ = false;
     bool finished_ = false;
 };
 
