@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -157,12 +158,8 @@ int RunCommand(int argc, char** argv) {
         const Target target = ResolveDevice(argument, store);
         auto port = std::make_unique<PortRouter>(target.lookup);
         port->SetCommPort(target.portNumber);
-        try {
-            port->SetSettings(LineSettings(givenSettings, *sequence, target, store));
-        } catch (const PortError& error) {
-            Err(target.device + QStringLiteral(": ") + QString::fromStdString(error.what()));
-            return 2;
-        }
+        // Applied to the closed port, they are kept for the open (their form was checked).
+        port->ApplySettings(LineSettings(givenSettings, *sequence, target, store));
         auto runner =
             std::make_unique<SequenceRunner>(sequence, target.device, std::move(port), store);
         const QString prefix = several ? target.device + QStringLiteral(": ") : QString();
@@ -199,16 +196,12 @@ int RunCommand(int argc, char** argv) {
         }
     });
 
-    int opened = 0;
     for (const auto& runner : runners) {
-        if (const auto refused = runner->Open()) {
-            Err(runner->Device() + QStringLiteral(": ") + *refused);
-        } else {
-            ++opened;
-        }
-    }
-    for (const auto& runner : runners) {
-        runner->Start();
+        QObject::connect(runner.get(), &SequenceRunner::OpenFailed,
+                         [device = runner->Device()](const QString& message) {
+                             Err(device + QStringLiteral(": ") + message);
+                         });
+        runner->Open();
     }
     if (finished < static_cast<int>(runners.size())) {
         QCoreApplication::exec();
@@ -233,7 +226,9 @@ int RunCommand(int argc, char** argv) {
             status = 2;
         }
     }
-    if (opened == 0) {
+    const bool opened = std::any_of(runners.begin(), runners.end(),
+                                    [](const auto& runner) { return runner->WasOpened(); });
+    if (!opened) {
         Err(QString::fromLatin1(kNoDevice));
         status = 2;
     }

@@ -26,22 +26,31 @@ std::optional<QString> SequenceRunner::CaptureTo(const QString& path) {
     return traffic_.TrafficCapture().Start(path, CaptureForm::Log);
 }
 
-std::optional<QString> SequenceRunner::Open() {
-    try {
-        port_->SetRThreshold(1);
-        port_->SetPortOpen(true);
-    } catch (const PortError& error) {
-        const QString message = PortWarningText(error);
-        drive_.ErrorAll(message);
-        return message;
+void SequenceRunner::Open() {
+    port_->SetRThreshold(1);
+    // Set up before the open starts: a local device completes within the call.
+    connect(port_.get(), &SerialPort::Opened, this, &SequenceRunner::Start,
+            Qt::SingleShotConnection);
+    connect(port_.get(), &SerialPort::OpenFailed, this, &SequenceRunner::OnOpenFailed,
+            Qt::SingleShotConnection);
+    port_->Open();
+}
+
+void SequenceRunner::OnOpenFailed(const PortError& error) {
+    if (opened_ || finished_) {
+        return;
     }
-    return std::nullopt;
+    const QString message = PortWarningText(error);
+    emit OpenFailed(message);
+    drive_.ErrorAll(message);
 }
 
 void SequenceRunner::Start() {
-    if (!finished_) {
-        drive_.Start();
+    if (finished_) {
+        return;
     }
+    opened_ = true;
+    drive_.Start();
 }
 
 void SequenceRunner::Interrupt() {
@@ -53,7 +62,7 @@ void SequenceRunner::Finish() {
         return;
     }
     finished_ = true;
-    port_->SetPortOpen(false);
+    port_->Close();
     traffic_.TrafficCapture().Stop();
     emit RunFinished();
 }

@@ -27,12 +27,12 @@ public:
 
     // Starts a capture log of the run's traffic in `path`; the message when it cannot start.
     std::optional<QString> CaptureTo(const QString& path);
-    // Opens the port. When it cannot be opened, every step errors with the port's message,
-    // which is returned; the run is then already finished.
-    std::optional<QString> Open();
-    // Starts the run on the open port. Every port of a rack is opened before any run starts,
-    // so that no open holds up a run already under way.
-    void Start();
+    // Starts opening the port; the run starts once it is open, without waiting for the other
+    // devices of a rack. When it cannot be opened, every step errors with the port's message,
+    // OpenFailed says it, and the run is finished.
+    void Open();
+    // The port was opened (the run started).
+    bool WasOpened() const { return opened_; }
     // Ctrl+C: the running step errors, the rest are skipped, the port is closed.
     void Interrupt();
 
@@ -44,9 +44,12 @@ signals:
     void StepDone(const kestrum::StepVerdict& verdict);
     // A sentence worth a line on standard error (a reply loop, a fact about the port).
     void Notice(const QString& text);
+    void OpenFailed(const QString& message);
     void RunFinished();
 
 private:
+    void Start();
+    void OnOpenFailed(const PortError& error);
     void Finish();
 
     std::unique_ptr<SerialPort> port_;
@@ -55,6 +58,7 @@ private:
     PortSession session_{*port_, settings_};
     TrafficPath traffic_{session_, state_};
     SequenceDrive drive_;
+    bool opened_ = false;
     bool finished_ = false;
 };
 
