@@ -101,6 +101,8 @@ TEST_F(NetworkPortTest, AppliesLineSettingsThroughSer2net) {
 }
 
 TEST_F(NetworkPortTest, RefusedHangingAndHostileServersAreBoundedAndReportedOnce) {
+    // The scripted server answers each connection in turn: no reconnect probe may take one.
+    settings_.SaveSetting("ReconnectAutomatically", "0");
     // Nobody listens: the port-open warning names the address, without a long wait.
     const quint16 closed = FreePort();
     QElapsedTimer clock;
