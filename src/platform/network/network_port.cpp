@@ -354,19 +354,24 @@ bool NetworkPort::WithinOutputBound() {
     const QString reason =
         QStringLiteral("The connection to %1 was dropped: the server does not read what is sent.")
             .arg(url_.Endpoint());
-    if (phase_ == Phase::Open) {
-        QueueLoss(reason);
-    } else {
-        QMetaObject::invokeMethod(
-            this,
-            [this, reason, connection = Connection()] {
-                if (connection == Connection() && Opening()) {
-                    FailOpen(PortErrorKind::Other, reason);
-                }
-            },
-            Qt::QueuedConnection);
-    }
+    DropConnection(reason, reason);
     return false;
+}
+
+void NetworkPort::DropConnection(const QString& lossReason, const QString& openFailure) {
+    if (phase_ == Phase::Open) {
+        QueueLoss(lossReason);
+        return;
+    }
+    // Reported once the bytes in hand are dealt with.
+    QMetaObject::invokeMethod(
+        this,
+        [this, openFailure, connection = Connection()] {
+            if (connection == Connection() && Opening()) {
+                FailOpen(PortErrorKind::Other, openFailure);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 QIODevice* NetworkPort::Device() const {
@@ -457,21 +462,7 @@ std::string NetworkPort::Decode(std::string_view raw) {
                                    "The server at %1 sent a telnet negotiation longer "
                                    "than 64 KiB; the connection was dropped.")
                                    .arg(url_.Endpoint());
-        if (phase_ == Phase::Open) {
-            QueueLoss(reason);
-        } else {
-            // Reported once the bytes in hand are dealt with.
-            QMetaObject::invokeMethod(
-                this,
-                [this, reason, connection = Connection()] {
-                    if (connection == Connection() && Opening()) {
-                        FailOpen(
-                            PortErrorKind::Other,
-                            QStringLiteral("The server closed the connection (%1)").arg(reason));
-                    }
-                },
-                Qt::QueuedConnection);
-        }
+        DropConnection(reason, QStringLiteral("The server closed the connection (%1)").arg(reason));
     }
     return std::move(got.data);
 }

@@ -102,6 +102,9 @@ private:
     // Output the server does not read past the bound: the connection is dropped. True when it
     // is within the bound.
     bool WithinOutputBound();
+    // Ends the connection for `lossReason` when open (a lost device), or fails the open under
+    // way with `openFailure` once the bytes in hand are dealt with.
+    void DropConnection(const QString& lossReason, const QString& openFailure);
     void OnReadyRead();
     void Drained() override;
     // Reads again from the event loop (more waits in the socket than one slice).
