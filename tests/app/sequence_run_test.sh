@@ -118,7 +118,8 @@ grep -q '^\[2/3\] Half and stall ... FAILED: expected "56 31 2E 32" within 300 m
 grep -q '^\[3/3\] Doubled FF ... ok' hostile.out || fail "doubled 0xFF"
 read -r rss seconds < <(tail -1 hostile.rss)
 echo "16 MiB flood through ser2net: ${seconds} s, peak RSS $((rss / 1024)) MiB"
-(( rss < 80 * 1024 )) || fail "the flood took ${rss} KiB"
+# The bound holds for an optimised build; a sanitized one keeps shadow memory beside every byte.
+[[ -n "${KESTRUM_SANITIZED:-}" ]] || (( rss < 80 * 1024 )) || fail "the flood took ${rss} KiB"
 
 # A device lost mid-run: the step errors "device lost", the rest are skipped (on_failure stop),
 # the report is written.
