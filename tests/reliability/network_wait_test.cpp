@@ -135,8 +135,8 @@ TEST_F(NetworkPortTest, ASettingsChangeTheServerNeverConfirmsIsRefusedAndPutBack
     window.Combo3().SetText("19200");
     EXPECT_TRUE(Messages().empty()) << "nothing is said before the server had its time";
     Settle();
-    EXPECT_EQ(Messages(),
-              std::vector<QString>{"Warning: This baud rate not supported for this port"});
+    EXPECT_EQ(Messages(), std::vector<QString>{"Warning: " + peer.Url("rfc2217").mid(10) +
+                                               " did not confirm 19200,n,8,1 within 2 s"});
     EXPECT_EQ(window.Combo3().Text(), "9600");
     EXPECT_EQ(port_->Settings(), "9600,n,8,1");
     EXPECT_EQ(settings_.GetSetting("CommPort1", ""), "9600,n,8,1");
@@ -175,7 +175,8 @@ TEST(NetworkWaitTest, TheWatchRetriesAServerThatNeverConfirmsOnItsScheduleForFre
     PumpEventsFor(10s);
     EXPECT_GE(peer.Opens(), 3) << "a probe, a 2 s open and the next look, again and again";
     EXPECT_FALSE(router.PortOpen());
-    EXPECT_EQ(watch.Problem(), "Warning: This baud rate not supported for this port");
+    EXPECT_EQ(watch.Problem(),
+              "Warning: " + url.mid(10) + " did not confirm 9600,n,8,1 within 2 s");
     EXPECT_LT(gaps.LongestMs(), kGapBoundMs);
 }
 
