@@ -15,6 +15,7 @@ enum class PortErrorKind {
     PortInUse,             // the device is open in another program
     BaudRateNotSupported,  // the device does not support the baud rate
     SettingsNotApplied,    // the device refused the line settings
+    SettingsUnconfirmed,   // the device left the line settings unanswered; what() says so
     Other,
 };
 

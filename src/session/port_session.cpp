@@ -16,11 +16,20 @@ using namespace port_text;
 namespace {
 
 bool IsRefusedSettings(PortErrorKind kind) {
-    return kind == PortErrorKind::SettingsNotApplied || kind == PortErrorKind::BaudRateNotSupported;
+    return kind == PortErrorKind::SettingsNotApplied ||
+           kind == PortErrorKind::BaudRateNotSupported ||
+           kind == PortErrorKind::SettingsUnconfirmed;
 }
 
 QString Text(const char* text) {
     return QString::fromLatin1(text);
+}
+
+// A server that never answered is named with what it did not confirm: the refusal's own text
+// would blame settings it may well take.
+QString RefusalText(const PortError& error, const char* refused) {
+    return error.kind() == PortErrorKind::SettingsUnconfirmed ? PortWarningText(error)
+                                                              : Text(refused);
 }
 
 // Tells the status line once the operation in hand has run its course, however it ended.
@@ -54,6 +63,8 @@ QString PortWarningText(const PortError& error) {
         case PortErrorKind::BaudRateNotSupported:
         case PortErrorKind::SettingsNotApplied:
             return Text(kMsgBaudNotSupported);
+        case PortErrorKind::SettingsUnconfirmed:
+            return QStringLiteral("Warning: ") + QString::fromStdString(error.what());
         case PortErrorKind::Other:
             break;
     }
@@ -307,7 +318,9 @@ void PortSession::SelectionFailed(const PortError& error) {
         return;
     }
     if (error.kind() == PortErrorKind::PortInUse || IsRefusedSettings(error.kind())) {
-        Warn(error.kind() == PortErrorKind::PortInUse ? kMsgPortInUse : kMsgBaudNotSupported);
+        emit Warning(error.kind() == PortErrorKind::PortInUse
+                         ? Text(kMsgPortInUse)
+                         : RefusalText(error, kMsgBaudNotSupported));
         // The baud box's handler re-applies both boxes, so the format box must show the port's
         // format first; at start-up it is still blank, and "9600," would be refused.
         ShowFormatWithoutApplying(FormatPart(port_.Settings()));
@@ -356,7 +369,8 @@ void PortSession::LineSettingsRefused(LineBox picked, const PortError& error) {
             // rather than put it back for ever.
             return;
         }
-        Warn(picked == LineBox::Format ? kMsgFormatNotSupported : kMsgBaudNotSupported);
+        emit Warning(RefusalText(
+            error, picked == LineBox::Format ? kMsgFormatNotSupported : kMsgBaudNotSupported));
         // Put the box back to what the port still runs at; its handler stores that, at once,
         // since the port already runs at it.
         const QScopedValueRollback puttingBack(puttingBoxBack_, true);
@@ -498,13 +512,14 @@ void PortSession::ApplyDialogSettings(const QString& baud, const QString& format
         ApplyThen(
             baud + QStringLiteral(",") + format, [show] { show(false); },
             [this, formatChanged, show, done](const PortError& error) {
-                const bool baudRefused = error.kind() == PortErrorKind::BaudRateNotSupported;
+                const bool baudRefused = error.kind() == PortErrorKind::BaudRateNotSupported ||
+                                         error.kind() == PortErrorKind::SettingsUnconfirmed;
                 if (baudRefused && !formatChanged) {
-                    Warn(kMsgBaudNotSupported);
+                    emit Warning(RefusalText(error, kMsgBaudNotSupported));
                     PutBack(LineBox::Baud, port_.Settings());
                     done(false);
                 } else if (baudRefused || error.kind() == PortErrorKind::SettingsNotApplied) {
-                    Warn(kMsgFormatNotSupported);
+                    emit Warning(RefusalText(error, kMsgFormatNotSupported));
                     PutBack(LineBox::Format, port_.Settings());
                     done(false);
                 } else {

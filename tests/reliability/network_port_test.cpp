@@ -143,7 +143,7 @@ TEST_F(NetworkPortTest, RefusedHangingAndHostileServersAreBoundedAndReportedOnce
 
     // Agreed to COM-PORT-OPTION, then settings unconfirmed or confirmed at another baud rate.
     clock.restart();
-    EXPECT_EQ(OpenAndSettle(), PortErrorKind::SettingsNotApplied);
+    EXPECT_EQ(OpenAndSettle(), PortErrorKind::SettingsUnconfirmed);
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_EQ(OpenAndSettle(), PortErrorKind::BaudRateNotSupported);
 

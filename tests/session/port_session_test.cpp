@@ -117,6 +117,7 @@ const KindText kOpenFailures[] = {
     {PortErrorKind::PortInUse, "Warning: Comm port in use by another application"},
     {PortErrorKind::BaudRateNotSupported, "Warning: This baud rate not supported for this port"},
     {PortErrorKind::SettingsNotApplied, "Warning: This baud rate not supported for this port"},
+    {PortErrorKind::SettingsUnconfirmed, "Warning: scripted open failure"},
     {PortErrorKind::Other, "Warning: The Com port could not be opened: scripted open failure"},
 };
 

@@ -223,7 +223,7 @@ void NetworkPort::OnPhaseTimeout() {
         EndOpen();
     } else if (phase_ == Phase::Confirming) {
         comPort_ = false;
-        FailOpen(PortErrorKind::SettingsNotApplied, {});
+        FailOpen(PortErrorKind::SettingsUnconfirmed, {});
     }
 }
 
@@ -283,8 +283,8 @@ std::optional<PortError> NetworkPort::Verdict(const PortSettingsString& settings
     const std::string endpoint = url_.Endpoint().toStdString();
     const std::string text = settings.Format().toStdString();
     if (!answers.Complete()) {
-        return PortError(PortErrorKind::SettingsNotApplied,
-                         endpoint + " did not confirm the settings " + text + " within " +
+        return PortError(PortErrorKind::SettingsUnconfirmed,
+                         endpoint + " did not confirm " + text + " within " +
                              std::to_string((waitedMs + 999) / 1000) + " s");
     }
     if (*answers.baud != wanted.baud) {

@@ -57,12 +57,12 @@ public:
     // The open (name lookup, connect, negotiation) completes within kOpenMs. A malformed
     // address, an unknown host, a refused or timed-out connection -> Other, naming HOST:PORT.
     // Settings the server answers with other values, or leaves unanswered after agreeing to
-    // COM-PORT-OPTION -> SettingsNotApplied. A server that never negotiates is opened as a
-    // raw stream, which Notice says.
+    // COM-PORT-OPTION -> SettingsNotApplied or SettingsUnconfirmed. A server that never
+    // negotiates is opened as a raw stream, which Notice says.
     static constexpr int kOpenMs = 2900;
     // On an open RFC 2217 port the server must confirm new settings within this long
-    // (BaudRateNotSupported or SettingsNotApplied otherwise, the previous ones sent again). A
-    // raw stream and a server without COM-PORT-OPTION keep them unapplied.
+    // (BaudRateNotSupported, SettingsNotApplied or SettingsUnconfirmed otherwise, the previous
+    // ones sent again). A raw stream and a server without COM-PORT-OPTION keep them unapplied.
     static constexpr int kConfirmMs = 2000;
     static constexpr int kCloseDrainMs = 1000;
     // Output a server leaves unread past this bound drops the connection as a lost device.
