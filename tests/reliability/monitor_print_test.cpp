@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <iostream>
 
+#include "support/print_to_end.h"
 #include "support/reliability_helpers.h"
 #include "support/scripted_prompts.h"
 #include "ui/monitor/data_monitor.h"
@@ -55,7 +56,7 @@ TEST_F(MonitorPrintTest, AFullMonitorPrintsWithTheEventLoopRunning) {
     };
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(monitor_.PrintData(prompts), PrintOutcome::Printed);
+    EXPECT_EQ(PrintToEnd(monitor_, prompts), PrintOutcome::Printed);
     std::cout << "[ figures  ] " << size << " characters, " << prompts.ProgressMaximum()
               << " pages in " << clock.elapsed() << " ms; longest event-loop gap "
               << gaps.LongestMs() << " ms\n";
@@ -71,7 +72,7 @@ TEST_F(MonitorPrintTest, CancelEndsThePrintWithoutAHalfFile) {
     prompts.ShowProgressWindows(2);
     const QString pdf = folder_.filePath("cancelled.pdf");
     prompts.QueuePrint(pdf, false);
-    EXPECT_EQ(monitor_.PrintData(prompts), PrintOutcome::Cancelled);
+    EXPECT_EQ(PrintToEnd(monitor_, prompts), PrintOutcome::Cancelled);
     EXPECT_EQ(prompts.ProgressSteps(), 2);
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_FALSE(monitor_.Printing());

@@ -1,6 +1,5 @@
 #include "ui/monitor/data_monitor.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QPrinter>
@@ -21,7 +20,7 @@ namespace kestrum {
 namespace {
 // Saved text is gathered into writes of about this size.
 constexpr std::size_t kSaveChunkBytes = std::size_t{1} << 20;
-// A print lets the event loop run after about this long.
+// A print prints pages for about this long, then lets the event loop run.
 constexpr qint64 kPrintSliceMs = 50;
 constexpr auto kPrintProgressText = "Printing the Data Monitor...";
 // A re-render runs in slices of about this long, the event loop between them; the first
@@ -43,6 +42,9 @@ DataMonitor::DataMonitor(QWidget* viewParent, QWidget* lampParent, QObject* pare
     rerenderTimer_.setSingleShot(true);
     rerenderTimer_.setInterval(0);
     connect(&rerenderTimer_, &QTimer::timeout, this, &DataMonitor::ContinueRerender);
+    printTimer_.setSingleShot(true);
+    printTimer_.setInterval(0);
+    connect(&printTimer_, &QTimer::timeout, this, &DataMonitor::ContinuePrint);
 }
 
 DataMonitor::~DataMonitor() {
@@ -119,7 +121,7 @@ void DataMonitor::RunDeferred() {
 }
 
 void DataMonitor::Clear() {
-    if (printing_) {
+    if (print_) {
         Defer([this] { Clear(); });
         return;
     }
@@ -192,43 +194,75 @@ SaveDataResult DataMonitor::SaveData(Prompts& prompts, const QString& startDirec
     return result;
 }
 
-PrintOutcome DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
-    if (printing_) {
-        return PrintOutcome::Cancelled;
+// What a print in progress holds: the job prints on the printer, so it goes first.
+struct DataMonitor::PrintRun {
+    PrintRun(std::unique_ptr<QPrinter> chosen, const MonitorText& text, RowSpan range,
+             const QString& heading, Prompts& prompts)
+        : printer(std::move(chosen)),
+          job(text, range.from, range.to, *printer, heading),
+          prompts(prompts) {}
+
+    std::unique_ptr<QPrinter> printer;
+    MonitorPrintJob job;
+    Prompts& prompts;
+    std::unique_ptr<Progress> progress;
+};
+
+void DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
+    if (print_) {
+        return;  // the one running reports; its progress window keeps Print out of reach
     }
     std::optional<PrintChoice> choice = prompts.Print(text_->HasSelection());
     if (!choice || !choice->printer) {
-        return PrintOutcome::Cancelled;
+        emit PrintFinished(PrintOutcome::Cancelled);
+        return;
     }
     if (rerender_) {
         CompleteRerender();
     }
-    const RowSpan range = PrintRange(choice->selectionOnly);
-    std::unique_ptr<Progress> progress;
-    bool cancelled = false;
+    print_ = std::make_unique<PrintRun>(std::move(choice->printer), *text_,
+                                        PrintRange(choice->selectionOnly), heading, prompts);
+    if (!print_->job.Begin()) {
+        EndPrint(PrintOutcome::Failed);
+        return;
+    }
+    ContinuePrint();
+}
+
+void DataMonitor::ContinuePrint() {
+    if (!print_) {
+        return;
+    }
+    MonitorPrintJob& job = print_->job;
     QElapsedTimer slice;
     slice.start();
-    const auto pageDone = [&](std::size_t done, std::size_t pages) {
-        // A page at a time, the event loop between slices of about kPrintSliceMs.
-        if (slice.elapsed() < kPrintSliceMs) {
-            return true;
+    while (!job.AllPrinted() && slice.elapsed() < kPrintSliceMs) {
+        if (!job.PrintNextPage()) {
+            EndPrint(PrintOutcome::Failed);
+            return;
         }
-        if (!progress) {
-            progress = prompts.ShowProgress(QString::fromLatin1(kPrintProgressText),
-                                            static_cast<int>(pages));
-        }
-        cancelled = progress && !progress->Advance(static_cast<int>(done));
-        QCoreApplication::processEvents();
-        slice.restart();
-        return !cancelled;
-    };
-    printing_ = true;
-    const PrintOutcome outcome =
-        PrintMonitorText(*text_, range.from, range.to, *choice->printer, heading, pageDone);
-    printing_ = false;
-    progress.reset();
+    }
+    if (job.AllPrinted()) {
+        EndPrint(job.End());
+        return;
+    }
+    if (!print_->progress) {
+        print_->progress = print_->prompts.ShowProgress(QString::fromLatin1(kPrintProgressText),
+                                                        static_cast<int>(job.Pages()));
+    }
+    if (print_->progress && !print_->progress->Advance(static_cast<int>(job.PagesDone()))) {
+        job.Cancel();
+        EndPrint(PrintOutcome::Cancelled);
+        return;
+    }
+    printTimer_.start();
+}
+
+void DataMonitor::EndPrint(PrintOutcome outcome) {
+    printTimer_.stop();
+    print_.reset();
     RunDeferred();
-    return outcome;
+    emit PrintFinished(outcome);
 }
 
 RowSpan DataMonitor::PrintRange(bool selectionOnly) const {

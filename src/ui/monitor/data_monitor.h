@@ -96,11 +96,12 @@ public:
 
     // Print dialog (selection preselected when there is one), then the selection or
     // the whole text with its colours, each page headed by `heading`. Cancel and printer
-    // failures show nothing. A long print goes page by page with a progress window that can
-    // cancel it; the event loop runs between slices, and text that arrives meanwhile is
-    // added once the print is done.
-    PrintOutcome PrintData(Prompts& prompts, const QString& heading = {});
-    bool Printing() const { return printing_; }
+    // failures show nothing. The print goes a few pages at a time from the event loop; a long
+    // one shows a progress window that can cancel it. Text that arrives meanwhile is added
+    // once the print is done. PrintFinished reports how it ended: within this call when the
+    // dialog was cancelled, the printer could not start or the print took one slice.
+    void PrintData(Prompts& prompts, const QString& heading = {});
+    bool Printing() const { return print_ != nullptr; }
     // What PrintData prints once the dialog has closed: the selection when the user
     // chose it and there still is one (traffic that arrived meanwhile removes it),
     // otherwise the whole text.
@@ -125,18 +126,24 @@ public:
     // The text as the monitor reports it: every break as CR LF.
     std::string PlainText() const { return text_->Text(); }
 
+signals:
+    void PrintFinished(kestrum::PrintOutcome outcome);
+
 private:
+    struct PrintRun;
+
     void Sync();
     // While a print reads the text, or a re-render builds the next one, a change waits.
     void Defer(std::function<void()> change);
-    bool MustDefer() const { return printing_ || rerender_; }
+    bool MustDefer() const { return print_ || rerender_; }
     void RunDeferred();
     void AppendAt(std::string_view text, const QColor& colour, std::int64_t arrivalMs);
     void ContinueRerender();
     void CompleteRerender();
+    void ContinuePrint();
+    void EndPrint(PrintOutcome outcome);
 
     std::unique_ptr<MonitorText> text_;
-    bool printing_ = false;
     std::vector<std::function<void()>> deferred_;
     QPointer<MonitorView> view_;
     ActivityLamps lamps_;
@@ -146,6 +153,9 @@ private:
     std::chrono::milliseconds rerenderFirstSlice_;
     std::function<std::int64_t()> clock_;
     QTimer rerenderTimer_;
+    // Declared after text_, so destroyed before it: a print not finished is cancelled.
+    std::unique_ptr<PrintRun> print_;
+    QTimer printTimer_;
 };
 
 }  // namespace kestrum

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "ui/monitor/monitor_layout.h"
 
@@ -43,62 +44,93 @@ QString PageNumberText(std::size_t page, std::size_t pages) {
     return QStringLiteral("Page %1 of %2").arg(page).arg(pages);
 }
 
+MonitorPrintJob::MonitorPrintJob(const MonitorText& text, std::size_t from, std::size_t to,
+                                 QPrinter& printer, QString heading)
+    : text_(text),
+      from_(from),
+      to_(to),
+      printer_(printer),
+      heading_(std::move(heading)),
+      font_(QFontDatabase::systemFont(QFontDatabase::FixedFont)),
+      metrics_(font_) {}
+
+MonitorPrintJob::~MonitorPrintJob() {
+    if (painter_.isActive()) {
+        Cancel();
+    }
+}
+
+bool MonitorPrintJob::Begin() {
+    WidenMargins(printer_);
+    if (!painter_.begin(&printer_)) {
+        return false;
+    }
+    painter_.setFont(font_);
+    metrics_ = QFontMetricsF(painter_.font(), painter_.device());
+    charWidth_ = std::max<qreal>(1, metrics_.horizontalAdvance(QLatin1Char('0')));
+    lineHeight_ = std::max<qreal>(1, metrics_.lineSpacing());
+    // The painter's origin is the top left of the printable area.
+    page_ = printer_.pageLayout().paintRectPixels(printer_.resolution());
+    const auto columns =
+        static_cast<std::size_t>(std::max(1.0, std::floor(page_.width() / charWidth_)));
+    const auto rowsPerPage = static_cast<std::size_t>(
+        std::max(1.0, std::floor(page_.height() / lineHeight_) - kHeadingRows));
+    pages_ = LayOutPrintPages(text_, from_, to_, columns, rowsPerPage);
+    return true;
+}
+
+bool MonitorPrintJob::PrintNextPage() {
+    if (done_ > 0 && !printer_.newPage()) {
+        painter_.end();
+        return false;
+    }
+    qreal baseline = metrics_.ascent();
+    painter_.setPen(Qt::black);
+    const QString number = PageNumberText(done_ + 1, pages_.size());
+    const qreal numberWidth = metrics_.horizontalAdvance(number);
+    painter_.drawText(QPointF(page_.width() - numberWidth, baseline), number);
+    painter_.drawText(
+        QRectF(0, 0, std::max<qreal>(0, page_.width() - numberWidth - charWidth_), lineHeight_),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+        metrics_.elidedText(heading_, Qt::ElideRight,
+                            page_.width() - numberWidth - 2 * charWidth_));
+    baseline += lineHeight_ * kHeadingRows;
+    for (const RowSpan& row : pages_[done_].rows) {
+        for (const ColourSegment& segment : text_.ColourSegments(row.from, row.to)) {
+            painter_.setPen(QColor::fromRgb(segment.colour));
+            const qreal x = static_cast<qreal>(segment.from - row.from) * charWidth_;
+            painter_.drawText(QPointF(x, baseline), DisplayText(text_, segment.from, segment.to));
+        }
+        baseline += lineHeight_;
+    }
+    ++done_;
+    return true;
+}
+
+PrintOutcome MonitorPrintJob::End() {
+    return painter_.end() ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
+
+void MonitorPrintJob::Cancel() {
+    printer_.abort();
+    painter_.end();
+    if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty()) {
+        QFile::remove(printer_.outputFileName());
+    }
+}
+
 PrintOutcome PrintMonitorText(const MonitorText& text, std::size_t from, std::size_t to,
-                              QPrinter& printer, const QString& heading,
-                              const PrintPageDone& pageDone) {
-    WidenMargins(printer);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
+                              QPrinter& printer, const QString& heading) {
+    MonitorPrintJob job(text, from, to, printer, heading);
+    if (!job.Begin()) {
         return PrintOutcome::Failed;
     }
-    const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    painter.setFont(font);
-    const QFontMetricsF metrics(painter.font(), painter.device());
-    const qreal charWidth = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('0')));
-    const qreal lineHeight = std::max<qreal>(1, metrics.lineSpacing());
-    // The painter's origin is the top left of the printable area.
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const auto columns =
-        static_cast<std::size_t>(std::max(1.0, std::floor(page.width() / charWidth)));
-    const auto rowsPerPage = static_cast<std::size_t>(
-        std::max(1.0, std::floor(page.height() / lineHeight) - kHeadingRows));
-
-    const std::vector<PrintPage> pages = LayOutPrintPages(text, from, to, columns, rowsPerPage);
-    for (std::size_t index = 0; index < pages.size(); ++index) {
-        if (index > 0 && !printer.newPage()) {
-            painter.end();
+    while (!job.AllPrinted()) {
+        if (!job.PrintNextPage()) {
             return PrintOutcome::Failed;
         }
-        qreal baseline = metrics.ascent();
-        painter.setPen(Qt::black);
-        const QString number = PageNumberText(index + 1, pages.size());
-        const qreal numberWidth = metrics.horizontalAdvance(number);
-        painter.drawText(QPointF(page.width() - numberWidth, baseline), number);
-        painter.drawText(
-            QRectF(0, 0, std::max<qreal>(0, page.width() - numberWidth - charWidth), lineHeight),
-            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-            metrics.elidedText(heading, Qt::ElideRight,
-                               page.width() - numberWidth - 2 * charWidth));
-        baseline += lineHeight * kHeadingRows;
-        for (const RowSpan& row : pages[index].rows) {
-            for (const ColourSegment& segment : text.ColourSegments(row.from, row.to)) {
-                painter.setPen(QColor::fromRgb(segment.colour));
-                const qreal x = static_cast<qreal>(segment.from - row.from) * charWidth;
-                painter.drawText(QPointF(x, baseline), DisplayText(text, segment.from, segment.to));
-            }
-            baseline += lineHeight;
-        }
-        if (pageDone && !pageDone(index + 1, pages.size())) {
-            printer.abort();
-            painter.end();
-            if (printer.outputFormat() == QPrinter::PdfFormat &&
-                !printer.outputFileName().isEmpty()) {
-                QFile::remove(printer.outputFileName());
-            }
-            return PrintOutcome::Cancelled;
-        }
     }
-    return painter.end() ? PrintOutcome::Printed : PrintOutcome::Failed;
+    return job.End();
 }
 
 }  // namespace kestrum

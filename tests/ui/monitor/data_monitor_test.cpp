@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "notation/received_formatter.h"
+#include "support/print_to_end.h"
 #include "support/scripted_prompts.h"
 
 namespace kestrum {
@@ -177,12 +178,12 @@ TEST_F(DataMonitorTest, PrintWidensNarrowMarginsAndNumbersThePages) {
 TEST_F(DataMonitorTest, PrintOffersTheSelectionAndPrintsOnThePrinterChosen) {
     monitor_.AppendText("41 42 43 ", ReceiveColour);
     prompts_.QueuePrintCancel();
-    EXPECT_EQ(monitor_.PrintData(prompts_), PrintOutcome::Cancelled);
+    EXPECT_EQ(PrintToEnd(monitor_, prompts_), PrintOutcome::Cancelled);
     prompts_.QueuePrint(PathOf("all.pdf"), false);
-    EXPECT_EQ(monitor_.PrintData(prompts_), PrintOutcome::Printed);
+    EXPECT_EQ(PrintToEnd(monitor_, prompts_), PrintOutcome::Printed);
     EXPECT_GT(QFileInfo(PathOf("all.pdf")).size(), 0);
     prompts_.QueuePrint(PathOf("no such folder/all.pdf"), false);
-    EXPECT_EQ(monitor_.PrintData(prompts_), PrintOutcome::Failed);
+    EXPECT_EQ(PrintToEnd(monitor_, prompts_), PrintOutcome::Failed);
 
     MonitorView* view = monitor_.View();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->PointOf(3));
@@ -191,7 +192,7 @@ TEST_F(DataMonitorTest, PrintOffersTheSelectionAndPrintsOnThePrinterChosen) {
     EXPECT_EQ(monitor_.Text().Bytes(selected.from, selected.to), "42");
     EXPECT_EQ(monitor_.PrintRange(false).to, 9u) << "All was chosen in the dialog";
     prompts_.QueuePrint(PathOf("selection.pdf"), true);
-    EXPECT_EQ(monitor_.PrintData(prompts_), PrintOutcome::Printed);
+    EXPECT_EQ(PrintToEnd(monitor_, prompts_), PrintOutcome::Printed);
     EXPECT_GT(QFileInfo(PathOf("selection.pdf")).size(), 0);
     EXPECT_EQ(prompts_.PrintRequests(), (std::vector<bool>{false, false, false, true}));
     EXPECT_TRUE(prompts_.Messages().empty());
@@ -200,6 +201,20 @@ TEST_F(DataMonitorTest, PrintOffersTheSelectionAndPrintsOnThePrinterChosen) {
     monitor_.AppendText("44 ", ReceiveColour);
     EXPECT_EQ(monitor_.PrintRange(true).from, 0u);
     EXPECT_EQ(monitor_.PrintRange(true).to, 12u);
+}
+
+TEST_F(DataMonitorTest, AMonitorDestroyedMidPrintCancelsItWithoutAHalfFile) {
+    auto monitor = std::make_unique<DataMonitor>(&window_, &window_);
+    std::string block;
+    for (int line = 0; line < 200'000; ++line) {
+        block += "41 42 43 44 45 46 47 48\r\n";
+    }
+    monitor->AppendText(block, ReceiveColour);
+    prompts_.QueuePrint(PathOf("closed.pdf"), false);
+    monitor->PrintData(prompts_);
+    ASSERT_TRUE(monitor->Printing()) << "the print went on from the event loop";
+    monitor.reset();
+    EXPECT_FALSE(QFile::exists(PathOf("closed.pdf")));
 }
 
 TEST_F(DataMonitorTest, ALitLampIsDrawnGreenUntilTheFirstLightsTickPutsBothOut) {
