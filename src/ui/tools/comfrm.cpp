@@ -125,6 +125,13 @@ void Comfrm::BuildControls() {
         connect(&StopButton(i), &QRadioButton::clicked, this, [this, i] { StopButton_Click(i); });
     }
     connect(okButton_, &QPushButton::clicked, this, &Comfrm::OKButton_Click);
+    // A Disconnect or another port pick can end the change OK waits for without an answer:
+    // OK comes back once the port has nothing under way.
+    connect(&session_, &PortSession::StateChanged, okButton_, [this] {
+        if (!session_.Busy()) {
+            okButton_->setEnabled(true);
+        }
+    });
     connect(cancelButton_, &QPushButton::clicked, this, &Comfrm::CancelButton_Click);
 }
 
@@ -229,7 +236,9 @@ void Comfrm::OKButton_Click() {
         }
         return;
     }
-    // A network device takes time to open: OK waits for it, without the window waiting.
+    // A network device takes time to open: OK waits for it, without the window waiting. A
+    // Disconnect or another port pick meanwhile ends the change without an answer: OK comes
+    // back once the port has nothing under way.
     okButton_->setEnabled(false);
     const QPointer<Comfrm> self(this);
     session_.ChangeDevice(device, [self](bool changed) {

@@ -118,6 +118,16 @@ TEST_F(ComfrmTest, RefusalsKeepTheDialogOpenCancelAppliesNothing) {
     EXPECT_EQ(prompts_.Messages().size(), 1u);
     EXPECT_EQ(port_.Settings(), "4800,n,8,1") << "applied by the baud list";
     EXPECT_TRUE(again.isHidden());
+
+    // OK waits for a change that takes time; a Disconnect that ends it gives OK back.
+    Comfrm& waiting = OpenDialog();
+    waiting.BaudBox().SetText("2400");
+    port_.SetHeld(true);
+    waiting.OKButton().click();
+    EXPECT_FALSE(waiting.OKButton().isEnabled());
+    Window().ToolbarButton("ClosePort")->trigger();
+    EXPECT_TRUE(waiting.OKButton().isEnabled());
+    EXPECT_FALSE(waiting.isHidden());
 }
 
 // The real port service on two pseudo-terminals: the device box moves port 1 from one to
