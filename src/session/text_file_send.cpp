@@ -18,6 +18,7 @@ TextFileSend::TextFileSend(TrafficPath& traffic, const AppState& state, QObject*
     // Byte and line pauses are measured on the wire: a coarse timer would stretch them.
     step_.setTimerType(Qt::PreciseTimer);
     connect(&step_, &QTimer::timeout, this, &TextFileSend::Step);
+    traffic_.AddFileSender(this);
 }
 
 TextFileSend::~TextFileSend() {

@@ -1,5 +1,7 @@
 #include "session/traffic_path.h"
 
+#include <algorithm>
+
 #include <QPointer>
 
 #include "notation/received_formatter.h"
@@ -7,6 +9,7 @@
 #include "session/app_state.h"
 #include "session/port_constants.h"
 #include "session/port_session.h"
+#include "session/text_file_send.h"
 
 namespace kestrum {
 
@@ -32,6 +35,16 @@ void TrafficPath::DrainReceived() {
     session_.Counters().AddReceived(bytes.size());
     capture_.Received(bytes, state_.MainDisplayMode());
     emit Received(bytes);
+}
+
+void TrafficPath::AddFileSender(TextFileSend* sender) {
+    fileSenders_.append(sender);
+}
+
+bool TrafficPath::FileSendRunning() const {
+    return std::any_of(
+        fileSenders_.begin(), fileSenders_.end(),
+        [](const QPointer<TextFileSend>& sender) { return sender && sender->Running(); });
 }
 
 bool TrafficPath::RefuseUse() {

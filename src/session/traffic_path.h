@@ -13,7 +13,9 @@
 // Every send starts with RefuseUse(); a window checks what it holds only after it, so that a
 // refused port is told before anything else.
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -27,6 +29,7 @@ namespace kestrum {
 
 struct AppState;
 class PortSession;
+class TextFileSend;
 struct TransmitResult;
 
 namespace traffic_text {
@@ -76,6 +79,10 @@ public:
     // nothing disturbs what the steps expect.
     void HoldUserSends(bool hold) { userSendsHeld_ = hold; }
     bool UserSendsHeld() const { return userSendsHeld_; }
+    // The text file senders on this path; a sequence does not start while one is sending, so
+    // that its steps meet only their own traffic.
+    void AddFileSender(TextFileSend* sender);
+    bool FileSendRunning() const;
     // RefuseUse for a user's send (Send String, a command button, the text file sender):
     // also refused while held, told through UserSendRefused. True when refused.
     bool RefuseUserSend();
@@ -127,6 +134,7 @@ private:
     const AppState& state_;
     Capture capture_;
     bool userSendsHeld_ = false;
+    QList<QPointer<TextFileSend>> fileSenders_;
 };
 
 }  // namespace kestrum

@@ -46,6 +46,9 @@ std::optional<QString> SequenceSession::Run() {
     if (sequence_ == nullptr || Running()) {
         return std::nullopt;
     }
+    if (traffic_.FileSendRunning()) {
+        return Text(kMsgFileSending);
+    }
     PortSession& session = traffic_.Session();
     if (traffic_.RefuseUse()) {
         return std::nullopt;  // the session has said why

@@ -21,6 +21,8 @@ inline constexpr auto kAutoReplies = "Auto replies: %1 rules";
 inline constexpr auto kAutoRepliesSent = "Auto replies: %1 rules, %2 sent";
 inline constexpr auto kMsgDeviceGone =
     "Warning: The device is gone: the sequence runs again once the port is open";
+inline constexpr auto kMsgFileSending =
+    "Warning: A text file is being sent: run the sequence once it has ended";
 inline constexpr auto kMsgNoReplies = "Warning: %1 holds no [[reply]] rules";
 
 }  // namespace sequence_session_text
@@ -38,7 +40,8 @@ public:
     std::shared_ptr<const Sequence> Loaded() const { return sequence_; }
     // Runs the loaded sequence (again). While the port is being reconnected the run waits for
     // it; when the port is refused (the session says why) or gone, nothing starts and the
-    // reason is returned when the session has not told it.
+    // reason is returned when the session has not told it. Nor does it start while a text
+    // file is being sent.
     std::optional<QString> Run();
     // The running step errors, the rest are skipped; a waiting run is dropped.
     void Stop();

@@ -19,6 +19,7 @@
 #include "notation/checksum.h"
 #include "session/sequence/sequence_recorder.h"
 #include "session/sequence/sequence_session.h"
+#include "session/text_file_send.h"
 #include "support/pty_window.h"
 #include "ui/main/sequence_menu.h"
 #include "ui/main/status_line.h"
@@ -183,6 +184,14 @@ send = "AT^M"
     ASSERT_NE(window, nullptr);
     ASSERT_EQ(window->StepsModel().rowCount(), 5);
     EXPECT_EQ(Cell(*window, 1, SequenceStepsModel::SentColumn), "VER?^M");
+    // A text file being sent would mix its lines into the steps' traffic: no run meanwhile.
+    TextFileSend fileSend(Window().Traffic(), Window().State());
+    fileSend.SetLineDelayMs(60'000);
+    ASSERT_TRUE(fileSend.Start(WriteFile("lines.txt", "one\ntwo\n"), DisplayMode::Ascii));
+    window->RunButton().click();
+    EXPECT_EQ(prompts_.Messages(), std::vector<QString>{sequence_session_text::kMsgFileSending});
+    EXPECT_FALSE(Window().Sequences().Running());
+    fileSend.Stop();
     window->RunButton().click();
     EXPECT_FALSE(window->RunButton().isEnabled());
     EXPECT_TRUE(window->StopButton().isEnabled());
