@@ -22,6 +22,7 @@ namespace kestrum {
 namespace {
 
 constexpr int kStatusBadArguments = 2;
+constexpr int kStatusNoWindow = 1;
 constexpr int kStatusOutputFailed = 1;
 constexpr int kPortCount = 4;
 
@@ -85,6 +86,28 @@ QStringList PlatformPluginKeys(const QString& pluginPath) {
     keys.removeDuplicates();
     keys.sort();
     return keys;
+}
+
+// Why Qt could show no window when no -platform is given, read from the environment as Qt
+// reads it (where Qt would abort); nothing when it can.
+std::optional<QString> NoWindowReason() {
+    const QString chosen = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (!chosen.isEmpty()) {
+        const QStringList installed = PlatformPluginKeys({});
+        for (const QString& entry : chosen.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (installed.contains(entry.section(QLatin1Char(':'), 0, 0).toLower())) {
+                return std::nullopt;
+            }
+        }
+        return QStringLiteral("No Qt platform plugin named '%1' (QT_QPA_PLATFORM; installed: %2).")
+            .arg(PrintableArgument(chosen), installed.join(QStringLiteral(", ")));
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return QStringLiteral(
+            "No display to show the window on: neither DISPLAY nor WAYLAND_DISPLAY is set "
+            "(kestrum --run needs none).");
+    }
+    return std::nullopt;
 }
 
 // Why the values of --device, --settings and --port cannot start the window, or nothing.
@@ -205,6 +228,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                             parser),
                     std::nullopt};
         }
+    } else if (const std::optional<QString> reason = NoWindowReason()) {
+        return {
+            CommandLineAnswer{kStatusNoWindow, {}, QStringLiteral("kestrum: ") + *reason + '\n'},
+            std::nullopt};
     }
     const bool startOption =
         parser.isSet(QStringLiteral("settings")) || parser.isSet(QStringLiteral("port"));

@@ -55,7 +55,8 @@ struct CommandLine {
 // `arguments` holds the program name first. --help (-h) and --version (-v) win over
 // everything else. An unknown option, a positional argument, a bad --device, --settings or
 // --port value, or a -platform that names no installed Qt platform plugin gives the usage on
-// standard error and status 2.
+// standard error and status 2. Without -platform, a QT_QPA_PLATFORM naming no installed plugin
+// or no display to connect to gives the reason on standard error and status 1.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // Stores the start device as a pick in Port Settings does (the port's device and line

@@ -22,4 +22,8 @@ expect 2 "Unknown option '\\x1b[31m'" "$kestrum" $'--\e[31m'
 expect 1 "cannot write to standard output" sh -c '"$0" --help > /dev/full' "$kestrum"
 expect 1 "cannot write to standard output" sh -c '"$0" --version >&-' "$kestrum"
 expect 0 "" "$kestrum" --version
+# No display, or a platform that cannot be loaded: the reason, not a Qt abort.
+expect 1 "No display to show the window on" "$kestrum"
+expect 1 "No Qt platform plugin named 'junk' (QT_QPA_PLATFORM" env QT_QPA_PLATFORM=junk "$kestrum"
+expect 1 "kestrum --run needs none" "$kestrum" --device /dev/null
 exit $failed
