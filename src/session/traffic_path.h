@@ -42,7 +42,7 @@ inline constexpr auto kMsgFileRefused = "Warning: The Com port refused the data;
 }  // namespace traffic_text
 
 // Who asked for a send: handed on with the bytes, so that each listener picks its own.
-enum class TrafficSource { SendString, CommandButton, TextFile, Sequence };
+enum class TrafficSource { SendString, CommandButton, TextFile, Sequence, AutoReply };
 
 // Bytes that went out.
 struct SentTraffic {

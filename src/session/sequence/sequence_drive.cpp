@@ -19,7 +19,8 @@ SequenceDrive::SequenceDrive(std::shared_ptr<const Sequence> sequence, TrafficPa
     connect(&traffic_, &TrafficPath::Received, this, &SequenceDrive::OnReceived);
     connect(&traffic_, &TrafficPath::Sent, this, &SequenceDrive::OnSent);
     connect(&traffic_, &TrafficPath::SendFailed, this, [this](TrafficSource source, int) {
-        if (source == TrafficSource::Sequence) {
+        // Only its own sends: a failed auto reply is not the running step's failure.
+        if (source == source_) {
             OnPortFailed();
         }
     });
@@ -111,7 +112,7 @@ void SequenceDrive::Pump() {
                     if (traffic_.RefuseUse()) {
                         engine_.PortFailed(Now());
                     } else {
-                        traffic_.SendBytes(out.bytes, TrafficSource::Sequence);
+                        traffic_.SendBytes(out.bytes, source_);
                         if (reply) {
                             emit Replied();
                         }

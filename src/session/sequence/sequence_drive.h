@@ -28,7 +28,10 @@ public:
     ~SequenceDrive() override;
 
     // After the steps, the reply rules stay active until Interrupt (auto replies).
-    void KeepReplying() { engine_.KeepReplying(); }
+    void KeepReplying() {
+        engine_.KeepReplying();
+        source_ = TrafficSource::AutoReply;
+    }
     // Starts the run on the path's port (a closed port is opened by the first send).
     void Start();
     // The running step errors, the rest are skipped.
@@ -72,6 +75,7 @@ private:
     std::string stepReceived_;   // the start of what the step in progress received
     qsizetype trafficKept_ = 0;  // characters of traffic kept in the whole run
     bool pumping_ = false;
+    TrafficSource source_ = TrafficSource::Sequence;
     bool started_ = false;
     bool finished_ = false;
 };
