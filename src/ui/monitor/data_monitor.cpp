@@ -226,7 +226,8 @@ void DataMonitor::PrintData(Prompts& prompts, const QString& heading) {
         EndPrint(PrintOutcome::Failed);
         return;
     }
-    ContinuePrint();
+    // Laying out a full monitor takes a slice of its own.
+    printTimer_.start();
 }
 
 void DataMonitor::ContinuePrint() {

@@ -99,7 +99,7 @@ public:
     // failures show nothing. The print goes a few pages at a time from the event loop; a long
     // one shows a progress window that can cancel it. Text that arrives meanwhile is added
     // once the print is done. PrintFinished reports how it ended: within this call when the
-    // dialog was cancelled, the printer could not start or the print took one slice.
+    // dialog was cancelled or the printer could not start.
     void PrintData(Prompts& prompts, const QString& heading = {});
     bool Printing() const { return print_ != nullptr; }
     // What PrintData prints once the dialog has closed: the selection when the user
