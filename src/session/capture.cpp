@@ -106,9 +106,9 @@ void Capture::Stop() {
     }
 }
 
-std::optional<QString> Capture::RefusalFor(const QString& path) const {
+std::optional<QString> Capture::RefusalFor(const QString& path, const char* saved) const {
     if (Running() && SameFile(path, path_)) {
-        return QString::fromLatin1(kMsgCaptureFile).arg(path);
+        return QString::fromLatin1(kMsgCaptureFile).arg(path, QString::fromLatin1(saved));
     }
     return std::nullopt;
 }

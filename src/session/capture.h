@@ -33,8 +33,13 @@ inline constexpr auto kMsgCommandSetFile =
     "Error - %1 is the open command set file; a capture cannot be written to it";
 inline constexpr auto kMsgSettingsFile =
     "Error - %1 is Kestrum's settings file; a capture cannot be written to it";
+// %1 the file, %2 what was to be saved over it.
 inline constexpr auto kMsgCaptureFile =
-    "Error - %1 is the file being captured to; the Data Monitor cannot be saved over it";
+    "Error - %1 is the file being captured to; %2 cannot be saved over it";
+inline constexpr auto kSavedMonitor = "the Data Monitor";
+inline constexpr auto kSavedCommandSet = "the command set";
+inline constexpr auto kSavedReport = "the report";
+inline constexpr auto kSavedRecording = "the recording";
 // %1 the file, %2 the system's reason.
 inline constexpr auto kMsgCannotStart = "Error - The capture could not be started in %1: %2";
 inline constexpr auto kMsgStopped =
@@ -98,8 +103,10 @@ public:
     bool Running() const { return file_ != nullptr; }
     QString Path() const { return path_; }
     CaptureForm Form() const { return form_; }
-    // Why another writer (Save Data) must not replace `path`: it is this running capture's file.
-    std::optional<QString> RefusalFor(const QString& path) const;
+    // Why another writer must not replace `path` with `saved` (what it writes, such as
+    // kSavedMonitor): it is this running capture's file.
+    std::optional<QString> RefusalFor(const QString& path,
+                                      const char* saved = capture_text::kSavedMonitor) const;
 
     // Traffic as it passes: a burst drained from the port, a string that went out. `mode` is the
     // notation of the log lines. Nothing happens while no capture runs.

@@ -115,6 +115,10 @@ std::string SequenceRecorder::FileText(DisplayMode mode, const QString& settings
 }
 
 std::optional<QString> SequenceRecorder::Save(const QString& path) const {
+    if (std::optional<QString> refusal =
+            traffic_.TrafficCapture().RefusalFor(path, capture_text::kSavedRecording)) {
+        return refusal;
+    }
     const QString settings = traffic_.Session().Port().Settings();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||

@@ -2,6 +2,7 @@
 
 #include "session/port_session.h"
 #include "session/sequence/sequence_file.h"
+#include "session/traffic_path.h"
 
 namespace kestrum {
 
@@ -123,6 +124,13 @@ void SequenceSession::OnNotice(const QString& text) {
 
 bool SequenceSession::SaveReport(const QString& path, QString* error) const {
     if (drive_ == nullptr) {
+        return false;
+    }
+    if (const std::optional<QString> refusal =
+            traffic_.TrafficCapture().RefusalFor(path, capture_text::kSavedReport)) {
+        if (error != nullptr) {
+            *error = *refusal;
+        }
         return false;
     }
     return WriteJUnit(path, {drive_->Suite()}, error);

@@ -10,6 +10,7 @@
 
 #include "platform/prompts.h"
 #include "session/app_state.h"
+#include "session/traffic_path.h"
 #include "storage/command_set_file.h"
 #include "storage/settings_store.h"
 #include "ui/editor/editor_constants.h"
@@ -306,6 +307,11 @@ void Editfrm::SaveButton_Click() {
     request.fileName = state_.CommandFileName;
     const std::optional<QString> chosen = context_.prompts.SaveFile(request);
     if (!chosen) {
+        return;
+    }
+    if (const std::optional<QString> refusal =
+            context_.traffic.TrafficCapture().RefusalFor(*chosen, capture_text::kSavedCommandSet)) {
+        context_.prompts.Message(*refusal);
         return;
     }
     QString reason;

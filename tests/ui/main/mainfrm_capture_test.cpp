@@ -15,9 +15,11 @@
 
 #include "platform/shutdown_signals.h"
 #include "session/capture.h"
+#include "session/sequence/sequence_recorder.h"
 #include "storage/file_size_limit.h"
 #include "support/main_window_fixture.h"
 #include "support/pty_pair.h"
+#include "ui/editor/editfrm.h"
 #include "ui/main/find_bar.h"
 #include "ui/main/main_constants.h"
 #include "ui/main/status_line.h"
@@ -81,7 +83,18 @@ TEST_F(CaptureMenuTest,
     prompts_.QueueSaveFile(Path("a-folder/../run.log"));
     Window().MenuEntry("Savemenu")->trigger();
     EXPECT_EQ(prompts_.Messages().back(),
-              QString::fromLatin1(capture_text::kMsgCaptureFile).arg(Path("a-folder/../run.log")));
+              QString::fromLatin1(capture_text::kMsgCaptureFile)
+                  .arg(Path("a-folder/../run.log"), capture_text::kSavedMonitor));
+    // Nor the command set editor's Save nor a recording.
+    const auto overCapture = [&](const char* saved) {
+        return QString::fromLatin1(capture_text::kMsgCaptureFile).arg(Path("run.log"), saved);
+    };
+    Editfrm editor(Window().Tools());
+    prompts_.QueueSaveFile(Path("run.log"));
+    editor.SaveButton_Click();
+    EXPECT_EQ(prompts_.Messages().back(), overCapture(capture_text::kSavedCommandSet));
+    EXPECT_EQ(Window().Recorder().Save(Path("run.log")),
+              overCapture(capture_text::kSavedRecording));
     EXPECT_EQ(Window().TrafficCapture().Path(), Path("run.log"));
     Window().MenuEntry("StopCapturemenu")->trigger();
     EXPECT_EQ(Window().Status().ExtraText(), "");
