@@ -24,11 +24,11 @@ QString Identity(const QString& path) {
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
+}  // namespace
+
 bool SameFile(const QString& a, const QString& b) {
     return !a.isEmpty() && !b.isEmpty() && Identity(a) == Identity(b);
 }
-
-}  // namespace
 
 CaptureForm CaptureFormForPath(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();

@@ -36,6 +36,8 @@ inline constexpr auto kMsgSettingsFile =
 // %1 the file, %2 what was to be saved over it.
 inline constexpr auto kMsgCaptureFile =
     "Error - %1 is the file being captured to; %2 cannot be saved over it";
+inline constexpr auto kMsgSettingsNotReplaced =
+    "Error - %1 is Kestrum's settings file; %2 cannot be saved over it";
 inline constexpr auto kSavedMonitor = "the Data Monitor";
 inline constexpr auto kSavedCommandSet = "the command set";
 inline constexpr auto kSavedReport = "the report";
@@ -80,6 +82,10 @@ CaptureForm CaptureFormForPath(const QString& path);
 std::string CaptureLogLine(const QDateTime& when, bool received, std::string_view bytes,
                            DisplayMode mode);
 
+// The same file whatever way each is named (links resolved where the file exists); never an
+// empty path.
+bool SameFile(const QString& a, const QString& b);
+
 // Why a capture must not be written to `path`: it is the file the text file sender sends
 // (`senderFile`), the command set file (`commandSetFile`) or the settings file
 // (`settingsFile`), which the program rewrites whole at each change. nullopt when none. Each
@@ -105,8 +111,7 @@ public:
     CaptureForm Form() const { return form_; }
     // Why another writer must not replace `path` with `saved` (what it writes, such as
     // kSavedMonitor): it is this running capture's file.
-    std::optional<QString> RefusalFor(const QString& path,
-                                      const char* saved = capture_text::kSavedMonitor) const;
+    std::optional<QString> RefusalFor(const QString& path, const char* saved) const;
 
     // Traffic as it passes: a burst drained from the port, a string that went out. `mode` is the
     // notation of the log lines. Nothing happens while no capture runs.

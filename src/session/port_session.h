@@ -64,6 +64,8 @@ public:
 
     // The last port selection failed because its number names no device.
     bool BadPort() const { return badPort_; }
+    // Where Kestrum keeps its settings.
+    const SettingsStore& Settings() const { return settings_; }
     // The user pressed Disconnect and has not pressed Connect since.
     bool UserDisconnected() const { return userDisconnected_; }
     // 1 to 4, or 0 when the port number list shows none of them.

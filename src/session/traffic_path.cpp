@@ -10,6 +10,7 @@
 #include "session/port_constants.h"
 #include "session/port_session.h"
 #include "session/text_file_send.h"
+#include "storage/settings_store.h"
 
 namespace kestrum {
 
@@ -35,6 +36,14 @@ void TrafficPath::DrainReceived() {
     session_.Counters().AddReceived(bytes.size());
     capture_.Received(bytes, state_.MainDisplayMode());
     emit Received(bytes);
+}
+
+std::optional<QString> TrafficPath::SaveRefusal(const QString& path, const char* saved) const {
+    if (SameFile(path, session_.Settings().FileName())) {
+        return QString::fromLatin1(capture_text::kMsgSettingsNotReplaced)
+            .arg(path, QString::fromLatin1(saved));
+    }
+    return capture_.RefusalFor(path, saved);
 }
 
 void TrafficPath::AddFileSender(TextFileSend* sender) {

@@ -66,6 +66,10 @@ public:
 
     PortSession& Session() { return session_; }
     Capture& TrafficCapture() { return capture_; }
+    // Why a file chosen in a save dialog must not be replaced with `saved` (such as
+    // capture_text::kSavedMonitor): it is the running capture's file, or Kestrum's settings
+    // file (rewritten whole at the next change, it would lose the settings). Nothing when it may.
+    std::optional<QString> SaveRefusal(const QString& path, const char* saved) const;
 
     // --- Receiving
     // Everything waiting is read into one piece; nothing is discarded, and a notification with

@@ -116,7 +116,7 @@ std::string SequenceRecorder::FileText(DisplayMode mode, const QString& settings
 
 std::optional<QString> SequenceRecorder::Save(const QString& path) const {
     if (std::optional<QString> refusal =
-            traffic_.TrafficCapture().RefusalFor(path, capture_text::kSavedRecording)) {
+            traffic_.SaveRefusal(path, capture_text::kSavedRecording)) {
         return refusal;
     }
     const QString settings = traffic_.Session().Port().Settings();

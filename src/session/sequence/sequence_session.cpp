@@ -127,7 +127,7 @@ bool SequenceSession::SaveReport(const QString& path, QString* error) const {
         return false;
     }
     if (const std::optional<QString> refusal =
-            traffic_.TrafficCapture().RefusalFor(path, capture_text::kSavedReport)) {
+            traffic_.SaveRefusal(path, capture_text::kSavedReport)) {
         if (error != nullptr) {
             *error = *refusal;
         }

@@ -310,7 +310,7 @@ void Editfrm::SaveButton_Click() {
         return;
     }
     if (const std::optional<QString> refusal =
-            context_.traffic.TrafficCapture().RefusalFor(*chosen, capture_text::kSavedCommandSet)) {
+            context_.traffic.SaveRefusal(*chosen, capture_text::kSavedCommandSet)) {
         context_.prompts.Message(*refusal);
         return;
     }

@@ -205,7 +205,9 @@ void Mainfrm::Savemenu_Click() {
         state_.DataFileName.isEmpty()
             ? RememberedFolder(settings_, settings::kSaveDataFolder, state_.DialogFolder)
             : state_.DataFileName,
-        [this](const QString& path) { return TrafficCapture().RefusalFor(path); });
+        [this](const QString& path) {
+            return traffic_->SaveRefusal(path, capture_text::kSavedMonitor);
+        });
     if (result.status == SaveStatus::Saved) {
         state_.DataFileName = result.path;
         RememberFolderOf(settings_, settings::kSaveDataFolder, result.path);

@@ -85,7 +85,7 @@ TEST_F(CaptureMenuTest,
     EXPECT_EQ(prompts_.Messages().back(),
               QString::fromLatin1(capture_text::kMsgCaptureFile)
                   .arg(Path("a-folder/../run.log"), capture_text::kSavedMonitor));
-    // Nor the command set editor's Save nor a recording.
+    // Nor the command set editor's Save nor a recording; nothing is saved over the settings.
     const auto overCapture = [&](const char* saved) {
         return QString::fromLatin1(capture_text::kMsgCaptureFile).arg(Path("run.log"), saved);
     };
@@ -93,6 +93,11 @@ TEST_F(CaptureMenuTest,
     prompts_.QueueSaveFile(Path("run.log"));
     editor.SaveButton_Click();
     EXPECT_EQ(prompts_.Messages().back(), overCapture(capture_text::kSavedCommandSet));
+    prompts_.QueueSaveFile(settings_.FileName());
+    editor.SaveButton_Click();
+    EXPECT_EQ(prompts_.Messages().back(),
+              QString::fromLatin1(capture_text::kMsgSettingsNotReplaced)
+                  .arg(settings_.FileName(), capture_text::kSavedCommandSet));
     EXPECT_EQ(Window().Recorder().Save(Path("run.log")),
               overCapture(capture_text::kSavedRecording));
     EXPECT_EQ(Window().TrafficCapture().Path(), Path("run.log"));
