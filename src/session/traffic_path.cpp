@@ -47,6 +47,7 @@ std::optional<QString> TrafficPath::SaveRefusal(const QString& path, const char*
 }
 
 void TrafficPath::AddFileSender(TextFileSend* sender) {
+    fileSenders_.removeIf([](const QPointer<TextFileSend>& gone) { return gone.isNull(); });
     fileSenders_.append(sender);
 }
 
