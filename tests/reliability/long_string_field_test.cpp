@@ -10,14 +10,10 @@
 
 #include <iostream>
 
+#include "support/reliability_helpers.h"
 #include "ui/editor/editor_fixture.h"
 #include "ui/widgets/drop_down_list.h"
 #include "ui/widgets/notation_field.h"
-
-// Failures show the text's length, not its UTF-16 code units.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << "QString of " << text.size() << " characters";
-}
 
 namespace kestrum {
 namespace {

@@ -14,9 +14,14 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-// Failures show the text, not its UTF-16 code units.
+// Failures show the text, not its UTF-16 code units; a long one by its length.
 inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
+    constexpr qsizetype kShownCharacters = 1000;
+    if (text.size() > kShownCharacters) {
+        *out << "QString of " << text.size() << " characters";
+    } else {
+        *out << '"' << text.toStdString() << '"';
+    }
 }
 
 namespace kestrum {
