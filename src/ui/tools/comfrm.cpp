@@ -236,9 +236,7 @@ void Comfrm::OKButton_Click() {
         }
         return;
     }
-    // A network device takes time to open: OK waits for it, without the window waiting. A
-    // Disconnect or another port pick meanwhile ends the change without an answer: OK comes
-    // back once the port has nothing under way.
+    // A network device takes time to open: OK waits for it, without the window waiting.
     okButton_->setEnabled(false);
     const QPointer<Comfrm> self(this);
     session_.ChangeDevice(device, [self](bool changed) {
